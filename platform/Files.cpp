@@ -1,0 +1,101 @@
+// The SD-card folder mapping behind every file access of the launcher.
+#include "platform/Files.h"
+
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+namespace {
+
+const char sdPrefix[] = "/mnt/sd";
+const size_t sdPrefixLength = sizeof(sdPrefix) - 1;
+
+char* rootFolder = 0;
+
+bool isOnSdCard(const char* path)
+{
+    if (!path || strncmp(path, sdPrefix, sdPrefixLength) != 0)
+        return false;
+    return path[sdPrefixLength] == '\0' || path[sdPrefixLength] == '/';
+}
+
+} // namespace
+
+void setSdRoot(const char* folder)
+{
+    free(rootFolder);
+    rootFolder = 0;
+    if (!folder || !*folder)
+        return;
+    size_t length = strlen(folder);
+    // A trailing slash on the folder would double the one that starts the rest of the path.
+    while (length > 1 && folder[length - 1] == '/')
+        --length;
+    rootFolder = static_cast<char*>(malloc(length + 1));
+    if (!rootFolder)
+        return;
+    memcpy(rootFolder, folder, length);
+    rootFolder[length] = '\0';
+}
+
+const char* sdRoot()
+{
+    return rootFolder;
+}
+
+MappedPath::MappedPath(const char* path)
+    : original(path), mapped(0)
+{
+    if (!rootFolder || !isOnSdCard(path))
+        return;
+    const char* rest = path + sdPrefixLength;
+    size_t rootLength = strlen(rootFolder);
+    size_t restLength = strlen(rest);
+    mapped = static_cast<char*>(malloc(rootLength + restLength + 1));
+    if (!mapped)
+        return;
+    memcpy(mapped, rootFolder, rootLength);
+    memcpy(mapped + rootLength, rest, restLength + 1);
+}
+
+MappedPath::~MappedPath()
+{
+    free(mapped);
+}
+
+FILE* openFile(const char* path, const char* mode)
+{
+    MappedPath mappedPath(path);
+    return fopen(mappedPath.text(), mode);
+}
+
+DIR* openDirectory(const char* path)
+{
+    MappedPath mappedPath(path);
+    return opendir(mappedPath.text());
+}
+
+int statPath(const char* path, struct stat* info)
+{
+    MappedPath mappedPath(path);
+    return stat(mappedPath.text(), info);
+}
+
+int renamePath(const char* from, const char* to)
+{
+    MappedPath mappedFrom(from);
+    MappedPath mappedTo(to);
+    return rename(mappedFrom.text(), mappedTo.text());
+}
+
+int unlinkPath(const char* path)
+{
+    MappedPath mappedPath(path);
+    return unlink(mappedPath.text());
+}
+
+int changeDirectory(const char* path)
+{
+    MappedPath mappedPath(path);
+    return chdir(mappedPath.text());
+}

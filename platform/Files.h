@@ -1,0 +1,47 @@
+// Where the launcher's files really are: every path it opens, lists, stats, renames, removes,
+// changes into or executes goes through this file.
+//
+// On the handheld nothing is mapped. On a computer a folder stands for the SD card: the path
+// "/mnt/sd" and every path that begins with "/mnt/sd/" are resolved inside that folder
+// ("/mnt/sd/Tarvo/Tarvo.cfg" -> FOLDER + "/Tarvo/Tarvo.cfg"); all other paths stay as they are.
+// Only the system calls see the mapped path: the launcher's own texts (variables, printed lines,
+// action words) keep the handheld's paths, so a skin behaves the same everywhere.
+#ifndef TARVO_PLATFORM_FILES_H
+#define TARVO_PLATFORM_FILES_H
+
+#include <dirent.h>
+#include <stdio.h>
+#include <sys/stat.h>
+
+// The folder that stands for the SD card, or null (the default) for no mapping. The text is
+// copied. Host front-ends call this once before start-up; the handheld never does.
+void setSdRoot(const char* folder);
+const char* sdRoot();
+
+// A path as the system must see it. Owns the mapped text when the path was mapped; otherwise
+// text() is the original pointer (null stays null). Not copyable: use it within one statement
+// or one scope.
+class MappedPath {
+public:
+    explicit MappedPath(const char* path);
+    ~MappedPath();
+    const char* text() const { return mapped ? mapped : original; }
+
+private:
+    MappedPath(const MappedPath&);
+    MappedPath& operator=(const MappedPath&);
+
+    const char* original;
+    char* mapped;
+};
+
+// The system calls the launcher uses, each taking a handheld path. Results and errno are the
+// system's own.
+FILE* openFile(const char* path, const char* mode);
+DIR* openDirectory(const char* path);
+int statPath(const char* path, struct stat* info);
+int renamePath(const char* from, const char* to);
+int unlinkPath(const char* path);
+int changeDirectory(const char* path);
+
+#endif

@@ -1,0 +1,35 @@
+# Debian packages the project needs; sourced by scripts/run and scripts/test.
+
+# To build and run the launcher on a computer.
+TARVO_RUN_PACKAGES="cmake ninja-build g++ pkg-config libpng-dev zlib1g-dev libsdl2-dev
+  libfreetype-dev fonts-liberation"
+
+# To build and run every test: the above, GoogleTest, Google Benchmark, the armel cross
+# toolchain and qemu for the handheld build, Xvfb for the desktop window, fault injection for
+# the configuration update, and the reference libraries the graphics benchmarks compare with.
+TARVO_TEST_PACKAGES="$TARVO_RUN_PACKAGES googletest libgtest-dev libbenchmark-dev
+  crossbuild-essential-armel qemu-user xvfb xauth libfiu-dev fiu-utils
+  libpixman-1-dev libspng-dev valgrind"
+
+# The armel packages whose files the ARM build links against (unpacked, never installed).
+TARVO_ARMEL_DEBS="libpng-dev:armel libpng16-16:armel zlib1g-dev:armel zlib1g:armel"
+
+# tarvo_ensure_packages PACKAGE...: installs what is missing when run as root (without
+# questions: CI has no terminal); otherwise prints the apt-get line to run and fails.
+tarvo_ensure_packages() {
+  local missing=() package
+  for package in "$@"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+      missing+=("$package")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "Missing Debian packages. Run as root:" >&2
+    echo "  apt-get install -y ${missing[*]}" >&2
+    return 1
+  fi
+  echo "Installing ${missing[*]}" >&2
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q >/dev/null
+  apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
+}
