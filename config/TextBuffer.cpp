@@ -1,0 +1,79 @@
+// A growable byte buffer that tracks its own length, for building texts in linear time.
+#include "config/TextBuffer.h"
+
+#include "base/Check.h"
+
+#include <limits.h>
+#include <stdlib.h>
+#include <string.h>
+
+TextBuffer::TextBuffer() : bytes(0), used(0), capacity(0), present(false) {}
+
+TextBuffer::~TextBuffer() { free(bytes); }
+
+void TextBuffer::reserve(int extra)
+{
+    // One byte beyond the text is always kept for the terminating NUL.
+    if (extra < 0 || extra > INT_MAX - 1 - used)
+        abort();
+    int needed = used + extra + 1;
+    if (needed <= capacity)
+        return;
+    int grown = capacity < 64 ? 64 : capacity;
+    while (grown < needed)
+        grown = grown > INT_MAX / 2 ? INT_MAX : grown * 2;
+    char* block = static_cast<char*>(realloc(bytes, grown));
+    if (!block)
+        abort();
+    bytes = block;
+    capacity = grown;
+}
+
+void TextBuffer::append(const char* from, int count)
+{
+    reserve(count);
+    if (count > 0)
+        memcpy(bytes + used, from, count);
+    used += count;
+    bytes[used] = '\0';
+    present = true;
+}
+
+void TextBuffer::append(const char* text)
+{
+    if (!text)
+        return;
+    size_t count = strlen(text);
+    if (count > static_cast<size_t>(INT_MAX))
+        abort();
+    append(text, static_cast<int>(count));
+}
+
+void TextBuffer::append(const WString& text) { append(text.text()); }
+
+void TextBuffer::append(char c) { append(&c, 1); }
+
+void TextBuffer::clear()
+{
+    used = 0;
+    if (bytes)
+        bytes[0] = '\0';
+    present = false;
+}
+
+void TextBuffer::truncate(int count)
+{
+    TARVO_CHECK(count >= 0 && count <= used);
+    used = count;
+    if (bytes)
+        bytes[used] = '\0';
+}
+
+const char* TextBuffer::data() const { return bytes ? bytes : ""; }
+
+WString TextBuffer::toString() const
+{
+    if (!present)
+        return WString();
+    return WString(data());
+}

@@ -1,0 +1,54 @@
+// A growable byte buffer that tracks its own length, for building texts in linear time.
+#ifndef TARVO_CONFIG_TEXTBUFFER_H
+#define TARVO_CONFIG_TEXTBUFFER_H
+
+#include "base/WString.h"
+
+// WString measures itself with strlen on every append, so a text built piece by piece through
+// += costs time quadratic in its length. The readers and the expansion build their texts here
+// instead and turn them into a WString once.
+//
+// Memory: one heap block owned by the buffer, grown by doubling, never shrunk until the
+// destructor. clear() keeps the block for reuse. The buffer also remembers whether anything
+// at all has been appended (a zero-length text counts), so that toString() can give the null
+// string exactly where a WString built by += from the null string would have stayed null.
+// Running out of memory ends the program, as it does for WString.
+class TextBuffer {
+public:
+    TextBuffer();
+    ~TextBuffer();
+
+    // Appends count bytes; marks the buffer as holding a text even when count is 0.
+    void append(const char* bytes, int count);
+    // Appends a NUL-terminated text; a null pointer changes nothing (as WString += does).
+    void append(const char* text);
+    void append(const WString& text);
+    void append(char c);
+
+    // Back to the null state; the block is kept.
+    void clear();
+    // Cuts the text to its first count bytes (count must not exceed the length).
+    void truncate(int count);
+
+    int length() const { return used; }
+    bool isNull() const { return !present; }
+    // The bytes so far, NUL-terminated; never a null pointer.
+    const char* data() const;
+
+    // The null string when nothing was ever appended, otherwise the text (which stops at
+    // the first NUL byte appended, if any).
+    WString toString() const;
+
+private:
+    TextBuffer(const TextBuffer&);
+    TextBuffer& operator=(const TextBuffer&);
+
+    void reserve(int extra);
+
+    char* bytes;
+    int used;
+    int capacity;
+    bool present;
+};
+
+#endif

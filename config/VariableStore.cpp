@@ -1,0 +1,201 @@
+// Named variables, each a list of text values, and the %name% expansion of texts against them.
+#include "config/VariableStore.h"
+
+#include <limits.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "config/SkinReader.h"
+#include "config/TextBuffer.h"
+
+namespace {
+
+const int bucketCount = 31;
+
+// The values joined with ",", with exactly the null/empty outcome of WString::join: nothing at
+// all for no values or a single null value. WString::join appends through strlen at every step;
+// a variable may hold thousands of values, so the text is built in the buffer instead.
+void appendJoined(TextBuffer& out, const WString::Array& values)
+{
+    int count = values.count();
+    if (count == 0)
+        return;
+    out.append(values[0]);
+    for (int i = 1; i < count; ++i) {
+        out.append(',');
+        out.append(values[i]);
+    }
+}
+
+bool isAtoiSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Reads an index as atoi does (leading white space, optional sign, digits up to the first
+// non-digit, 0 without digits), except that a number too large for an int gives INT_MAX or -1
+// instead of atoi's undefined result. Either way such an index lies outside every value list.
+int parseIndex(const char* text)
+{
+    while (isAtoiSpace(*text))
+        ++text;
+    bool negative = false;
+    if (*text == '+' || *text == '-')
+        negative = *text++ == '-';
+    long value = 0;
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        value = value * 10 + (*text - '0');
+        if (value > INT_MAX)
+            return negative ? -1 : INT_MAX;
+    }
+    return static_cast<int>(negative ? -value : value);
+}
+
+} // namespace
+
+VariableStore::VariableStore() : variables(bucketCount), loaded(false) {}
+
+VariableStore::~VariableStore() {}
+
+bool VariableStore::load(const char* path)
+{
+    variables.clear();
+    loaded = false;
+    SkinReader reader(path);
+    if (!reader.isOpen())
+        return false;
+    WString keyword;
+    WString::Array arguments;
+    while (reader.next(keyword, arguments))
+        variables[keyword.text()] = arguments;
+    loaded = true;
+    return loaded;
+}
+
+const WString::Array* VariableStore::lookup(const char* name) const
+{
+    if (!name)
+        return 0;
+    // WMap::find hands out a copy of the whole list, which the expansion would pay for at
+    // every reference. operator[] gives the stored list itself; when it had to create the
+    // entry, the name was undefined and the entry is taken out again.
+    int before = variables.count();
+    WString::Array& values = variables[name];
+    if (variables.count() != before) {
+        variables.remove(name);
+        return 0;
+    }
+    return &values;
+}
+
+bool VariableStore::find(const char* name, WString::Array& values) const
+{
+    const WString::Array* found = lookup(name);
+    if (!found)
+        return false;
+    values = *found;
+    return true;
+}
+
+void VariableStore::setValues(const char* name, const WString::Array& values)
+{
+    if (!name)
+        return;
+    // Copied first: values may be the very list stored under name.
+    WString::Array copy(values);
+    variables[name] = copy;
+}
+
+void VariableStore::setText(const char* name, const char* text)
+{
+    WString::Array values;
+    values.append(WString(text));
+    setValues(name, values);
+}
+
+WString VariableStore::getText(const char* name, const char* fallback) const
+{
+    const WString::Array* values = lookup(name);
+    if (!values || values->count() == 0)
+        return WString(fallback);
+    TextBuffer joined;
+    appendJoined(joined, *values);
+    return joined.toString();
+}
+
+WString VariableStore::expand(const WString& text) const
+{
+    const char* p = text.text();
+    if (!p || !*p)
+        return WString();
+    if (!strchr(p, '%'))
+        return text;
+
+    TextBuffer result;
+    TextBuffer name;
+    name.append("", 0);
+    bool inside = false;
+    while (*p) {
+        if (*p != '%') {
+            const char* run = p;
+            while (*p && *p != '%')
+                ++p;
+            (inside ? name : result).append(run, static_cast<int>(p - run));
+            continue;
+        }
+        ++p;
+        if (inside) {
+            int length = name.length();
+            const char* bracket = static_cast<const char*>(memchr(name.data(), '[', length));
+            if (length == 0) {
+                result.append('%');
+            } else if (name.data()[length - 1] == ']' && bracket && bracket != name.data()) {
+                int bracketAt = static_cast<int>(bracket - name.data());
+                name.truncate(length - 1);  // cut the "]" so the index text ends there
+                int index = parseIndex(name.data() + bracketAt + 1);
+                name.truncate(bracketAt);
+                const WString::Array* values = lookup(name.data());
+                if (values) {
+                    if (index >= 0 && index < values->count())
+                        result.append((*values)[index]);
+                } else {
+                    result.append('%');
+                    result.append(name.data(), name.length());
+                    result.append('%');
+                }
+            } else {
+                const WString::Array* values = lookup(name.data());
+                if (values) {
+                    appendJoined(result, *values);
+                } else {
+                    result.append('%');
+                    result.append(name.data(), name.length());
+                    result.append('%');
+                }
+            }
+            name.clear();
+            name.append("", 0);
+        }
+        inside = !inside;
+    }
+    return result.toString();
+}
+
+void VariableStore::remove(const char* name)
+{
+    if (name)
+        variables.remove(name);
+}
+
+void VariableStore::dump() const
+{
+    VariableMap::Iterator iterator(variables);
+    WString name;
+    WString::Array values;
+    while (iterator.hasNext()) {
+        iterator.next(name, values);
+        TextBuffer joined;
+        appendJoined(joined, values);
+        printf("CFG: %s=%s\n", name.text() ? name.text() : "", joined.data());
+    }
+}

@@ -1,0 +1,59 @@
+// Named variables, each a list of text values, and the %name% expansion of texts against them.
+#ifndef TARVO_CONFIG_VARIABLESTORE_H
+#define TARVO_CONFIG_VARIABLESTORE_H
+
+#include "base/WMap.h"
+#include "base/WString.h"
+
+// Names are compared exactly (case-sensitively) and exist at most once; values keep the order
+// in which they were given. The store owns copies of everything it is given and hands out
+// copies, so nothing a caller holds changes when the store does.
+//
+// References that expand() replaces:
+//   %name%      all values of name joined with ","
+//   %name[i]%   value i (from 0), nothing when i is outside the values
+//   %%          a single "%"
+// An undefined name comes back as %name% (without an index), so a misspelt name shows in the
+// result; a "%" that is never closed is dropped with everything after it. Inserted values are
+// not scanned again.
+//
+// A null name is never stored: setting it does nothing and looking it up finds nothing.
+class VariableStore {
+public:
+    VariableStore();
+    ~VariableStore();
+
+    // Replaces every variable by those of a configuration file, one per keyword (a later line
+    // with the same keyword wins; nothing is expanded). False, with an empty store, when the
+    // file could not be read.
+    bool load(const char* path);
+
+    // Copies the values of name into values and gives true; false leaves values alone.
+    bool find(const char* name, WString::Array& values) const;
+    void setValues(const char* name, const WString::Array& values);
+    // A one-element list holding text (a null text gives one null element).
+    void setText(const char* name, const char* text);
+    // The values joined with ","; the fallback (or the null string for a null fallback) when
+    // the variable is undefined or has no values.
+    WString getText(const char* name, const char* fallback) const;
+    WString expand(const WString& text) const;
+    void remove(const char* name);
+
+    // Prints "CFG: name=values" for each variable, in the map's own order.
+    void dump() const;
+
+private:
+    typedef WMap<WString, const char*, WString::Array, WString::Array&> VariableMap;
+
+    VariableStore(const VariableStore&);
+    VariableStore& operator=(const VariableStore&);
+
+    const WString::Array* lookup(const char* name) const;
+
+    // Mutable because WMap offers no read-only lookup or iteration; reading never changes
+    // what the store holds.
+    mutable VariableMap variables;
+    bool loaded;
+};
+
+#endif
