@@ -1,6 +1,7 @@
 // The SD-card folder mapping behind every file access of the launcher.
 #include "platform/Files.h"
 
+#include <errno.h>
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
@@ -98,4 +99,53 @@ int changeDirectory(const char* path)
 {
     MappedPath mappedPath(path);
     return chdir(mappedPath.text());
+}
+
+int executeProgram(const char* program, char* const arguments[])
+{
+    if (!program || !arguments) {
+        errno = EINVAL;
+        return -1;
+    }
+    MappedPath mappedProgram(program);
+    if (!rootFolder)
+        return execvp(mappedProgram.text(), arguments);
+
+    size_t count = 0;
+    while (arguments[count])
+        ++count;
+    // Each mapped argument is a malloc'ed copy; the others point at the caller's texts.
+    char** mapped = static_cast<char**>(calloc(count + 1, sizeof(char*)));
+    char** owned = static_cast<char**>(calloc(count + 1, sizeof(char*)));
+    int result = -1;
+    int error = ENOMEM;
+    bool complete = mapped && owned;
+    for (size_t i = 0; complete && i < count; ++i) {
+        const char* argument = arguments[i];
+        if (strncmp(argument, sdPrefix, sdPrefixLength) == 0 && argument[sdPrefixLength] == '/') {
+            MappedPath mappedArgument(argument);
+            size_t length = strlen(mappedArgument.text()) + 1;
+            owned[i] = static_cast<char*>(malloc(length));
+            if (!owned[i]) {
+                complete = false;
+                break;
+            }
+            memcpy(owned[i], mappedArgument.text(), length);
+            mapped[i] = owned[i];
+        } else {
+            mapped[i] = arguments[i];
+        }
+    }
+    if (complete) {
+        result = execvp(mappedProgram.text(), mapped);
+        error = errno;
+    }
+    if (owned) {
+        for (size_t i = 0; i < count; ++i)
+            free(owned[i]);
+    }
+    free(owned);
+    free(mapped);
+    errno = error;
+    return result;
 }

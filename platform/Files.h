@@ -44,4 +44,10 @@ int renamePath(const char* from, const char* to);
 int unlinkPath(const char* path);
 int changeDirectory(const char* path);
 
+// execvp with a handheld path: the program is mapped like any path, and so is every argument that
+// begins with "/mnt/sd/" (argument 0, the program's own name, included), so that the program finds
+// the files it is given. arguments ends with a null pointer. Returns only on failure (-1, errno
+// set); the launcher's own array is never changed.
+int executeProgram(const char* program, char* const arguments[]);
+
 #endif
