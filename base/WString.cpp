@@ -549,7 +549,7 @@ WString WString::join(const Array& items) const
     char* result = allocateText(total + 1);
     char* out = result;
     for (int i = 0; i < count; ++i) {
-        if (i > 0) {
+        if (i > 0 && separatorLength > 0) {
             memcpy(out, text_, separatorLength);
             out += separatorLength;
         }
