@@ -1,0 +1,54 @@
+// The battery device as a stream of 16-bit little-endian readings.
+#include "platform/BatteryReader.h"
+
+#include "platform/Files.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+BatteryReader::BatteryReader(const char* devicePath)
+    : path(0), file(0)
+{
+    if (devicePath) {
+        size_t length = strlen(devicePath) + 1;
+        path = static_cast<char*>(malloc(length));
+        if (path)
+            memcpy(path, devicePath, length);
+    }
+    open();
+}
+
+BatteryReader::~BatteryReader()
+{
+    close();
+    free(path);
+}
+
+bool BatteryReader::open()
+{
+    if (!file && path)
+        file = openFile(path, "rb");
+    return file != 0;
+}
+
+void BatteryReader::close()
+{
+    if (file) {
+        fclose(file);
+        file = 0;
+    }
+}
+
+int BatteryReader::read()
+{
+    if (!file || feof(file))
+        return -1;
+    int low = fgetc(file);
+    if (low == EOF)
+        return -1;
+    int high = fgetc(file);
+    // The device delivers whole pairs; a lone low byte at the end is no reading.
+    if (high == EOF)
+        return -1;
+    return low + high * 256;
+}
