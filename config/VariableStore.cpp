@@ -42,13 +42,15 @@ int parseIndex(const char* text)
     bool negative = false;
     if (*text == '+' || *text == '-')
         negative = *text++ == '-';
-    long value = 0;
+    int value = 0;
     for (; *text >= '0' && *text <= '9'; ++text) {
-        value = value * 10 + (*text - '0');
-        if (value > INT_MAX)
+        int digit = *text - '0';
+        // Tested before multiplying: long is no wider than int on the handheld.
+        if (value > (INT_MAX - digit) / 10)
             return negative ? -1 : INT_MAX;
+        value = value * 10 + digit;
     }
-    return static_cast<int>(negative ? -value : value);
+    return negative ? -value : value;
 }
 
 } // namespace
