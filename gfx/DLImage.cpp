@@ -1,0 +1,220 @@
+// DLImage: conversion of decoded PNG rows to the screen format, and the opaque and blended copies.
+#include "gfx/DLImage.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+#include "gfx/PngReader.h"
+
+// Two forms of the same blend, chosen per CPU. With a vector unit (SSE2, NEON) the plain 16-bit
+// arithmetic below is compiled into eight pixels per instruction; every intermediate value is at
+// most 31 * 255 and so fits a 16-bit lane. A CPU without one (the handheld's ARM9) does better
+// looking the products up in a 256 x 32 table than dividing six times per pixel.
+// TARVO_BLEND_TABLE forces the table form (the scalar benchmark measures it on a computer).
+#if !defined(TARVO_BLEND_TABLE) && \
+    (defined(__SSE2__) || defined(__ARM_NEON) || defined(__ARM_NEON__))
+#define TARVO_BLEND_LANES 1
+#endif
+
+namespace {
+
+#ifndef TARVO_BLEND_LANES
+// products[a][c] = c * a / 255, the truncated share of a 5-bit channel at opacity a. The share of
+// the destination is the row for 255 - a, reached as lastRow - a * 32.
+unsigned char products[256][32];
+bool productsReady = false;
+
+void prepareProducts()
+{
+    if (productsReady)
+        return;
+    for (int a = 0; a < 256; ++a) {
+        for (int c = 0; c < 32; ++c)
+            products[a][c] = static_cast<unsigned char>(c * a / 255);
+    }
+    productsReady = true;
+}
+#endif
+
+void blendRow(uint16_t* __restrict__ destination, const uint16_t* __restrict__ source,
+              const unsigned char* __restrict__ opacity, int count)
+{
+#ifdef TARVO_BLEND_LANES
+    for (int i = 0; i < count; ++i) {
+        const uint16_t a = opacity[i];
+        const uint16_t rest = static_cast<uint16_t>(255 - a);
+        const uint16_t s = source[i];
+        const uint16_t d = destination[i];
+        const uint16_t r = static_cast<uint16_t>(static_cast<uint16_t>((s >> 11) * a) / 255 +
+                                                 static_cast<uint16_t>((d >> 11) * rest) / 255);
+        const uint16_t g = static_cast<uint16_t>(
+            static_cast<uint16_t>(((s >> 6) & 31) * a) / 255 +
+            static_cast<uint16_t>(((d >> 6) & 31) * rest) / 255);
+        const uint16_t b = static_cast<uint16_t>(static_cast<uint16_t>((s & 31) * a) / 255 +
+                                                 static_cast<uint16_t>((d & 31) * rest) / 255);
+        destination[i] = static_cast<uint16_t>((r << 11) | (g << 6) | b);
+    }
+#else
+    const unsigned char* first = products[0];
+    const unsigned char* last = products[255];
+    for (int i = 0; i < count; ++i) {
+        const unsigned rowOffset = static_cast<unsigned>(opacity[i]) << 5;
+        const unsigned s = source[i];
+        const unsigned d = destination[i];
+        const unsigned char* sourceShare = first + rowOffset;
+        const unsigned char* destinationShare = last - rowOffset;
+        const unsigned r = sourceShare[s >> 11] + destinationShare[d >> 11];
+        const unsigned g = sourceShare[(s >> 6) & 31] + destinationShare[(d >> 6) & 31];
+        const unsigned b = sourceShare[s & 31] + destinationShare[d & 31];
+        destination[i] = static_cast<uint16_t>((((r << 5) | g) << 6) | b);
+    }
+#endif
+}
+
+} // namespace
+
+bool DLImage::clipSpan(int position, int length, int limit, int& skip, int& count)
+{
+    if (length <= 0 || position >= limit)
+        return false;
+    skip = 0;
+    if (position < 0) {
+        if (position <= -length)
+            return false;
+        skip = -position;
+        position = 0;
+    }
+    count = length - skip;
+    if (count > limit - position)
+        count = limit - position;
+    return true;
+}
+
+DLImage::DLImage()
+    : pixels(0), alpha(0), width(0), height(0), depth(0)
+{
+}
+
+DLImage::~DLImage()
+{
+    release();
+}
+
+void DLImage::release()
+{
+    free(pixels);
+    free(alpha);
+    pixels = 0;
+    alpha = 0;
+    width = 0;
+    height = 0;
+}
+
+bool DLImage::loadPng(const char* path, int depth, bool wantAlpha)
+{
+    release();
+    unsigned char* rows = 0;
+    uint32_t decodedWidth = 0;
+    uint32_t decodedHeight = 0;
+    int channels = 0;
+    if (!readPng(path, rows, decodedWidth, decodedHeight, channels))
+        return false;
+
+    // readPng keeps both sides at most maxPngSide, so these products cannot overflow.
+    const size_t count = static_cast<size_t>(decodedWidth) * decodedHeight;
+    const bool screenFormat = depth == 15 || depth == 16;
+    if ((!screenFormat && depth != 8) || (channels != 3 && channels != 4)) {
+        free(rows);
+        return false;
+    }
+    void* converted = malloc(screenFormat ? count * 2 : count);
+    unsigned char* opacity = 0;
+    if (converted && channels == 4 && wantAlpha)
+        opacity = static_cast<unsigned char*>(malloc(count));
+    if (!converted || (channels == 4 && wantAlpha && !opacity)) {
+        free(converted);
+        free(rows);
+        return false;
+    }
+
+    const unsigned char* sample = rows;
+    if (screenFormat) {
+        uint16_t* out = static_cast<uint16_t*>(converted);
+        for (size_t i = 0; i < count; ++i, sample += channels) {
+            // Green keeps 5 bits, landing in bits 6-10; bit 5 stays 0.
+            out[i] = static_cast<uint16_t>(((sample[0] & 0xF8) << 8) | ((sample[1] & 0xF8) << 3) |
+                                           (sample[2] >> 3));
+        }
+    } else {
+        unsigned char* out = static_cast<unsigned char*>(converted);
+        for (size_t i = 0; i < count; ++i, sample += channels)
+            out[i] = static_cast<unsigned char>((sample[0] + sample[1] + sample[2]) / 3);
+    }
+    if (opacity) {
+        for (size_t i = 0; i < count; ++i)
+            opacity[i] = rows[i * 4 + 3];
+    }
+    free(rows);
+
+    pixels = converted;
+    alpha = opacity;
+    width = static_cast<int32_t>(decodedWidth);
+    height = static_cast<int32_t>(decodedHeight);
+    this->depth = depth;
+    return true;
+}
+
+int DLImage::pixelAt(int x, int y) const
+{
+    if (!pixels || x < 0 || y < 0 || x >= width || y >= height)
+        return 0;
+    const size_t index = static_cast<size_t>(y) * width + x;
+    if (depth == 8)
+        return static_cast<const unsigned char*>(pixels)[index];
+    return static_cast<const uint16_t*>(pixels)[index];
+}
+
+void DLImage::blit(uint16_t* frame, int x, int y) const
+{
+    if (!frame || !pixels || depth == 8)
+        return;
+    int skipColumns, columns, skipRows, rows;
+    if (!clipSpan(x, width, SCREEN_WIDTH, skipColumns, columns) ||
+        !clipSpan(y, height, SCREEN_HEIGHT, skipRows, rows))
+        return;
+    const uint16_t* source =
+        static_cast<const uint16_t*>(pixels) + static_cast<size_t>(skipRows) * width + skipColumns;
+    uint16_t* destination = frame + (y + skipRows) * SCREEN_WIDTH + (x + skipColumns);
+    for (int i = 0; i < rows; ++i) {
+        memcpy(destination, source, static_cast<size_t>(columns) * 2);
+        source += width;
+        destination += SCREEN_WIDTH;
+    }
+}
+
+void DLImage::blitBlended(uint16_t* frame, int x, int y) const
+{
+    if (!frame || !pixels || depth == 8)
+        return;
+    if (!alpha) {
+        blit(frame, x, y);
+        return;
+    }
+    int skipColumns, columns, skipRows, rows;
+    if (!clipSpan(x, width, SCREEN_WIDTH, skipColumns, columns) ||
+        !clipSpan(y, height, SCREEN_HEIGHT, skipRows, rows))
+        return;
+#ifndef TARVO_BLEND_LANES
+    prepareProducts();
+#endif
+    const size_t first = static_cast<size_t>(skipRows) * width + skipColumns;
+    const uint16_t* source = static_cast<const uint16_t*>(pixels) + first;
+    const unsigned char* opacity = alpha + first;
+    uint16_t* destination = frame + (y + skipRows) * SCREEN_WIDTH + (x + skipColumns);
+    for (int i = 0; i < rows; ++i) {
+        blendRow(destination, source, opacity, columns);
+        source += width;
+        opacity += width;
+        destination += SCREEN_WIDTH;
+    }
+}

@@ -1,0 +1,65 @@
+// DLImage: a picture converted once to the screen's RGB565 (or to 8-bit grey for the font), with an
+// optional opacity plane, and the primitives that copy or blend it into a frame.
+#ifndef TARVO_GFX_DLIMAGE_H
+#define TARVO_GFX_DLIMAGE_H
+
+#include <stdint.h>
+
+#include "platform/Platform.h"
+
+// Memory rules: the image owns pixels and alpha (malloc'ed). loadPng replaces whatever the image
+// held; release() and the destructor free both. Not copyable: owners hold images by pointer (the
+// image cache for the whole run, the font for its lifetime).
+//
+// Screen format: red in bits 11-15, green in bits 6-10, blue in bits 0-4, and bit 5 (the lowest
+// green bit) always 0 in everything this class writes. Keeping green at 5 significant bits lets
+// every channel share the same 5-bit arithmetic.
+//
+// Drawing clips at all four edges of the 320 x 240 frame: a picture that overhangs an edge, or is
+// larger than the frame, draws exactly its pixels that fall inside.
+class DLImage {
+public:
+    DLImage();
+    ~DLImage();
+
+    // Decodes the PNG at path and converts it: depth 15 or 16 gives RGB565 pixels, depth 8 one
+    // grey byte (r + g + b) / 3 per pixel. With wantAlpha and a file that has (or gains, through
+    // tRNS) an alpha channel, the alpha samples become the opacity plane. Any other depth, a
+    // decoding error or a failed allocation leaves the image empty and returns false.
+    bool loadPng(const char* path, int depth, bool wantAlpha);
+
+    // The byte (depth 8) or the 16-bit pixel at column x, row y; 0 for an empty image or a
+    // position outside it.
+    int pixelAt(int x, int y) const;
+
+    // Copies the picture opaquely with its top-left corner at (x, y). Nothing for an empty or
+    // depth-8 image.
+    void blit(uint16_t* frame, int x, int y) const;
+    void blit(int x, int y) const { blit(backBuffer, x, y); }
+
+    // Blends the picture through its opacity plane: per 5-bit channel
+    // (source * a) / 255 + (destination * (255 - a)) / 255, each quotient truncated. Without an
+    // opacity plane this is blit. Nothing for an empty or depth-8 image.
+    void blitBlended(uint16_t* frame, int x, int y) const;
+    void blitBlended(int x, int y) const { blitBlended(backBuffer, x, y); }
+
+    // Frees both buffers; the image is empty again.
+    void release();
+
+    // Clips the span [position, position + length) to [0, limit): false when nothing is left,
+    // otherwise skip leading elements fall before 0 and count remain. Never computes
+    // position + length, which could overflow for coordinates taken from a skin.
+    static bool clipSpan(int position, int length, int limit, int& skip, int& count);
+
+    void* pixels;           // width * height pixels, row after row; 16-bit, or bytes at depth 8
+    unsigned char* alpha;   // width * height opacities (0 transparent, 255 opaque), or null
+    int32_t width;
+    int32_t height;
+    int32_t depth;          // 8, 15 or 16 after a successful load
+
+private:
+    DLImage(const DLImage&);
+    DLImage& operator=(const DLImage&);
+};
+
+#endif

@@ -1,0 +1,165 @@
+// PNG decoding with libpng: the transformations to 8-bit RGB/RGBA, the error return, the clean-up.
+#include "gfx/PngReader.h"
+
+#include <png.h>
+#include <setjmp.h>
+#include <stdio.h>
+#include <stdlib.h>
+
+#include "platform/Files.h"
+
+namespace {
+
+// Everything one load holds. It lives at file scope because libpng reports errors by longjmp
+// back into readPng: objects with static storage keep the values they had when the jump fires,
+// whereas locals changed after setjmp would be indeterminate.
+struct LoadState {
+    FILE* file;
+    png_structp png;
+    png_infop info;
+    unsigned char* block;
+    png_bytep* rowTable;
+};
+
+LoadState state;
+
+#if PNG_LIBPNG_VER >= 10400
+const png_alloc_size_t maxChunkBytes = 1024 * 1024;
+#endif
+
+#ifdef PNG_HANDLE_AS_UNKNOWN_SUPPORTED
+// Ancillary chunks the decoder has no use for (tRNS, the only one it needs, is not here); five
+// bytes each, the name and its NUL, as libpng takes them.
+png_byte unusedChunks[] = "bKGD\0cHRM\0eXIf\0gAMA\0hIST\0iCCP\0iTXt\0oFFs\0pCAL\0pHYs\0sBIT\0"
+                          "sCAL\0sPLT\0sRGB\0sTER\0tEXt\0tIME\0zTXt";
+#endif
+
+void reportError(png_structp png, png_const_charp message)
+{
+    fprintf(stderr, "libpng error: %s\n", message);
+    // libpng's error handler must not return; this lands in readPng's setjmp.
+    longjmp(png_jmpbuf(png), 1);
+}
+
+// Frees what the load holds; the decoded block survives only when it is handed to the caller.
+void releaseState(bool keepBlock)
+{
+    free(state.rowTable);
+    if (!keepBlock)
+        free(state.block);
+    if (state.png)
+        png_destroy_read_struct(&state.png, state.info ? &state.info : 0, 0);
+    if (state.file)
+        fclose(state.file);
+    state = LoadState();
+}
+
+// The part of a load that may raise libpng errors. Kept out of readPng so that no local of the
+// function holding the setjmp changes between setjmp and a longjmp.
+void decode(uint32_t& width, uint32_t& height, int& channels)
+{
+    png_structp png = state.png;
+    png_infop info = state.info;
+
+    png_init_io(png, state.file);
+    png_set_sig_bytes(png, 8);
+    // Checked by libpng while it reads the header, before any large allocation.
+    png_set_user_limits(png, maxPngSide, maxPngSide);
+#if PNG_LIBPNG_VER >= 10400
+    // A damaged chunk length must not make libpng reserve gigabytes for one chunk.
+    png_set_chunk_malloc_max(png, maxChunkBytes);
+#endif
+#ifdef PNG_HANDLE_AS_UNKNOWN_SUPPORTED
+    // None of these affects the pixels we ask for, so they are skipped unread rather than
+    // parsed: less work, and less of libpng exposed to damaged files.
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, unusedChunks,
+                                static_cast<int>(sizeof(unusedChunks) / 5));
+#endif
+    png_read_info(png, info);
+
+    png_uint_32 w = 0;
+    png_uint_32 h = 0;
+    int bitDepth = 0;
+    int colorType = 0;
+    png_get_IHDR(png, info, &w, &h, &bitDepth, &colorType, 0, 0, 0);
+
+    if (bitDepth == 16)
+        png_set_strip_16(png); // keeps the high byte of each sample
+    if (colorType == PNG_COLOR_TYPE_PALETTE)
+        png_set_expand(png);
+    if (bitDepth < 8)
+        png_set_expand(png);
+    if (png_get_valid(png, info, PNG_INFO_tRNS))
+        png_set_expand(png); // the transparent colour or palette alphas become an alpha channel
+    if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA)
+        png_set_gray_to_rgb(png);
+    // Without this an interlaced file would be read as if its passes were consecutive rows.
+    png_set_interlace_handling(png);
+
+    png_read_update_info(png, info);
+    png_get_IHDR(png, info, &w, &h, 0, 0, 0, 0, 0);
+    size_t rowBytes = png_get_rowbytes(png, info);
+    int samples = png_get_channels(png, info);
+    if ((samples != 3 && samples != 4) || w == 0 || h == 0 || w > maxPngSide || h > maxPngSide ||
+        rowBytes != static_cast<size_t>(w) * samples)
+        png_error(png, "Visual PNG: unsupported pixel layout");
+    width = w;
+    height = h;
+    channels = samples;
+
+    // At most 8192 * 8192 * 4 bytes, which fits a 32-bit size_t.
+    state.block = static_cast<unsigned char*>(malloc(rowBytes * h));
+    if (!state.block)
+        png_error(png, "Visual PNG: out of memory");
+    state.rowTable = static_cast<png_bytep*>(malloc(sizeof(png_bytep) * h));
+    if (!state.rowTable)
+        png_error(png, "Visual PNG: out of memory");
+    for (png_uint_32 i = 0; i < h; ++i)
+        state.rowTable[i] = state.block + i * rowBytes;
+
+    png_read_image(png, state.rowTable);
+    png_read_end(png, 0);
+}
+
+} // namespace
+
+bool readPng(const char* path, unsigned char*& rows, uint32_t& width, uint32_t& height,
+             int& channels)
+{
+    rows = 0;
+    if (!path)
+        return false;
+    state = LoadState();
+    state.file = openFile(path, "rb");
+    if (!state.file)
+        return false;
+
+    unsigned char signature[8];
+    if (fread(signature, 1, sizeof(signature), state.file) != sizeof(signature) ||
+        png_sig_cmp(signature, 0, sizeof(signature)) != 0) {
+        releaseState(false);
+        return false;
+    }
+
+    // The version of the headers the program is built with: libpng refuses any other.
+    state.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, 0, reportError, 0);
+    if (!state.png) {
+        releaseState(false);
+        return false;
+    }
+    state.info = png_create_info_struct(state.png);
+    if (!state.info) {
+        releaseState(false);
+        return false;
+    }
+
+    if (setjmp(png_jmpbuf(state.png))) {
+        releaseState(false);
+        return false;
+    }
+    decode(width, height, channels);
+
+    rows = state.block;
+    releaseState(true);
+    return true;
+}
