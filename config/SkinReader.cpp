@@ -130,44 +130,61 @@ bool SkinReader::next(WString& keyword, WString::Array& arguments)
         if (begin == end || (end - begin >= 2 && begin[0] == '/' && begin[1] == '/'))
             continue;
 
-        arguments.resize(0);
         const char* equals = static_cast<const char*>(memchr(begin, '=', end - begin));
-        if (!equals || equals == begin)
+        if (!equals || equals == begin) {
+            arguments.resize(0);
             continue;
+        }
 
-        TextBuffer text;
+        scratch.clear();
         for (const char* p = begin; p < equals; ++p) {
             char c = *p;
             // Only the ASCII letters change, as toupper does in the default locale; testing
             // the range directly keeps bytes above 127 away from toupper's signed-char trap.
             if (c >= 'a' && c <= 'z')
                 c = static_cast<char>(c - 'a' + 'A');
-            text.append(c);
+            scratch.append(c);
         }
-        keyword = text.toString();
+        keyword = scratch.data();
 
-        // The first argument starts as the null string, every later one as the empty string.
-        text.clear();
+        // The arguments are collected one after another in the scratch buffer, each ended by a
+        // NUL byte (a line holds none of its own), and then copied into the array's slots, which
+        // keep their blocks from the previous line. The first argument starts as the null
+        // string and becomes a text only when a byte is added to it; every later argument
+        // starts as the empty string.
+        scratch.clear();
         bool quoted = false;
+        bool firstHasText = false;
+        int count = 1;
         const char* p = equals + 1;
         while (p < end) {
             const char* run = p;
             while (p < end && *p != '"' && (quoted || *p != ','))
                 ++p;
-            if (p > run)
-                text.append(run, static_cast<int>(p - run));
+            if (p > run) {
+                scratch.append(run, static_cast<int>(p - run));
+                firstHasText = firstHasText || count == 1;
+            }
             if (p == end)
                 break;
             if (*p == '"') {
                 quoted = !quoted;
             } else {
-                arguments.append(text.toString());
-                text.clear();
-                text.append("", 0);
+                scratch.append('\0');
+                ++count;
             }
             ++p;
         }
-        arguments.append(text.toString());
+
+        arguments.resize(count);
+        const char* argument = scratch.data();
+        for (int i = 0; i < count; ++i) {
+            if (i == 0 && !firstHasText)
+                arguments[i] = static_cast<const char*>(0);
+            else
+                arguments[i] = argument;
+            argument += strlen(argument) + 1;
+        }
         return true;
     }
     return false;

@@ -5,6 +5,7 @@
 #include <stdio.h>
 
 #include "base/WString.h"
+#include "config/TextBuffer.h"
 
 // Line syntax: KEYWORD=argument,argument,... The keyword is everything before the first "="
 // (at least one byte), upper-cased; the arguments are split at commas outside double quotes,
@@ -35,6 +36,8 @@ private:
     bool open;
     WString::Array lines;
     int nextIndex;
+    // Reused from line to line, so that parsing a line rarely allocates.
+    TextBuffer scratch;
 };
 
 enum LineReadResult {

@@ -7,9 +7,16 @@
 #include <stdlib.h>
 #include <string.h>
 
-TextBuffer::TextBuffer() : bytes(0), used(0), capacity(0), present(false) {}
+TextBuffer::TextBuffer() : bytes(inlineBytes), used(0), capacity(inlineSize), present(false)
+{
+    inlineBytes[0] = '\0';
+}
 
-TextBuffer::~TextBuffer() { free(bytes); }
+TextBuffer::~TextBuffer()
+{
+    if (bytes != inlineBytes)
+        free(bytes);
+}
 
 void TextBuffer::reserve(int extra)
 {
@@ -19,10 +26,17 @@ void TextBuffer::reserve(int extra)
     int needed = used + extra + 1;
     if (needed <= capacity)
         return;
-    int grown = capacity < 64 ? 64 : capacity;
+    int grown = capacity;
     while (grown < needed)
         grown = grown > INT_MAX / 2 ? INT_MAX : grown * 2;
-    char* block = static_cast<char*>(realloc(bytes, grown));
+    char* block;
+    if (bytes == inlineBytes) {
+        block = static_cast<char*>(malloc(grown));
+        if (block)
+            memcpy(block, inlineBytes, used + 1);
+    } else {
+        block = static_cast<char*>(realloc(bytes, grown));
+    }
     if (!block)
         abort();
     bytes = block;
@@ -56,8 +70,7 @@ void TextBuffer::append(char c) { append(&c, 1); }
 void TextBuffer::clear()
 {
     used = 0;
-    if (bytes)
-        bytes[0] = '\0';
+    bytes[0] = '\0';
     present = false;
 }
 
@@ -65,11 +78,10 @@ void TextBuffer::truncate(int count)
 {
     TARVO_CHECK(count >= 0 && count <= used);
     used = count;
-    if (bytes)
-        bytes[used] = '\0';
+    bytes[used] = '\0';
 }
 
-const char* TextBuffer::data() const { return bytes ? bytes : ""; }
+const char* TextBuffer::data() const { return bytes; }
 
 WString TextBuffer::toString() const
 {

@@ -8,8 +8,9 @@
 // += costs time quadratic in its length. The readers and the expansion build their texts here
 // instead and turn them into a WString once.
 //
-// Memory: one heap block owned by the buffer, grown by doubling, never shrunk until the
-// destructor. clear() keeps the block for reuse. The buffer also remembers whether anything
+// Memory: texts up to inlineSize - 1 bytes live inside the object itself; longer ones move to
+// one heap block owned by the buffer, grown by doubling and never shrunk until the destructor.
+// clear() keeps the block for reuse. Most skin words are short, so most never touch the heap. The buffer also remembers whether anything
 // at all has been appended (a zero-length text counts), so that toString() can give the null
 // string exactly where a WString built by += from the null string would have stayed null.
 // Running out of memory ends the program, as it does for WString.
@@ -18,7 +19,8 @@ public:
     TextBuffer();
     ~TextBuffer();
 
-    // Appends count bytes; marks the buffer as holding a text even when count is 0.
+    // Appends count bytes, which may include NUL bytes and must not lie inside this buffer;
+    // marks the buffer as holding a text even when count is 0.
     void append(const char* bytes, int count);
     // Appends a NUL-terminated text; a null pointer changes nothing (as WString += does).
     void append(const char* text);
@@ -43,8 +45,11 @@ private:
     TextBuffer(const TextBuffer&);
     TextBuffer& operator=(const TextBuffer&);
 
+    enum { inlineSize = 64 };
+
     void reserve(int extra);
 
+    char inlineBytes[inlineSize];
     char* bytes;
     int used;
     int capacity;
