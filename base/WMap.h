@@ -115,6 +115,16 @@ public:
         return true;
     }
 
+    // The stored value of key's entry itself, or null without one: a lookup that neither copies
+    // the value nor creates an entry. Valid until that entry is removed.
+    V* findValue(KArg key)
+    {
+        Entry* entry = lookup(key);
+        return entry == 0 ? 0 : &entry->value;
+    }
+
+    const V* findValue(KArg key) const { return const_cast<WMap*>(this)->findValue(key); }
+
     // Overwrites the value of key's entry, or appends a new entry to its bucket.
     void set(KArg key, VArg value)
     {

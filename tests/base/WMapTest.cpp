@@ -90,6 +90,20 @@ TEST(WMapTest, FindIsCaseSensitiveAndLeavesOutAloneWhenAbsent)
     EXPECT_EQ(std::string(out[0].text()), "default");
 }
 
+TEST(WMapTest, FindValueGivesTheStoredValueWithoutCreatingOne)
+{
+    ArrayMap map(31);
+    map["SKIN"] = WString::Array("default", nullptr);
+    const ArrayMap& constant = map;
+    EXPECT_EQ(constant.findValue("skin"), nullptr);
+    EXPECT_EQ(map.count(), 1);
+    WString::Array* values = map.findValue("SKIN");
+    ASSERT_NE(values, nullptr);
+    values->append("second");
+    ASSERT_NE(constant.findValue("SKIN"), nullptr);
+    EXPECT_EQ(constant.findValue("SKIN")->count(), 2);
+}
+
 TEST(WMapTest, IndexingAnAbsentKeyCreatesAnEmptyEntry)
 {
     ArrayMap map(31);

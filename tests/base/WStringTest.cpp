@@ -441,6 +441,58 @@ TEST(WStringTest, WholeFileTextsSplitIntoEveryLine)
     EXPECT_EQ(single.words().count(), 1);
 }
 
+TEST(WStringTest, EveryByteValueSurvivesTheWholeTextOperations)
+{
+    // Every byte from 1 to 255, repeated up to 1 MiB.
+    std::string raw;
+    while (raw.size() < (1u << 20)) {
+        for (int b = 1; b < 256; ++b) {
+            raw += static_cast<char>(b);
+        }
+    }
+    raw.resize(1 << 20);
+    WString text(raw.c_str());
+    ASSERT_EQ(text.length(), 1 << 20);
+
+    const char* separators[] = {"\n", "\xff", "\x80\x81", "\xe9", ","};
+    for (const char* separator : separators) {
+        WString::Array pieces = text.split(separator, -1);
+        EXPECT_TRUE(WString(separator).join(pieces) == text) << "separator " << separator;
+        EXPECT_TRUE(text.replace(separator, separator) == text);
+    }
+    const int runs = (1 << 20) / 255;
+    WString withoutHigh = text.replace("\xff", "");
+    EXPECT_EQ(withoutHigh.length(), text.length() - runs);
+    EXPECT_EQ(withoutHigh.find('\xff'), -1);
+
+    // 4112 full runs of 1..255 and a tail of 1..16. A run holds LF, CR and TAB (one extra byte
+    // each) and 28 other control bytes (three extra each); the tail holds all three and 13 others.
+    ASSERT_EQ(runs, 4112);
+    EXPECT_EQ(text.escaped().length(), (1 << 20) + runs * (3 + 28 * 3) + (3 + 13 * 3));
+    WString expanded = text.expandTabs(4);
+    EXPECT_EQ(expanded.find('\t'), -1);
+    EXPECT_GE(expanded.length(), text.length());
+
+    WString upper(text);
+    upper.toUpper();
+    EXPECT_EQ(upper.compareNoCase(text), 0);
+    EXPECT_EQ(upper.length(), text.length());
+
+    WString::Array words = text.words();
+    size_t wordBytes = 0;
+    for (int i = 0; i < words.count(); ++i) {
+        EXPECT_EQ(words[i].findFirstOf(" \t\r\n"), -1);
+        wordBytes += static_cast<size_t>(words[i].length());
+    }
+    // Four whitespace bytes in each run, three (TAB, LF, CR) in the tail.
+    EXPECT_EQ(wordBytes, raw.size() - 4 * runs - 3);
+
+    WString padded(text);
+    padded.center((1 << 20) + 3);
+    EXPECT_EQ(padded.length(), (1 << 20) + 3);
+    EXPECT_EQ(padded.mid(1, 1 << 20).compare(text), 0);
+}
+
 TEST(WStringTest, SubscriptReadsAndWritesWithinTheText)
 {
     WString s("abc");
