@@ -129,6 +129,7 @@ public:
     void trimLeft();
     void trimRight();
 
+    // LF to CR LF, and back; like replace(), they turn the null string into the empty string.
     void toCRLF();
     void toLF();
 

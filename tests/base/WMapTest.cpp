@@ -218,15 +218,3 @@ TEST(WMapTest, NullKeyActsAsTheEmptyKey)
     map.remove(nullptr);
     EXPECT_EQ(map.count(), 0);
 }
-
-TEST(WMapTest, KeysWithBytesAboveAsciiAreDistinct)
-{
-    ArrayMap map(31);
-    map["caf\xe9"].append("1");
-    map["caf\xc9"].append("2");
-    WString::Array out;
-    ASSERT_TRUE(map.find("caf\xe9", out));
-    EXPECT_EQ(std::string(out[0].text()), "1");
-    ASSERT_TRUE(map.find("caf\xc9", out));
-    EXPECT_EQ(std::string(out[0].text()), "2");
-}
