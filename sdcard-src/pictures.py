@@ -1,0 +1,288 @@
+"""Draws every picture of the demo card's two skins.
+
+Run by make-pictures.sh, which first rasterises the Tango icons this script composes:
+    python3 pictures.py ICON_FOLDER CARD_FOLDER
+ICON_FOLDER holds NAME-SIZE.png for every icon named below; CARD_FOLDER is the repository's
+sdcard/ folder. The output is the same on every run.
+
+The launcher shows 16-bit colour and keeps only the top five bits of each channel, green included.
+Large smooth areas (the backgrounds) are therefore dithered here to those levels with a 4x4
+ordered pattern, so that gradients do not fall into wide bands on the handheld. Icons are left
+alone: they are small, and they are blended on the handheld through their opacity.
+"""
+import math
+import os
+import sys
+
+import pngfile
+
+SCREEN_W, SCREEN_H = 320, 240
+
+# The line height of the card's font picture: its height less the marker row. The list pages'
+# cursor bars sit on the middle list row, so they depend on it; make-pictures.sh reads it from
+# the font picture when that exists.
+LINE_HEIGHT = 14
+
+BAYER4 = [[0, 8, 2, 10], [12, 4, 14, 6], [3, 11, 1, 9], [15, 7, 13, 5]]
+
+
+def hex_colour(text):
+    return tuple(int(text[i:i + 2], 16) / 255.0 for i in (0, 2, 4))
+
+
+class Canvas:
+    """Straight (not premultiplied) RGBA in floats from 0 to 1, as the launcher blends it."""
+
+    def __init__(self, width, height, colour=(0.0, 0.0, 0.0), alpha=0.0):
+        self.width = width
+        self.height = height
+        self.pixels = [[colour[0], colour[1], colour[2], alpha] for _ in range(width * height)]
+
+    def blend(self, x, y, colour, alpha):
+        """Paints colour with the given opacity over the pixel at (x, y) (Porter-Duff over)."""
+        if alpha <= 0 or not (0 <= x < self.width and 0 <= y < self.height):
+            return
+        alpha = min(alpha, 1.0)
+        p = self.pixels[y * self.width + x]
+        out_alpha = alpha + p[3] * (1 - alpha)
+        if out_alpha <= 0:
+            return
+        for i in range(3):
+            p[i] = (colour[i] * alpha + p[i] * p[3] * (1 - alpha)) / out_alpha
+        p[3] = out_alpha
+
+    def vertical_gradient(self, top, bottom, y0=0, y1=None):
+        y1 = self.height if y1 is None else y1
+        for y in range(y0, y1):
+            t = (y - y0) / max(1, y1 - y0 - 1)
+            c = [top[i] + (bottom[i] - top[i]) * t for i in range(3)]
+            for x in range(self.width):
+                self.pixels[y * self.width + x] = [c[0], c[1], c[2], 1.0]
+
+    def glow(self, cx, cy, radius, colour, strength):
+        """A soft round light that fades out smoothly towards its radius."""
+        for y in range(max(0, int(cy - radius)), min(self.height, int(cy + radius) + 1)):
+            for x in range(max(0, int(cx - radius)), min(self.width, int(cx + radius) + 1)):
+                d = math.hypot(x - cx, y - cy) / radius
+                if d < 1:
+                    self.blend(x, y, colour, strength * (1 - d * d) ** 2)
+
+    def disc(self, cx, cy, radius, colour, alpha):
+        """A flat circle with an anti-aliased rim."""
+        for y in range(max(0, int(cy - radius - 1)), min(self.height, int(cy + radius) + 2)):
+            for x in range(max(0, int(cx - radius - 1)), min(self.width, int(cx + radius) + 2)):
+                cover = min(1.0, max(0.0, radius - math.hypot(x + 0.5 - cx, y + 0.5 - cy) + 0.5))
+                self.blend(x, y, colour, alpha * cover)
+
+    def rounded_rect(self, x0, y0, x1, y1, radius, colour, alpha, border=None, border_alpha=0.0):
+        """Fills the rectangle from (x0, y0) to (x1, y1), both exclusive of x1 and y1, with
+        rounded corners; border, when given, is a one-pixel outline inside the shape."""
+        for y in range(max(0, y0), min(self.height, y1)):
+            for x in range(max(0, x0), min(self.width, x1)):
+                px, py = x + 0.5, y + 0.5
+                # Distance outside the rounded shape: negative inside, 0 on its edge.
+                dx = max(x0 + radius - px, 0, px - (x1 - radius))
+                dy = max(y0 + radius - py, 0, py - (y1 - radius))
+                outside = math.hypot(dx, dy) - radius
+                cover = min(1.0, max(0.0, 0.5 - outside))
+                if cover <= 0:
+                    continue
+                self.blend(x, y, colour, alpha * cover)
+                if border is not None:
+                    ring = min(1.0, max(0.0, 1.5 + outside)) * cover
+                    self.blend(x, y, border, border_alpha * ring)
+
+    def band(self, y0, y1, colour, alpha):
+        for y in range(max(0, y0), min(self.height, y1)):
+            for x in range(self.width):
+                self.blend(x, y, colour, alpha)
+
+    def paste(self, picture, x0, y0, opacity=1.0):
+        """Paints a picture read by pngfile over the canvas with its own opacity."""
+        width, height, channels, rows = picture
+        for y in range(height):
+            row = rows[y]
+            for x in range(width):
+                s = row[x * channels:(x + 1) * channels]
+                a = (s[3] / 255.0 if channels == 4 else 1.0) * opacity
+                self.blend(x0 + x, y0 + y, (s[0] / 255.0, s[1] / 255.0, s[2] / 255.0), a)
+
+    def save(self, path, with_alpha, dither=False):
+        rows = []
+        channels = 4 if with_alpha else 3
+        for y in range(self.height):
+            row = bytearray()
+            for x in range(self.width):
+                p = self.pixels[y * self.width + x]
+                for i in range(3):
+                    v = min(255.0, max(0.0, p[i] * 255.0))
+                    if dither:
+                        # Pick one of the two neighbouring five-bit levels, and write it back
+                        # widened by bit replication so that a computer shows it as the
+                        # handheld does.
+                        level = int(v / 8.0 + (BAYER4[y & 3][x & 3] + 0.5) / 16.0)
+                        level = min(31, level)
+                        row.append(level << 3 | level >> 2)
+                    else:
+                        row.append(int(v + 0.5))
+                if with_alpha:
+                    row.append(int(min(1.0, max(0.0, p[3])) * 255 + 0.5))
+            rows.append(row)
+        pngfile.write(path, self.width, self.height, channels, rows)
+
+
+def icon(folder, name, size):
+    return pngfile.read(os.path.join(folder, "%s-%d.png" % (name, size)))
+
+
+# ---------------------------------------------------------------------------------------------
+# The concept skin: deep blue, warm amber highlights.
+
+CONCEPT = {
+    "top": hex_colour("1A3358"),
+    "bottom": hex_colour("07111F"),
+    "glow": hex_colour("3C7DC0"),
+    "bar": hex_colour("040A14"),
+    "accent": hex_colour("F2B233"),
+    "white": (1.0, 1.0, 1.0),
+}
+
+# Main page tiles: icon name, and the file stem the skin uses.
+CONCEPT_TILES = [
+    ("applications-games", "games"),
+    ("input-gaming", "emulators"),
+    ("applications-accessories", "apps"),
+    ("preferences-system", "settings"),
+    ("help-browser", "help"),
+    ("system-shutdown", "exit"),
+]
+
+# The apps page launches three programs directly.
+CONCEPT_APPS = [
+    ("accessories-calculator", "calculator"),
+    ("utilities-system-monitor", "monitor"),
+    ("accessories-text-editor", "notes"),
+]
+
+
+def concept_frame(canvas, palette):
+    """The bars at the top and the bottom that every concept page shares."""
+    canvas.band(0, 22, palette["bar"], 0.78)
+    canvas.band(22, 23, palette["accent"], 0.85)
+    canvas.band(23, 25, palette["bar"], 0.35)
+    canvas.band(218, 219, palette["accent"], 0.55)
+    canvas.band(219, 240, palette["bar"], 0.78)
+
+
+def concept_backdrop(palette, seed_glows):
+    canvas = Canvas(SCREEN_W, SCREEN_H)
+    canvas.vertical_gradient(palette["top"], palette["bottom"])
+    canvas.glow(160, 120, 190, palette["glow"], 0.35)
+    for cx, cy, r, a in seed_glows:
+        canvas.disc(cx, cy, r, palette["white"], a)
+    return canvas
+
+
+def concept_pictures(icons, out):
+    palette = CONCEPT
+    # Soft out-of-focus lights, placed by hand so that they stay clear of the icons' labels.
+    lights = [(28, 58, 18, 0.05), (292, 62, 26, 0.04), (250, 196, 14, 0.05),
+              (44, 190, 30, 0.035), (132, 40, 9, 0.06), (205, 200, 7, 0.07)]
+    main = concept_backdrop(palette, lights)
+    concept_frame(main, palette)
+    main.save(os.path.join(out, "bg-main.png"), with_alpha=False, dither=True)
+
+    # The list pages: a panel, and a bar behind the list's middle row, where the cursor stays.
+    listing = concept_backdrop(palette, [(300, 200, 30, 0.04), (20, 40, 16, 0.05)])
+    concept_frame(listing, palette)
+    listing.rounded_rect(8, 31, 312, 212, 8, palette["white"], 0.06,
+                         border=palette["white"], border_alpha=0.14)
+    rows = LIST_ROWS
+    cursor_y = LIST_Y + (rows // 2) * LINE_HEIGHT
+    listing.rounded_rect(12, cursor_y - 1, 308, cursor_y + LINE_HEIGHT + 1, 4,
+                         palette["accent"], 0.22, border=palette["accent"], border_alpha=0.7)
+    listing.save(os.path.join(out, "bg-list.png"), with_alpha=False, dither=True)
+
+    for name, stem in CONCEPT_TILES + CONCEPT_APPS:
+        picture = icon(icons, name, 48)
+        selected = Canvas(64, 64)
+        selected.glow(32, 33, 34, palette["accent"], 0.45)
+        selected.rounded_rect(3, 3, 61, 61, 12, palette["white"], 0.16,
+                              border=palette["accent"], border_alpha=0.95)
+        selected.paste(picture, 8, 8)
+        selected.save(os.path.join(out, stem + "-on.png"), with_alpha=True)
+        normal = Canvas(64, 64)
+        normal.paste(picture, 8, 8, opacity=0.72)
+        normal.save(os.path.join(out, stem + "-off.png"), with_alpha=True)
+
+    # Small pictures for the bars: the logo beside the title, the battery, the page headers.
+    small = Canvas(18, 18)
+    small.paste(icon(icons, "multimedia-player", 18), 0, 0)
+    small.save(os.path.join(out, "logo.png"), with_alpha=True)
+    small = Canvas(18, 18)
+    small.paste(icon(icons, "battery", 18), 0, 0)
+    small.save(os.path.join(out, "battery.png"), with_alpha=True)
+    for name, stem in CONCEPT_TILES[:5]:
+        header = Canvas(18, 18)
+        header.paste(icon(icons, name, 18), 0, 0)
+        header.save(os.path.join(out, stem + "-small.png"), with_alpha=True)
+
+
+# ---------------------------------------------------------------------------------------------
+# The night skin: a vertical menu of rows on dark violet, cool cyan highlights. Its backgrounds
+# are plain colours and gradients that the skin names itself, so it only needs its row pictures.
+
+NIGHT = {
+    "accent": hex_colour("57D7F0"),
+    "row": hex_colour("2A2350"),
+    "white": (1.0, 1.0, 1.0),
+}
+
+NIGHT_ROWS = [
+    ("applications-games", "games"),
+    ("input-gaming", "emulators"),
+    ("preferences-system", "settings"),
+    ("weather-clear-night", "moon"),
+    ("system-shutdown", "exit"),
+]
+
+NIGHT_ROW_W, NIGHT_ROW_H = 200, 30
+
+
+def night_pictures(icons, out):
+    palette = NIGHT
+    for name, stem in NIGHT_ROWS:
+        picture = icon(icons, name, 24)
+        selected = Canvas(NIGHT_ROW_W, NIGHT_ROW_H)
+        selected.rounded_rect(0, 0, NIGHT_ROW_W, NIGHT_ROW_H, 15, palette["row"], 0.85,
+                              border=palette["accent"], border_alpha=0.9)
+        selected.glow(18, 15, 16, palette["accent"], 0.35)
+        selected.paste(picture, 6, 3)
+        selected.save(os.path.join(out, stem + "-on.png"), with_alpha=True)
+        normal = Canvas(36, NIGHT_ROW_H)
+        normal.paste(picture, 6, 3, opacity=0.6)
+        normal.save(os.path.join(out, stem + "-off.png"), with_alpha=True)
+
+
+# The geometry of the concept list pages, shared with their skin: the list starts at LIST_Y and
+# shows LIST_ROWS rows (its selector's bottom is LIST_Y + LIST_ROWS * LINE_HEIGHT). An odd count
+# puts the cursor row, always the middle one, in the middle of the panel.
+LIST_Y = 36
+LIST_ROWS = 11
+
+
+def main():
+    global LINE_HEIGHT
+    icons, card = sys.argv[1], sys.argv[2]
+    if len(sys.argv) > 3:
+        LINE_HEIGHT = int(sys.argv[3])
+    concept = os.path.join(card, "Tarvo", "skins", "concept")
+    night = os.path.join(card, "Tarvo", "skins", "night")
+    os.makedirs(concept, exist_ok=True)
+    os.makedirs(night, exist_ok=True)
+    concept_pictures(icons, concept)
+    night_pictures(icons, night)
+
+
+if __name__ == "__main__":
+    main()
