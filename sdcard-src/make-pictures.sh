@@ -34,7 +34,7 @@ done
 # The list pages' cursor bar follows the font: its line height is the font picture's height
 # less the marker row (bytes 20 to 23 of a PNG hold its height).
 font="$card/Tarvo/ARIALN.TTF_0_12_255_255_255.png"
-line_height=14
+line_height=15
 if [ -f "$font" ]; then
     height=$(od -An -tu1 -j20 -N4 "$font" | awk '{ print $1 * 16777216 + $2 * 65536 + $3 * 256 + $4 }')
     line_height=$((height - 1))

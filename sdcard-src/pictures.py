@@ -21,7 +21,7 @@ SCREEN_W, SCREEN_H = 320, 240
 # The line height of the card's font picture: its height less the marker row. The list pages'
 # cursor bars sit on the middle list row, so they depend on it; make-pictures.sh reads it from
 # the font picture when that exists.
-LINE_HEIGHT = 14
+LINE_HEIGHT = 15
 
 BAYER4 = [[0, 8, 2, 10], [12, 4, 14, 6], [3, 11, 1, 9], [15, 7, 13, 5]]
 
@@ -200,7 +200,7 @@ def concept_pictures(icons, out):
     rows = LIST_ROWS
     cursor_y = LIST_Y + (rows // 2) * LINE_HEIGHT
     listing.rounded_rect(12, cursor_y - 1, 308, cursor_y + LINE_HEIGHT + 1, 4,
-                         palette["accent"], 0.22, border=palette["accent"], border_alpha=0.7)
+                         palette["glow"], 0.55, border=palette["accent"], border_alpha=0.8)
     listing.save(os.path.join(out, "bg-list.png"), with_alpha=False, dither=True)
 
     for name, stem in CONCEPT_TILES + CONCEPT_APPS:
@@ -262,6 +262,19 @@ def night_pictures(icons, out):
         normal = Canvas(36, NIGHT_ROW_H)
         normal.paste(picture, 6, 3, opacity=0.6)
         normal.save(os.path.join(out, stem + "-off.png"), with_alpha=True)
+
+    # A crescent moon for the empty side of the menu: a pale disc with a second, offset disc
+    # taken out of it. No halo: the launcher rounds each term of its blend down, so a wide,
+    # faint halo would darken a dark background rather than light it.
+    moon = Canvas(72, 72)
+    pale = hex_colour("EEEAFF")
+    for y in range(72):
+        for x in range(72):
+            px, py = x + 0.5, y + 0.5
+            lit = min(1.0, max(0.0, 20.5 - math.hypot(px - 36, py - 36)))
+            shade = min(1.0, max(0.0, 18.5 - math.hypot(px - 46, py - 29)))
+            moon.blend(x, y, pale, lit * (1 - shade))
+    moon.save(os.path.join(out, "crescent.png"), with_alpha=True)
 
 
 # The geometry of the concept list pages, shared with their skin: the list starts at LIST_Y and
