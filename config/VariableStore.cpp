@@ -101,11 +101,10 @@ bool VariableStore::find(const char* name, WString::Array& values) const
 
 void VariableStore::setValues(const char* name, const WString::Array& values)
 {
-    if (!name)
-        return;
-    // Copied first: values may be the very list stored under name.
-    WString::Array copy(values);
-    variables[name] = copy;
+    // values may be the very list stored under name: array self-assignment is harmless, and
+    // creating an entry never moves the others.
+    if (name)
+        variables[name] = values;
 }
 
 void VariableStore::setText(const char* name, const char* text)
