@@ -1,0 +1,261 @@
+// tarvo-mkfont: renders the printable characters 33 to 126 of a TrueType/OpenType font with
+// FreeType into the font picture that the launcher's BitmapFont reads.
+//
+//   tarvo-mkfont [--face N] [--name NAME] [--output-dir DIR] FONT SIZE R G B
+//
+// writes DIR/NAME_N_SIZE_R_G_B.png (NAME defaults to the font file's name, N to 0, DIR to the
+// current folder). The launcher's default font picture is made with
+//
+//   tarvo-mkfont --name ARIALN.TTF --output-dir sdcard/Tarvo
+//                /usr/share/fonts/truetype/liberation/LiberationSansNarrow-Regular.ttf 12 255 255 255
+//
+// (one line; run from the repository's root).
+//
+// Picture layout (what BitmapFont expects):
+// - Row 0 is the marker row: an opaque white pixel at the first column of every glyph but the
+//   first, which starts at column 1. Column 0 and everything else in the row are transparent black.
+// - Rows 1 and below hold the glyphs side by side in character order, all sharing one baseline.
+//   Each glyph pixel is the colour scaled by FreeType's coverage, with the coverage as alpha.
+//   BitmapFont reads a pixel's grey level (r + g + b) / 3 as its coverage, so white keeps the
+//   coverage exact; other colours only tint the picture for viewing.
+// - A glyph's cell is as wide as FreeType's advance for it, widened where the glyph's ink reaches
+//   left of the pen or right of the advance, so that no ink is cut off. BitmapFont advances the
+//   pen by the cell width.
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include <png.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+const int firstCode = 33;
+const int lastCode = 126;
+
+struct Options {
+    std::string fontPath;
+    std::string name;
+    std::string outputDir = ".";
+    long face = 0;
+    int size = 0;
+    int red = 0;
+    int green = 0;
+    int blue = 0;
+};
+
+struct Glyph {
+    int cellWidth = 0;
+    int inkColumn = 0;  // column of the bitmap's left edge within the cell
+    int top = 0;        // rows of ink above the baseline
+    int rows = 0;
+    int columns = 0;
+    std::vector<unsigned char> coverage;  // rows * columns
+};
+
+void usage()
+{
+    std::fprintf(stderr,
+                 "usage: tarvo-mkfont [--face N] [--name NAME] [--output-dir DIR] FONT SIZE R G B\n"
+                 "  Renders the characters 33 to 126 of FONT at SIZE pixels in the colour R G B\n"
+                 "  (0-255 each) into DIR/NAME_N_SIZE_R_G_B.png, the launcher's font picture.\n");
+}
+
+bool parseNumber(const char* text, long low, long high, long& value)
+{
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtol(text, &end, 10);
+    return *text && !*end && errno == 0 && value >= low && value <= high;
+}
+
+bool parseOptions(int argc, char** argv, Options& options)
+{
+    std::vector<const char*> positional;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if ((arg == "--face" || arg == "--name" || arg == "--output-dir") && i + 1 < argc) {
+            const char* value = argv[++i];
+            if (arg == "--face") {
+                if (!parseNumber(value, 0, 65535, options.face))
+                    return false;
+            } else if (arg == "--name") {
+                options.name = value;
+            } else {
+                options.outputDir = value;
+            }
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return false;
+        } else {
+            positional.push_back(argv[i]);
+        }
+    }
+    if (positional.size() != 5)
+        return false;
+    options.fontPath = positional[0];
+    long numbers[4];
+    const long highs[4] = {1000, 255, 255, 255};
+    for (int i = 0; i < 4; ++i) {
+        if (!parseNumber(positional[i + 1], i == 0 ? 1 : 0, highs[i], numbers[i]))
+            return false;
+    }
+    options.size = int(numbers[0]);
+    options.red = int(numbers[1]);
+    options.green = int(numbers[2]);
+    options.blue = int(numbers[3]);
+    if (options.name.empty()) {
+        std::string::size_type slash = options.fontPath.find_last_of('/');
+        options.name = slash == std::string::npos ? options.fontPath : options.fontPath.substr(slash + 1);
+    }
+    return !options.name.empty() && options.name.find('/') == std::string::npos;
+}
+
+bool renderGlyphs(FT_Face face, std::vector<Glyph>& glyphs)
+{
+    for (int code = firstCode; code <= lastCode; ++code) {
+        if (FT_Load_Char(face, FT_ULong(code), FT_LOAD_RENDER) != 0) {
+            std::fprintf(stderr, "tarvo-mkfont: FreeType cannot render character %d\n", code);
+            return false;
+        }
+        FT_GlyphSlot slot = face->glyph;
+        const FT_Bitmap& bitmap = slot->bitmap;
+        if (bitmap.pixel_mode != FT_PIXEL_MODE_GRAY && bitmap.rows > 0) {
+            std::fprintf(stderr, "tarvo-mkfont: character %d did not render as grey levels\n", code);
+            return false;
+        }
+        Glyph glyph;
+        const int advance = int((slot->advance.x + 32) >> 6);
+        const int left = std::min(0, slot->bitmap_left);
+        const int right = std::max(advance, slot->bitmap_left + int(bitmap.width));
+        glyph.cellWidth = std::max(1, right - left);
+        glyph.inkColumn = slot->bitmap_left - left;
+        glyph.top = slot->bitmap_top;
+        glyph.rows = int(bitmap.rows);
+        glyph.columns = int(bitmap.width);
+        glyph.coverage.resize(size_t(glyph.rows) * glyph.columns);
+        for (int row = 0; row < glyph.rows; ++row) {
+            const unsigned char* source = bitmap.buffer + row * bitmap.pitch;
+            std::copy(source, source + glyph.columns, glyph.coverage.begin() + row * glyph.columns);
+        }
+        glyphs.push_back(glyph);
+    }
+    return true;
+}
+
+bool writePicture(const std::string& path, int width, int height,
+                  const std::vector<unsigned char>& rgba)
+{
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        std::fprintf(stderr, "tarvo-mkfont: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
+        return false;
+    }
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!png || !info || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        std::fclose(file);
+        std::fprintf(stderr, "tarvo-mkfont: libpng could not write %s\n", path.c_str());
+        return false;
+    }
+    png_init_io(png, file);
+    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, PNG_COLOR_TYPE_RGB_ALPHA,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_compression_level(png, 9);
+    png_write_info(png, info);
+    for (int row = 0; row < height; ++row)
+        png_write_row(png, const_cast<png_bytep>(&rgba[size_t(row) * width * 4]));
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    if (std::fclose(file) != 0) {
+        std::fprintf(stderr, "tarvo-mkfont: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    if (!parseOptions(argc, argv, options)) {
+        usage();
+        return 2;
+    }
+
+    FT_Library library = nullptr;
+    FT_Face face = nullptr;
+    if (FT_Init_FreeType(&library) != 0) {
+        std::fprintf(stderr, "tarvo-mkfont: FreeType could not start\n");
+        return 1;
+    }
+    if (FT_New_Face(library, options.fontPath.c_str(), options.face, &face) != 0) {
+        std::fprintf(stderr, "tarvo-mkfont: cannot open face %ld of %s\n", options.face,
+                     options.fontPath.c_str());
+        FT_Done_FreeType(library);
+        return 1;
+    }
+    std::vector<Glyph> glyphs;
+    bool ok = FT_Set_Pixel_Sizes(face, 0, FT_UInt(options.size)) == 0;
+    if (!ok)
+        std::fprintf(stderr, "tarvo-mkfont: %s has no size %d\n", options.fontPath.c_str(), options.size);
+    ok = ok && renderGlyphs(face, glyphs);
+
+    // All glyphs share one baseline: room above it for the tallest ascent, below for the
+    // deepest descent, and at least the font's own line metrics.
+    int ascent = 0;
+    int descent = 0;
+    if (ok) {
+        ascent = int((face->size->metrics.ascender + 63) >> 6);
+        descent = int((-face->size->metrics.descender + 63) >> 6);
+    }
+    FT_Done_Face(face);
+    FT_Done_FreeType(library);
+    if (!ok)
+        return 1;
+    for (const Glyph& glyph : glyphs) {
+        ascent = std::max(ascent, glyph.top);
+        descent = std::max(descent, glyph.rows - glyph.top);
+    }
+
+    int width = 1;
+    for (const Glyph& glyph : glyphs)
+        width += glyph.cellWidth;
+    const int height = 1 + ascent + descent;
+    std::vector<unsigned char> rgba(size_t(width) * height * 4, 0);
+    auto pixel = [&](int column, int row) { return &rgba[(size_t(row) * width + column) * 4]; };
+
+    int start = 1;
+    for (size_t i = 0; i < glyphs.size(); ++i) {
+        const Glyph& glyph = glyphs[i];
+        if (i > 0)
+            std::memset(pixel(start, 0), 255, 4);
+        for (int row = 0; row < glyph.rows; ++row) {
+            const int pictureRow = 1 + ascent - glyph.top + row;
+            for (int column = 0; column < glyph.columns; ++column) {
+                const unsigned value = glyph.coverage[size_t(row) * glyph.columns + column];
+                unsigned char* out = pixel(start + glyph.inkColumn + column, pictureRow);
+                out[0] = static_cast<unsigned char>((options.red * value + 127) / 255);
+                out[1] = static_cast<unsigned char>((options.green * value + 127) / 255);
+                out[2] = static_cast<unsigned char>((options.blue * value + 127) / 255);
+                out[3] = static_cast<unsigned char>(value);
+            }
+        }
+        start += glyph.cellWidth;
+    }
+
+    char suffix[96];
+    std::snprintf(suffix, sizeof(suffix), "_%ld_%d_%d_%d_%d.png", options.face, options.size,
+                  options.red, options.green, options.blue);
+    const std::string path = options.outputDir + "/" + options.name + suffix;
+    if (!writePicture(path, width, height, rgba))
+        return 1;
+    std::printf("Wrote %s: %dx%d, glyphs %d tall\n", path.c_str(), width, height, height - 1);
+    return 0;
+}
