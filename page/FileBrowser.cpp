@@ -1,0 +1,351 @@
+// FileBrowser: listing, sorting and walking directories, folder descriptors, and the list's rows.
+#include "page/FileBrowser.h"
+
+#include <limits.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "config/SkinReader.h"
+#include "gfx/BitmapFont.h"
+#include "page/SkinValues.h"
+#include "platform/ClockControl.h"
+#include "platform/Files.h"
+#include "platform/Platform.h"
+
+namespace {
+
+const char* const parentEntry = "../";
+const char* const descriptorName = "Tarvo.dat";
+
+const char* textOf(const WString& s)
+{
+    return s.text() ? s.text() : "";
+}
+
+bool endsWithSlash(const WString& s)
+{
+    const int length = s.length();
+    return length > 0 && s[length - 1] == '/';
+}
+
+// Rounds toward minus infinity, unlike "/", so that rows above the frame are counted right.
+int64_t floorDivide(int64_t numerator, int64_t denominator)
+{
+    int64_t quotient = numerator / denominator;
+    if ((numerator % denominator != 0) && ((numerator < 0) != (denominator < 0)))
+        --quotient;
+    return quotient;
+}
+
+// The directory path followed by one name, rebuilt in place for every entry of a listing so that
+// a folder of thousands of files costs no allocation per stat.
+class PathBuilder {
+public:
+    explicit PathBuilder(const char* directory)
+        : buffer(0), capacity(0), directoryLength(strlen(directory))
+    {
+        reserve(directoryLength + 256);
+        if (buffer)
+            memcpy(buffer, directory, directoryLength);
+    }
+    ~PathBuilder() { free(buffer); }
+
+    // Null only when memory ran out.
+    const char* with(const char* name)
+    {
+        const size_t nameLength = strlen(name);
+        if (!reserve(directoryLength + nameLength + 1))
+            return 0;
+        memcpy(buffer + directoryLength, name, nameLength + 1);
+        return buffer;
+    }
+
+private:
+    PathBuilder(const PathBuilder&);
+    PathBuilder& operator=(const PathBuilder&);
+
+    bool reserve(size_t needed)
+    {
+        if (needed <= capacity)
+            return true;
+        char* grown = static_cast<char*>(realloc(buffer, needed));
+        if (!grown)
+            return false;
+        buffer = grown;
+        capacity = needed;
+        return true;
+    }
+
+    char* buffer;
+    size_t capacity;
+    size_t directoryLength;
+};
+
+} // namespace
+
+FileBrowser::FileBrowser(int x_, int y_, int right_, int bottom_, OptionTable& options,
+                         BitmapFont* font_, ClockControl* clock_)
+    : x(x_), y(y_), right(right_), bottom(bottom_),
+      textColor(0x0000), cursorColor(0xFFDF), idleCursorColor(0x7BCF),
+      cursor(0), entries(), rows(0), filters(), mode(FILES_AND_DIRECTORIES), cwd("/mnt/sd/"),
+      action(), directory(""), speed(), font(font_), clock(clock_)
+{
+    // A list whose bottom lies above its top, or a font without lines, has no rows: a negative
+    // count would let the half-page moves push the cursor out of the list.
+    const int lineHeight = font ? font->lineHeight() : 0;
+    if (lineHeight > 0 && bottom > y) {
+        const uint32_t span = static_cast<uint32_t>(bottom) - static_cast<uint32_t>(y);
+        const uint32_t count = span / static_cast<uint32_t>(lineHeight);
+        rows = count > static_cast<uint32_t>(INT_MAX) ? INT_MAX : static_cast<int32_t>(count);
+    }
+    applyOptions(options);
+    readDirectory(cwd, filters, entries, mode);
+}
+
+void FileBrowser::applyOptions(OptionTable& options)
+{
+    WString::Array values;
+    if (options.find("color", values)) {
+        if (values.count() > 0)
+            textColor = parseColor(values[0]);
+        if (values.count() > 1)
+            cursorColor = parseColor(values[1]);
+        if (values.count() > 2)
+            idleCursorColor = parseColor(values[2]);
+    }
+    if (options.find("startdir", values) && values.count() == 1)
+        cwd = textOf(values[0]);
+    if (options.find("type", values) && values.count() == 1) {
+        if (values[0] == "dir")
+            mode = DIRECTORIES_ONLY;
+        else if (values[0] == "file")
+            mode = FILES_ONLY;
+    }
+    if (options.find("filter", values))
+        filters = values;
+    // The empty ending matches every name.
+    if (filters.count() == 0)
+        filters.append(WString(""));
+}
+
+void FileBrowser::readDirectory(const WString& path, const WString::Array& filters,
+                                WString::Array& list, int mode)
+{
+    DIR* folder = path.text() ? openDirectory(path.text()) : 0;
+    if (folder) {
+        PathBuilder fullPath(path.text());
+        const bool everyFile = filters.count() == 1 && filters[0] == "*";
+        const int filterCount = filters.count();
+        struct dirent* item;
+        while ((item = readdir(folder)) != 0) {
+            const char* name = item->d_name;
+            if (strcmp(name, ".") == 0)
+                continue;
+            const char* statName = fullPath.with(name);
+            struct stat info;
+            if (!statName || statPath(statName, &info) != 0)
+                continue;
+            if (!S_ISDIR(info.st_mode)) {
+                if (mode == DIRECTORIES_ONLY)
+                    continue;
+                if (everyFile) {
+                    list.append(WString(name));
+                    continue;
+                }
+                const size_t nameLength = strlen(name);
+                // One entry per matching ending, as a name may match several.
+                for (int f = 0; f < filterCount; ++f) {
+                    const char* ending = textOf(filters[f]);
+                    const size_t endingLength = strlen(ending);
+                    if (endingLength <= nameLength &&
+                        memcmp(name + nameLength - endingLength, ending, endingLength) == 0)
+                        list.append(WString(name));
+                }
+            } else if (mode == DIRECTORIES_ONLY) {
+                if (strcmp(name, "..") != 0)
+                    list.append(WString(name));
+            } else if (mode != FILES_ONLY) {
+                WString entry(name);
+                entry += '/';
+                list.append(entry);
+            }
+        }
+        closedir(folder);
+    }
+    if (list.count() > 1)
+        qsort(list.data(), static_cast<size_t>(list.count()), sizeof(WString), compareEntries);
+}
+
+int FileBrowser::compareEntries(const void* a, const void* b)
+{
+    const WString& first = *static_cast<const WString*>(a);
+    const WString& second = *static_cast<const WString*>(b);
+    const bool firstIsDirectory = endsWithSlash(first);
+    const bool secondIsDirectory = endsWithSlash(second);
+    if (firstIsDirectory != secondIsDirectory)
+        return firstIsDirectory ? -1 : 1;
+    return strcasecmp(textOf(first), textOf(second));
+}
+
+WString FileBrowser::selectedEntry() const
+{
+    if (entries.count() == 0)
+        return WString("");
+    return entries[cursor];
+}
+
+WString FileBrowser::entryDirectory() const
+{
+    return action.count() > 0 ? directory : cwd;
+}
+
+bool FileBrowser::enterDescriptor()
+{
+    const WString path = cwd + descriptorName;
+    SkinReader reader(path.text());
+    if (!reader.isOpen())
+        return false;
+    directory = cwd;
+    WString::Array descriptorFilters;
+    WString keyword;
+    WString::Array arguments;
+    while (reader.next(keyword, arguments)) {
+        if (keyword == "FILTER") {
+            descriptorFilters = arguments;
+        } else if (keyword == "DIRECTORY") {
+            if (arguments.count() > 0)
+                directory = arguments[0].replace("%cwd%", textOf(cwd));
+        } else if (keyword == "ACTION") {
+            action = arguments;
+        } else if (keyword == "SPEED") {
+            speed = arguments;
+        }
+    }
+    entries.resize(0);
+    cursor = 0;
+    readDirectory(directory, descriptorFilters, entries, FILES_AND_DIRECTORIES);
+    return true;
+}
+
+void FileBrowser::changeDirectory(const WString& entry)
+{
+    // The entry may be one of our own entries, which the new listing replaces.
+    const WString name(entry);
+    const bool goingUp = name == parentEntry;
+    WString leftName;
+    bool rememberLeft = false;
+    if (!goingUp) {
+        cwd += name;
+    } else {
+        const int slash = cwd.left(cwd.length() - 1).findLast('/');
+        if (slash >= 0) {
+            leftName = cwd.mid(slash + 1);
+            rememberLeft = true;
+            cwd = cwd.left(slash + 1);
+        }
+    }
+    printf("Changed to %s\n", textOf(cwd));
+
+    if (!goingUp && enterDescriptor())
+        return;
+
+    action.resize(0);
+    entries.resize(0);
+    cursor = 0;
+    readDirectory(cwd, filters, entries, mode);
+    if (rememberLeft) {
+        for (int i = 0; i < entries.count(); ++i) {
+            if (entries[i] == leftName) {
+                cursor = i;
+                break;
+            }
+        }
+    }
+}
+
+void FileBrowser::handleInput(WString::Array& actions, int& code)
+{
+    const int count = entries.count();
+    const int half = rows / 2;
+    switch (code) {
+    case 3:
+        if (cursor > 0) {
+            --cursor;
+            code = 0;
+        }
+        break;
+    case 4:
+        if (cursor < count - 1) {
+            ++cursor;
+            code = 0;
+        }
+        break;
+    case 7:
+        if (cursor > 0) {
+            cursor = cursor > half ? cursor - half : 0;
+            code = 0;
+        }
+        break;
+    case 8:
+        if (cursor < count - 1) {
+            cursor = half < count - 1 - cursor ? cursor + half : count - 1;
+            code = 0;
+        }
+        break;
+    case 5:
+        // No entry to pick: the button's own action words decide.
+        if (count == 0)
+            break;
+        if (endsWithSlash(entries[cursor])) {
+            changeDirectory(entries[cursor]);
+            code = 0;
+        } else if (action.count() > 0) {
+            actions = action;
+            if (actions.count() > 1 && actions[0] == "exec") {
+                if (clock)
+                    clock->setSpeed(speed);
+                // The page expands these words once more, which turns "%%" back into "%": a
+                // directory named "50%" must not lose everything after its "%".
+                const WString escaped = cwd.replace("%", "%%");
+                for (int i = 1; i < actions.count(); ++i)
+                    actions[i] = actions[i].replace("%cwd%", textOf(escaped));
+            }
+            code = 0;
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void FileBrowser::draw(bool selected)
+{
+    const int lineHeight = font ? font->lineHeight() : 0;
+    if (lineHeight <= 0 || rows <= 0 || entries.count() == 0)
+        return;
+    const int64_t half = rows / 2;
+    const int64_t height = lineHeight;
+    // Row i shows entry i + cursor - half; only rows that hold an entry and reach into the
+    // frame are visited, so a long list or a tall, off-screen list costs no more than a short one.
+    int64_t first = half - cursor;
+    int64_t last = static_cast<int64_t>(entries.count()) - 1 + half - cursor;
+    if (first < 0)
+        first = 0;
+    if (last > rows - 1)
+        last = rows - 1;
+    const int64_t firstOnScreen = floorDivide(-static_cast<int64_t>(y) - height, height) + 1;
+    const int64_t lastOnScreen = floorDivide(SCREEN_HEIGHT - 1 - static_cast<int64_t>(y), height);
+    if (first < firstOnScreen)
+        first = firstOnScreen;
+    if (last > lastOnScreen)
+        last = lastOnScreen;
+    for (int64_t i = first; i <= last; ++i) {
+        const int entry = static_cast<int>(i + cursor - half);
+        if (i == half)
+            font->setColor(selected ? cursorColor : idleCursorColor);
+        else
+            font->setColor(textColor);
+        font->drawText(x, static_cast<int>(y + i * height), textOf(entries[entry]));
+    }
+}

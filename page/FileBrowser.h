@@ -1,0 +1,99 @@
+// FileBrowser: the scrolling list of a directory that a "selector" button shows, with its folder
+// descriptors ("Tarvo.dat") that redirect a listing and supply an action and a processor speed.
+#ifndef TARVO_PAGE_FILEBROWSER_H
+#define TARVO_PAGE_FILEBROWSER_H
+
+#include <stdint.h>
+
+#include "base/WMap.h"
+#include "base/WString.h"
+
+class BitmapFont;
+class ClockControl;
+
+// A button's OPTIONS lines: option name to its values.
+typedef WMap<WString, const char*, WString::Array, WString::Array&> OptionTable;
+
+// Memory rules: the browser owns its texts and arrays; font and clock are borrowed from the
+// launcher's process-wide objects (see page/PageContext.h) and either may be null.
+//
+// Invariants kept by every operation: 0 <= cursor < entries.count() whenever entries is not
+// empty (cursor is 0 for an empty list), and rows >= 0. Directory paths are joined by plain
+// concatenation, so a directory is meaningful only when it ends in "/"; names are bytes and are
+// never interpreted, whatever they hold (commas, quotes, "%", newlines, bytes above 127).
+//
+// Listing costs one stat per directory entry and one sort; moving the cursor and drawing cost
+// nothing proportional to the length of the list.
+class FileBrowser {
+public:
+    enum Mode {
+        FILES_AND_DIRECTORIES = 0,
+        DIRECTORIES_ONLY = 1,
+        FILES_ONLY = 2
+    };
+
+    // Reads the options color, startdir, type and filter and lists the start directory. A font
+    // without lines (none, or lineHeight 0) gives a list of no rows.
+    FileBrowser(int x, int y, int right, int bottom, OptionTable& options, BitmapFont* font,
+                ClockControl* clock);
+
+    // Codes 3, 4, 7 and 8 move the cursor, 5 enters a directory or produces the descriptor's
+    // action; a code that is used becomes 0. At the ends of the list, on an empty list, and for a
+    // file picked without a descriptor action the code is left for the button's own words. The
+    // "%cwd%" of a descriptor's exec action is filled in with every "%" of the directory doubled,
+    // because the page expands the words once more (Page::expandBrowserVariables).
+    void handleInput(WString::Array& actions, int& code);
+
+    // The visible rows, the cursor always on the middle one. selected: whether the owning button
+    // is the page's selected button (the cursor colour depends on it).
+    void draw(bool selected);
+
+    // The entry under the cursor as listed (directories with their slash); empty for an empty list.
+    WString selectedEntry() const;
+    // The directory the selected entry lives in: the descriptor's directory while a descriptor
+    // action is in force, otherwise cwd.
+    WString entryDirectory() const;
+
+    // Goes into the entry ("../" goes up), prints "Changed to <cwd>", honours a folder
+    // descriptor in the directory entered, and lists the result.
+    void changeDirectory(const WString& entry);
+
+    // Appends the accepted names of the directory path to list and sorts the whole list. A
+    // directory that cannot be opened, and entries whose stat fails (dangling links, link loops),
+    // add nothing. mode is one of Mode; filters are name endings, or the single word "*".
+    static void readDirectory(const WString& path, const WString::Array& filters,
+                              WString::Array& list, int mode);
+
+    // qsort order of WString slots: directories (a trailing "/") first, then strcasecmp.
+    static int compareEntries(const void* a, const void* b);
+
+    int32_t x;
+    int32_t y;
+    int32_t right;
+    int32_t bottom;
+    uint16_t textColor;
+    uint16_t cursorColor;
+    uint16_t idleCursorColor;
+    int32_t cursor;
+    WString::Array entries;
+    int32_t rows;
+    WString::Array filters;
+    int32_t mode;
+    WString cwd;
+    WString::Array action;
+    WString directory;
+    WString::Array speed;
+
+private:
+    FileBrowser(const FileBrowser&);
+    FileBrowser& operator=(const FileBrowser&);
+
+    void applyOptions(OptionTable& options);
+    // Reads the descriptor in cwd; false when there is none (nothing changed then).
+    bool enterDescriptor();
+
+    BitmapFont* font;
+    ClockControl* clock;
+};
+
+#endif

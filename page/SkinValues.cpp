@@ -1,0 +1,42 @@
+// Reading the numbers and colours that skin arguments carry.
+#include "page/SkinValues.h"
+
+#include <limits.h>
+#include <stdlib.h>
+
+namespace {
+
+// One two-character piece of a colour; the caller guarantees that text[start + 1] exists.
+long colorPiece(const char* text, int start)
+{
+    char piece[3];
+    piece[0] = text[start];
+    piece[1] = text[start + 1];
+    piece[2] = 0;
+    return strtol(piece, 0, 16);
+}
+
+} // namespace
+
+uint16_t parseColor(const WString& text)
+{
+    if (text.length() != 6)
+        return badColor;
+    const char* digits = text.text();
+    const unsigned long red = static_cast<unsigned long>(colorPiece(digits, 0));
+    const unsigned long green = static_cast<unsigned long>(colorPiece(digits, 2));
+    const unsigned long blue = static_cast<unsigned long>(colorPiece(digits, 4));
+    return static_cast<uint16_t>(((red & 0xF8) << 8) | ((green & 0xF8) << 3) | ((blue & 0xF8) >> 3));
+}
+
+int skinNumber(const WString& text)
+{
+    if (text.text() == 0)
+        return 0;
+    const long value = strtol(text.text(), 0, 10);
+    if (value > INT_MAX)
+        return INT_MAX;
+    if (value < INT_MIN)
+        return INT_MIN;
+    return static_cast<int>(value);
+}

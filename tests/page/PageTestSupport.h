@@ -1,0 +1,73 @@
+// Shared pieces of the page tests: temporary folders, PNG files written with libpng, a font
+// picture with known glyphs, and a frame buffer that stands in for the back buffer.
+#ifndef TARVO_TESTS_PAGE_PAGETESTSUPPORT_H
+#define TARVO_TESTS_PAGE_PAGETESTSUPPORT_H
+
+#include <stdint.h>
+
+#include <string>
+#include <vector>
+
+#include "base/WString.h"
+
+// A folder below the system's temporary folder, removed with everything in it (permissions
+// restored first) when the object goes.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    // The folder with a trailing slash, as the launcher writes directories.
+    const std::string& path() const { return path_; }
+    // Creates an empty file (or one with the given content) below the folder; relative name.
+    void file(const std::string& name, const std::string& content = std::string()) const;
+    void folder(const std::string& name) const;
+
+private:
+    std::string path_;
+};
+
+// RGBA samples, 4 bytes a pixel, row after row.
+bool writeRgbaPng(const std::string& path, int width, int height,
+                  const std::vector<unsigned char>& rgba);
+// One colour (r, g, b, a) all over.
+bool writeSolidPng(const std::string& path, int width, int height, unsigned char r,
+                   unsigned char g, unsigned char b, unsigned char a);
+
+// A font picture whose glyphs are all fontGlyphWidth columns wide and fontGlyphHeight rows tall
+// and fully covered, so that a character draws a block of exactly the font colour.
+const int fontGlyphWidth = 2;
+const int fontGlyphHeight = 8;
+bool writeTestFont(const std::string& path);
+
+// A 320 x 240 frame that backBuffer points at while the object lives.
+class TestFrame {
+public:
+    explicit TestFrame(uint16_t fill = 0x1234);
+    ~TestFrame();
+    TestFrame(const TestFrame&) = delete;
+    TestFrame& operator=(const TestFrame&) = delete;
+
+    uint16_t at(int x, int y) const { return pixels[y * 320 + x]; }
+    void fill(uint16_t value);
+    // Writes the frame to <name>.png in the working directory (the test's output folder), so a
+    // person can look at a frame that failed a check. Returns the file name.
+    std::string save(const std::string& name) const;
+
+    // Pixels of the rectangle [x0, x1] x [y0, y1] that differ from value.
+    int countOther(int x0, int y0, int x1, int y1, uint16_t value) const;
+
+    std::vector<uint16_t> pixels;
+
+private:
+    uint16_t* previous;
+};
+
+// The screen pixel of a 24-bit colour, as pictures and skin colours convert it.
+uint16_t screenColor(unsigned r, unsigned g, unsigned b);
+
+WString::Array words(std::initializer_list<const char*> items);
+
+#endif
