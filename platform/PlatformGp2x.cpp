@@ -117,20 +117,22 @@ char* copyText(char* old, const char* text)
     return copy;
 }
 
-// The launcher cannot run without its display: say which device failed and why, and stop.
-__attribute__((noreturn)) void failDevice(const char* what, const char* path)
-{
-    const char* reason = strerror(errno);
-    fprintf(stderr, "Tarvo: cannot %s %s: %s\n", what, path, reason);
-    exit(EXIT_FAILURE);
-}
-
 void devicePath(int slot, char* path, size_t size)
 {
     const char* folder = gp2x.deviceFolder ? gp2x.deviceFolder : defaultDeviceFolder;
     size_t length = strlen(folder);
     const char* separator = length > 0 && folder[length - 1] == '/' ? "" : "/";
     snprintf(path, size, "%s%s%s", folder, separator, deviceNames[slot]);
+}
+
+// The launcher cannot run without its display: say which device failed and why, and stop.
+__attribute__((noreturn)) void failDevice(const char* what, int slot)
+{
+    int error = errno;
+    char path[4096];
+    devicePath(slot, path, sizeof path);
+    fprintf(stderr, "Tarvo: cannot %s %s: %s\n", what, path, strerror(error));
+    exit(EXIT_FAILURE);
 }
 
 void openDevices()
@@ -142,7 +144,7 @@ void openDevices()
         devicePath(slot, path, sizeof path);
         int fd = open(path, deviceModes[slot]);
         if (fd < 0)
-            failDevice("open", path);
+            failDevice("open", slot);
         // A launched program has no business with /dev/mem.
         fcntl(fd, F_SETFD, FD_CLOEXEC);
         gp2x.devices[slot] = fd;
@@ -152,11 +154,8 @@ void openDevices()
 void* mapDevice(int slot, size_t bytes, off_t offset)
 {
     void* address = mmap(0, bytes, PROT_READ | PROT_WRITE, MAP_SHARED, gp2x.devices[slot], offset);
-    if (address == MAP_FAILED) {
-        char path[4096];
-        devicePath(slot, path, sizeof path);
-        failDevice("map", path);
-    }
+    if (address == MAP_FAILED)
+        failDevice("map", slot);
     return address;
 }
 
@@ -165,11 +164,8 @@ void mapFrameBuffer(int index)
     int slot = index == 0 ? FB0 : FB1;
     struct fb_fix_screeninfo info;
     memset(&info, 0, sizeof info);
-    if (ioctl(gp2x.devices[slot], FBIOGET_FSCREENINFO, &info) != 0) {
-        char path[4096];
-        devicePath(slot, path, sizeof path);
-        failDevice("query", path);
-    }
+    if (ioctl(gp2x.devices[slot], FBIOGET_FSCREENINFO, &info) != 0)
+        failDevice("query", slot);
     gp2x.mappedFrameBuffers[index] = static_cast<uint16_t*>(mapDevice(slot, SCREEN_BYTES, 0));
     gp2x.mappedPhysical[index] = static_cast<uint32_t>(info.smem_start);
 }
