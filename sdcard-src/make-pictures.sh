@@ -1,6 +1,6 @@
 #!/bin/sh
 # Redraws every picture of the demo card (sdcard/Tarvo/skins/*/) from Debian's Tango icons.
-# Needs tango-icon-theme, librsvg2-bin (rsvg-convert) and python3; takes a few minutes.
+# Needs tango-icon-theme, librsvg2-bin (rsvg-convert) and python3 (no other modules).
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 card="$here/../sdcard"
