@@ -15,11 +15,10 @@ for entry in \
     categories/applications-accessories:48,18 \
     categories/preferences-system:48,24,18 \
     apps/help-browser:48,18 \
-    actions/system-shutdown:48,24 \
+    actions/system-log-out:48,24 \
     apps/accessories-calculator:48 \
     apps/utilities-system-monitor:48 \
     apps/accessories-text-editor:48 \
-    devices/multimedia-player:18 \
     devices/battery:18 \
     status/weather-clear-night:24
 do

@@ -154,7 +154,7 @@ CONCEPT_TILES = [
     ("applications-accessories", "apps"),
     ("preferences-system", "settings"),
     ("help-browser", "help"),
-    ("system-shutdown", "exit"),
+    ("system-log-out", "exit"),
 ]
 
 # The apps page launches three programs directly.
@@ -216,9 +216,12 @@ def concept_pictures(icons, out):
         normal.save(os.path.join(out, stem + "-off.png"), with_alpha=True)
 
     # Small pictures for the bars: the logo beside the title, the battery, the page headers.
-    small = Canvas(18, 18)
-    small.paste(icon(icons, "multimedia-player", 18), 0, 0)
-    small.save(os.path.join(out, "logo.png"), with_alpha=True)
+    # The logo is the project's own: an amber badge with a T cut out of it.
+    logo = Canvas(18, 18)
+    logo.rounded_rect(0, 0, 18, 18, 5, palette["accent"], 1.0)
+    logo.rounded_rect(4, 4, 14, 7, 0, palette["bar"], 1.0)
+    logo.rounded_rect(7, 7, 11, 15, 0, palette["bar"], 1.0)
+    logo.save(os.path.join(out, "logo.png"), with_alpha=True)
     small = Canvas(18, 18)
     small.paste(icon(icons, "battery", 18), 0, 0)
     small.save(os.path.join(out, "battery.png"), with_alpha=True)
@@ -243,7 +246,7 @@ NIGHT_ROWS = [
     ("input-gaming", "emulators"),
     ("preferences-system", "settings"),
     ("weather-clear-night", "moon"),
-    ("system-shutdown", "exit"),
+    ("system-log-out", "exit"),
 ]
 
 NIGHT_ROW_W, NIGHT_ROW_H = 200, 30
