@@ -76,18 +76,9 @@ bool VariableStore::load(const char* path)
 
 const WString::Array* VariableStore::lookup(const char* name) const
 {
-    if (!name)
-        return 0;
-    // WMap::find hands out a copy of the whole list, which the expansion would pay for at
-    // every reference. operator[] gives the stored list itself; when it had to create the
-    // entry, the name was undefined and the entry is taken out again.
-    int before = variables.count();
-    WString::Array& values = variables[name];
-    if (variables.count() != before) {
-        variables.remove(name);
-        return 0;
-    }
-    return &values;
+    // The stored list itself: the expansion looks names up at every reference and must not
+    // pay for a copy of the values each time.
+    return name ? variables.findValue(name) : 0;
 }
 
 bool VariableStore::find(const char* name, WString::Array& values) const

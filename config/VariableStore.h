@@ -50,8 +50,7 @@ private:
 
     const WString::Array* lookup(const char* name) const;
 
-    // Mutable because WMap offers no read-only lookup or iteration; reading never changes
-    // what the store holds.
+    // Mutable because WMap's iterator walks a map it may change; dump() only reads.
     mutable VariableMap variables;
     bool loaded;
 };
