@@ -1,9 +1,11 @@
 #!/bin/sh
 # Redraws every picture of the demo card (sdcard/Tarvo/skins/*/) from Debian's Tango icons.
 # Needs tango-icon-theme, librsvg2-bin (rsvg-convert) and python3 (no other modules).
+#
+#   make-pictures.sh [CARD]     CARD: the card folder to draw into (default: the repository's)
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
-card="$here/../sdcard"
+card=${1:-"$here/../sdcard"}
 tango=/usr/share/icons/Tango/scalable
 icons=$(mktemp -d)
 trap 'rm -rf "$icons"' EXIT
