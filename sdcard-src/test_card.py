@@ -233,7 +233,9 @@ class DemoCardTest(unittest.TestCase):
     def test_settings_write_values_the_launcher_accepts(self):
         def check(key, values, where):
             if key == "SKIN":
-                self.assertIn(values, [[s] for s in SKINS], where)
+                # %0% and the like name the folder picked in a list of the skins.
+                if not values[0].startswith("%"):
+                    self.assertIn(values, [[s] for s in SKINS], where)
                 return
             numbers = [int(v) for v in values]
             if key == "KEYBOARD_RATE":
