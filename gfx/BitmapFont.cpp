@@ -20,7 +20,9 @@ void blendGlyphRow(uint16_t* destination, const unsigned char* coverage, int cou
         const unsigned a = coverage[k];
         const unsigned d = destination[k];
         if (a == 0) {
-            destination[k] = static_cast<uint16_t>(d & 0xFFDF); // the lowest green bit is never kept
+            // Most glyph pixels are background; they keep the frame but, like every drawn
+            // pixel, lose bit 5.
+            destination[k] = static_cast<uint16_t>(d & 0xFFDF);
             continue;
         }
         const unsigned rest = 255 - a;
@@ -103,7 +105,8 @@ void BitmapFont::drawText(uint16_t* frame, int x, int y, const char* text)
     const unsigned char* glyphs = image ? static_cast<const unsigned char*>(image->pixels) : 0;
     int skipRows = 0;
     int rows = 0;
-    const bool rowsVisible = glyphs && DLImage::clipSpan(y, glyphHeight, SCREEN_HEIGHT, skipRows, rows);
+    const bool rowsVisible =
+        glyphs && DLImage::clipSpan(y, glyphHeight, SCREEN_HEIGHT, skipRows, rows);
 
     int pen = x;
     int advance = 0;
@@ -115,7 +118,8 @@ void BitmapFont::drawText(uint16_t* frame, int x, int y, const char* text)
         if (b >= 33 && b <= 126) {
             advance = glyphEnd[b] - glyphStart[b];
             int skipColumns, columns;
-            if (rowsVisible && DLImage::clipSpan(pen, advance, SCREEN_WIDTH, skipColumns, columns)) {
+            if (rowsVisible &&
+                DLImage::clipSpan(pen, advance, SCREEN_WIDTH, skipColumns, columns)) {
                 // Glyph row j is picture row j + 1, below the marker row.
                 const unsigned char* coverage =
                     glyphs + (skipRows + 1) * image->width + glyphStart[b] + skipColumns;

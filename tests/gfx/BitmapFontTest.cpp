@@ -234,4 +234,31 @@ TEST_F(BitmapFontTest, TextIsClippedAtEveryEdgeOfTheFrame)
     EXPECT_EQ(outside, Frame(SCREEN_PIXELS, 0));
 }
 
+TEST_F(BitmapFontTest, DefaultFontPictureHasEveryPrintableCharacter)
+{
+    const std::string path =
+        std::string(TARVO_SOURCE_DIR) + "/sdcard/Tarvo/ARIALN.TTF_0_12_255_255_255.png";
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(font.load(path.c_str()));
+    const std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(printed, "Loaded font: " + std::to_string(font.image->width) + "x" +
+                           std::to_string(font.image->height) + "\n");
+    EXPECT_GE(font.lineHeight(), 12);
+    EXPECT_LE(font.lineHeight(), 16);
+    for (int c = 33; c <= 126; ++c) {
+        EXPECT_GT(font.glyphEndOf(c) - font.glyphStartOf(c), 0) << c;
+        EXPECT_LT(font.glyphEndOf(c) - font.glyphStartOf(c), 16) << c;
+    }
+    EXPECT_EQ(font.glyphEndOf(126), font.image->width);
+
+    // Text draws: white ink lands on a black frame.
+    Frame frame(SCREEN_PIXELS, 0);
+    font.setColor(0xFFFF);
+    font.drawText(frame.data(), 0, 0, "Tarvo");
+    int inked = 0;
+    for (uint16_t pixel : frame)
+        inked += pixel != 0;
+    EXPECT_GT(inked, 20);
+}
+
 } // namespace
