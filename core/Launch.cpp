@@ -1,0 +1,52 @@
+// Replacing the launcher with a program.
+#include "core/Launch.h"
+
+#include "core/ProcessObjects.h"
+#include "platform/Files.h"
+#include "platform/Platform.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <string.h>
+#include <unistd.h>
+
+void launchProgram(const WString::Array& words)
+{
+    if (words.count() < 3 || words[2].text() == 0)
+        return;
+
+    // Null after the last word, so the table ends itself; the last slot is never filled.
+    char* arguments[LAUNCH_ARGUMENT_SLOTS];
+    for (int i = 0; i < LAUNCH_ARGUMENT_SLOTS; ++i)
+        arguments[i] = 0;
+    for (int i = 2; i < words.count() && i - 2 < LAUNCH_ARGUMENT_SLOTS - 1; ++i)
+        arguments[i - 2] = const_cast<char*>(words[i].text());
+
+    // Only needed when the start fails; closed on exec, so the program never sees it.
+    int home = open(".", O_RDONLY);
+    if (home >= 0)
+        fcntl(home, F_SETFD, FD_CLOEXEC);
+
+    batteryReader.close();
+    platformShutdown();
+    WString::Array speed;
+    if (variableStore.find("SPEED_LAUNCH", speed))
+        clockControl.setSpeed(speed);
+    if (words[1].length() > 0)
+        changeDirectory(words[1].text());
+
+    executeProgram(arguments[0], arguments);
+    int reason = errno;
+
+    // Still here: the program did not start. Relative paths (an SD-card folder given relative on
+    // a computer) would otherwise point elsewhere from now on.
+    if (home >= 0) {
+        if (fchdir(home) != 0)
+            errno = 0;
+        close(home);
+    }
+    platformInit(100, 16, 44100, 16);
+    batteryReader.open();
+    printf("Could not start %s: %s\n", arguments[0], strerror(reason));
+}

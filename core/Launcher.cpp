@@ -1,0 +1,212 @@
+// Start-up, the main loop and the actions it carries out.
+#include "core/Launcher.h"
+
+#include "base/Check.h"
+#include "config/ConfigUpdate.h"
+#include "config/SkinReader.h"
+#include "core/Launch.h"
+#include "core/Navigation.h"
+#include "core/ProcessObjects.h"
+#include "platform/Platform.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+
+namespace {
+
+const char baseDirectory[] = "/mnt/sd/Tarvo/";
+const char fontFile[] = "ARIALN.TTF_0_12_255_255_255.png";
+const char versionText[] = "Tarvo 0.4";
+
+// A number as atoi reads it; an argument without any text counts as "".
+int32_t numberOf(const WString& word)
+{
+    const char* text = word.text();
+    return text ? atoi(text) : 0;
+}
+
+bool isPageIndex(int32_t index)
+{
+    return index >= 0 && index < Launcher::PAGE_COUNT;
+}
+
+void bringUpPlatform()
+{
+    platformInit(100, 16, 44100, 16);
+}
+
+} // namespace
+
+Launcher::Launcher(const LauncherOptions& launcherOptions)
+    : options(launcherOptions), currentPage(0)
+{
+}
+
+Page& Launcher::page(int index)
+{
+    TARVO_CHECK(isPageIndex(index));
+    return pages[index];
+}
+
+void Launcher::start()
+{
+    currentPage = 0;
+    baseDir = baseDirectory;
+    bringUpPlatform();
+    font.load((baseDir + fontFile).text());
+    variableStore.load((baseDir + "Tarvo.cfg").text());
+    // After the configuration, so that these replace any variables of the same names in it.
+    variableStore.setText("basedir", baseDir.text());
+    variableStore.setText("version", versionText);
+    WString skinName = variableStore.getText("SKIN", "concept");
+    skinDir = baseDir + "skins/" + skinName + "/";
+    variableStore.setText("skindir", skinDir.text());
+    readSkin();
+    readKeyboardRate();
+}
+
+void Launcher::readSkin()
+{
+    SkinReader reader((skinDir + "Tarvo.skin").text());
+    int32_t targetPage = -1;
+    WString keyword;
+    WString::Array arguments;
+    while (reader.next(keyword, arguments)) {
+        // Once, against what is defined so far: a VARIABLE line sees only the lines above it.
+        for (int i = 0; i < arguments.count(); ++i)
+            arguments[i] = variableStore.expand(WString(arguments[i]));
+
+        if (keyword == "PAGE" && arguments.count() == 1) {
+            targetPage = numberOf(arguments[0]);
+        } else if (keyword == "STARTPAGE" && arguments.count() == 1) {
+            int32_t start = numberOf(arguments[0]);
+            if (isPageIndex(start))
+                currentPage = start;
+        } else if (keyword == "VARIABLE" && arguments.count() >= 2) {
+            WString name = arguments.take(0);
+            variableStore.setValues(name.text(), arguments);
+        } else if (isPageIndex(targetPage)) {
+            pages[targetPage].applyDirective(keyword, arguments);
+        }
+    }
+}
+
+void Launcher::readKeyboardRate()
+{
+    uint32_t delayMs = KeyRepeat::DEFAULT_DELAY_MS;
+    uint32_t periodMs = KeyRepeat::DEFAULT_PERIOD_MS;
+    WString::Array rate;
+    if (variableStore.find("KEYBOARD_RATE", rate)) {
+        if (rate.count() >= 1) {
+            int32_t delay = numberOf(rate[0]);
+            if (delay >= 0 && delay <= 9999)
+                delayMs = static_cast<uint32_t>(delay);
+        }
+        if (rate.count() >= 2) {
+            // Repeats per second.
+            int32_t perSecond = numberOf(rate[1]);
+            if (perSecond >= 1 && perSecond <= 999)
+                periodMs = static_cast<uint32_t>(1000 / perSecond);
+        }
+        printf("Keyboard rate set to %i, %i\n", static_cast<int>(delayMs),
+               static_cast<int>(periodMs));
+    }
+    repeat.setTiming(delayMs, periodMs);
+}
+
+void Launcher::run()
+{
+    start();
+    for (;;)
+        pass();
+}
+
+void Launcher::runProcess(const LauncherOptions& options)
+{
+    static Launcher launcher(options);
+    launcher.run();
+}
+
+bool Launcher::pass()
+{
+    ButtonMask buttons = readButtons();
+    if (!repeat.changed(buttons)) {
+        platformSleepMs(1);
+        if (!repeat.repeatDue(buttons))
+            return false;
+    }
+    repeat.startEvent(buttons);
+
+    if ((buttons & (BUTTON_SELECT | BUTTON_START)) == (BUTTON_SELECT | BUTTON_START))
+        returnToMenuOrRecover();
+
+    WString::Array actions;
+    int code = navigationCode(buttons);
+    if (code != NAV_NONE)
+        pages[currentPage].handleInput(actions, code);
+    if (actions.count() > 0)
+        carryOut(actions);
+
+    pages[currentPage].draw(PageContext(&font, &imageCache, &batteryReader, &clockControl));
+    presentFrame();
+
+    WString::Array speed;
+    if (variableStore.find("SPEED_MENU", speed))
+        clockControl.setSpeed(speed);
+    return true;
+}
+
+void Launcher::carryOut(WString::Array& actions)
+{
+    if (actions.count() == 2 && actions[0] == "page") {
+        selectPage(actions[1]);
+        return;
+    }
+    printf("Action is %s\n", actions.join("--").text());
+    if (actions[0] == "exec") {
+        if (options.dryRunExec)
+            printf("Would run: %s\n", actions.join(" ").text());
+        else
+            launchProgram(actions);
+    } else if (actions[0] == "quit") {
+        returnToMenuOrRecover();
+    } else if (actions[0] == "config") {
+        updateConfiguration(actions);
+    }
+}
+
+void Launcher::selectPage(const WString& number)
+{
+    int32_t index = numberOf(number);
+    if (isPageIndex(index))
+        currentPage = index;
+}
+
+void Launcher::updateConfiguration(WString::Array& actions)
+{
+    // A bare "config" names no key: nothing to write, and no reason to leave for the menu.
+    if (actions.count() < 2)
+        return;
+    actions.take(0);
+    WString key = actions.take(0);
+    updateConfigFile((baseDir + "Tarvo.cfg").text(), (baseDir + "Tarvo.newcfg").text(), key,
+                     actions);
+    startMenu();
+}
+
+void Launcher::startMenu()
+{
+    if (options.menuThroughPlatform) {
+        returnToMenuOrRecover();
+        return;
+    }
+    WString::Array words("exec", "/usr/gp2x/", "/usr/gp2x/gp2xmenu", static_cast<char*>(0));
+    launchProgram(words);
+}
+
+void Launcher::returnToMenuOrRecover()
+{
+    returnToMenu();
+    // The menu did not start and the platform is shut down: bring it back before drawing again.
+    bringUpPlatform();
+}
