@@ -1,0 +1,50 @@
+// The command line of the computer front-ends (tarvo-desktop, tarvo-headless) and the settings it
+// makes before the launcher starts.
+#ifndef TARVO_FRONTENDS_FRONTENDOPTIONS_H
+#define TARVO_FRONTENDS_FRONTENDOPTIONS_H
+
+#include <string>
+#include <vector>
+
+// Each option is written "--name VALUE" or "--name=VALUE"; flags take no value. Which options a
+// front-end accepts is given by a mask of these bits.
+enum FrontEndOption : unsigned {
+    OPTION_SD = 1u << 0,      // --sd DIR: the folder that stands for the SD card (required)
+    OPTION_KEYS = 1u << 1,    // --keys FILE
+    OPTION_FRAMES = 1u << 2,  // --frames OUTDIR
+    OPTION_RAW = 1u << 3,     // --raw
+    OPTION_BATTERY = 1u << 4, // --battery FILE: read instead of /dev/batt
+    OPTION_MENU = 1u << 5,    // --menu PROG: stands in for /usr/gp2x/gp2xmenu
+    OPTION_NO_EXEC = 1u << 6, // --no-exec
+    OPTION_SCALE = 1u << 7,   // --scale N, 1 to 16
+    OPTION_HELP = 1u << 8     // --help, -h
+};
+
+struct FrontEndOptions {
+    std::string sdFolder;
+    std::string keysFile;
+    std::string framesFolder;
+    std::string batteryFile;
+    std::string menuProgram;
+    int scale = 0;            // 0: not given
+    bool raw = false;
+    bool noExec = false;
+    bool help = false;
+};
+
+// Reads argv[1..argc-1]. False, with a one-line reason in error, for an option that is unknown or
+// not accepted, a missing or bad value, an option given twice, a stray argument, or a missing
+// --sd (unless --help is given).
+bool parseFrontEndOptions(int argc, const char* const* argv, unsigned accepted,
+                          FrontEndOptions* options, std::string* error);
+
+// Makes the settings that both computer front-ends share, before start-up: the SD-card folder
+// (which must be a folder; made absolute, so that a launch that changes the working directory
+// does not move it), the menu program (made absolute) and the battery file. False, with a
+// reason in error, when the SD-card folder is not there.
+bool applyFrontEndOptions(const FrontEndOptions& options, std::string* error);
+
+// The usage text of a front-end for the options it accepts.
+std::string frontEndUsage(const char* program, unsigned accepted);
+
+#endif
