@@ -38,11 +38,11 @@ struct HeadlessState {
     int frameCount = 0;
     std::string outputFolder;
     unsigned outputFormats = HEADLESS_NO_FRAMES;
+    HeadlessButtonSource buttonSource = nullptr;
+    HeadlessFrameObserver frameObserver = nullptr;
 };
 
 HeadlessState headless;
-HeadlessButtonSource buttonSource = nullptr;
-HeadlessFrameObserver frameObserver = nullptr;
 
 struct ButtonName {
     const char* name;
@@ -228,16 +228,16 @@ void presentFrame()
     backBuffer = headless.buffers[headless.back];
     ++headless.frameCount;
     writeFrameFiles(shown);
-    if (frameObserver)
-        frameObserver(shown, headless.frameCount);
+    if (headless.frameObserver)
+        headless.frameObserver(shown, headless.frameCount);
 }
 
 ButtonMask readButtons()
 {
     if (headless.timeLimitMs != 0 && headless.nowMs > headless.timeLimitMs)
         quitFromScript();
-    if (buttonSource)
-        return buttonSource();
+    if (headless.buttonSource)
+        return headless.buttonSource();
     ButtonMask buttons = 0;
     for (const Step& step : headless.script) {
         if (step.atMs > headless.nowMs)
@@ -271,8 +271,8 @@ void headlessReset()
 {
     headless.nowMs = 0;
     headless.timeLimitMs = 0;
-    buttonSource = nullptr;
-    frameObserver = nullptr;
+    headless.buttonSource = nullptr;
+    headless.frameObserver = nullptr;
     headless.script.clear();
     headless.frameCount = 0;
     headless.outputFolder.clear();
@@ -413,10 +413,10 @@ bool headlessWritePng(const uint16_t* frame, const char* path)
 
 void headlessSetButtonSource(HeadlessButtonSource source)
 {
-    buttonSource = source;
+    headless.buttonSource = source;
 }
 
 void headlessSetFrameObserver(HeadlessFrameObserver observer)
 {
-    frameObserver = observer;
+    headless.frameObserver = observer;
 }

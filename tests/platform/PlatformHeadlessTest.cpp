@@ -13,6 +13,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -297,6 +298,65 @@ TEST_F(PlatformHeadlessTest, UnwritableFrameIsReportedAndTheRunGoesOn)
     EXPECT_EQ(headlessFrameCount(), 1);
     EXPECT_FALSE(headlessWritePng(headlessShownFrame(), (missing + "/x.png").c_str()));
     EXPECT_FALSE(headlessWriteRaw(headlessShownFrame(), (missing + "/x.rgb565").c_str()));
+}
+
+ButtonMask polls = 0;
+ButtonMask countingSource()
+{
+    return ++polls;
+}
+
+struct Observed {
+    uint16_t firstPixel;
+    int number;
+    bool fileWritten;
+    bool operator==(const Observed& other) const
+    {
+        return firstPixel == other.firstPixel && number == other.number
+               && fileWritten == other.fileWritten;
+    }
+};
+std::vector<Observed> observed;
+std::string observedFolder;
+
+void recordFrame(const uint16_t* frame, int number)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "/frame-%05d.rgb565", number);
+    observed.push_back({ frame[0], number, std::filesystem::exists(observedFolder + name) });
+}
+
+TEST_F(PlatformHeadlessTest, ButtonSourceReplacesTheScriptButNotTheTimeLimit)
+{
+    script("0 a\n+1 quit\n");
+    polls = 0;
+    headlessSetButtonSource(countingSource);
+    platformSleepMs(5); // past the quit step: the script is not consulted
+    EXPECT_EQ(readButtons(), 1u);
+    EXPECT_EQ(readButtons(), 2u);
+    headlessSetTimeLimit(5);
+    EXPECT_EQ(readButtons(), 3u);
+    platformSleepMs(1);
+    EXPECT_EXIT(readButtons(), ::testing::ExitedWithCode(0), "");
+    headlessSetTimeLimit(0);
+    headlessSetButtonSource(nullptr);
+    headlessSetScript("0 b\n", nullptr);
+    EXPECT_EQ(readButtons(), static_cast<ButtonMask>(BUTTON_B));
+}
+
+TEST_F(PlatformHeadlessTest, FrameObserverSeesEveryShownFrameAfterItsFiles)
+{
+    observed.clear();
+    observedFolder = folder.path();
+    headlessSetFrameOutput(folder.path().c_str(), HEADLESS_RAW);
+    headlessSetFrameObserver(recordFrame);
+    backBuffer[0] = 0x1111;
+    presentFrame();
+    backBuffer[0] = 0x2222;
+    presentFrame();
+    headlessReset();
+    presentFrame(); // no observer after a reset
+    EXPECT_EQ(observed, (std::vector<Observed>{ { 0x1111, 1, true }, { 0x2222, 2, true } }));
 }
 
 TEST_F(PlatformHeadlessTest, InitAgainKeepsTimeAndFrameNumbers)
