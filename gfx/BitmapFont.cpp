@@ -2,6 +2,7 @@
 #include "gfx/BitmapFont.h"
 
 #include <stdio.h>
+#include <string.h>
 
 #include "gfx/DLImage.h"
 
@@ -9,26 +10,34 @@ namespace {
 
 const int spaceAdvance = 3;
 
-// One glyph row: each coverage a mixes color into the frame, per 5-bit channel
-// ((255 - a) * destination + a * colour) / 255 with a single truncating division.
-void blendGlyphRow(uint16_t* destination, const unsigned char* coverage, int count, uint16_t color)
+// A glyph's visible part in one text line: where it lands in the frame and where its columns
+// start in the font picture.
+struct GlyphRun {
+    int frameColumn;
+    int pictureColumn;
+    int width;
+};
+
+// Mixes color into a row of the frame by coverage, per 5-bit channel
+// ((255 - a) * destination + a * colour) / 255 with one truncating division. Every intermediate
+// value is at most 255 * 31 and fits 16 bits, so a CPU with a vector unit blends eight pixels at a
+// time; a coverage of 0 keeps the frame's channels and clears bit 5, like every drawn pixel.
+void blendCoverage(uint16_t* __restrict__ destination, const unsigned char* __restrict__ coverage,
+                   int count, uint16_t color)
 {
-    const unsigned colorRed = color >> 11;
-    const unsigned colorGreen = (color >> 6) & 31;
-    const unsigned colorBlue = color & 31;
+    const uint16_t colorRed = static_cast<uint16_t>(color >> 11);
+    const uint16_t colorGreen = static_cast<uint16_t>((color >> 6) & 31);
+    const uint16_t colorBlue = static_cast<uint16_t>(color & 31);
     for (int k = 0; k < count; ++k) {
-        const unsigned a = coverage[k];
-        const unsigned d = destination[k];
-        if (a == 0) {
-            // Most glyph pixels are background; they keep the frame but, like every drawn
-            // pixel, lose bit 5.
-            destination[k] = static_cast<uint16_t>(d & 0xFFDF);
-            continue;
-        }
-        const unsigned rest = 255 - a;
-        const unsigned red = (rest * (d >> 11) + a * colorRed) / 255;
-        const unsigned green = (rest * ((d >> 6) & 31) + a * colorGreen) / 255;
-        const unsigned blue = (rest * (d & 31) + a * colorBlue) / 255;
+        const uint16_t a = coverage[k];
+        const uint16_t rest = static_cast<uint16_t>(255 - a);
+        const uint16_t d = destination[k];
+        const uint16_t red =
+            static_cast<uint16_t>(static_cast<uint16_t>(rest * (d >> 11) + a * colorRed) / 255);
+        const uint16_t green = static_cast<uint16_t>(
+            static_cast<uint16_t>(rest * ((d >> 6) & 31) + a * colorGreen) / 255);
+        const uint16_t blue =
+            static_cast<uint16_t>(static_cast<uint16_t>(rest * (d & 31) + a * colorBlue) / 255);
         destination[k] = static_cast<uint16_t>((red << 11) | (green << 6) | blue);
     }
 }
@@ -108,6 +117,11 @@ void BitmapFont::drawText(uint16_t* frame, int x, int y, const char* text)
     const bool rowsVisible =
         glyphs && DLImage::clipSpan(y, glyphHeight, SCREEN_HEIGHT, skipRows, rows);
 
+    // First where each glyph lands (each run is at least one column wide, so a frame row holds
+    // at most SCREEN_WIDTH of them), then the rows. Glyphs that follow each other without a gap
+    // form one stretch of the frame, blended in one pass.
+    GlyphRun runs[SCREEN_WIDTH];
+    int runCount = 0;
     int pen = x;
     int advance = 0;
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
@@ -120,15 +134,10 @@ void BitmapFont::drawText(uint16_t* frame, int x, int y, const char* text)
             int skipColumns, columns;
             if (rowsVisible &&
                 DLImage::clipSpan(pen, advance, SCREEN_WIDTH, skipColumns, columns)) {
-                // Glyph row j is picture row j + 1, below the marker row.
-                const unsigned char* coverage =
-                    glyphs + (skipRows + 1) * image->width + glyphStart[b] + skipColumns;
-                uint16_t* destination = frame + (y + skipRows) * SCREEN_WIDTH + pen + skipColumns;
-                for (int j = 0; j < rows; ++j) {
-                    blendGlyphRow(destination, coverage, columns, color);
-                    coverage += image->width;
-                    destination += SCREEN_WIDTH;
-                }
+                runs[runCount].frameColumn = pen + skipColumns;
+                runs[runCount].pictureColumn = glyphStart[b] + skipColumns;
+                runs[runCount].width = columns;
+                ++runCount;
             }
         } else if (b == 32) {
             advance = spaceAdvance;
@@ -136,5 +145,44 @@ void BitmapFont::drawText(uint16_t* frame, int x, int y, const char* text)
         // Any other byte draws nothing and repeats the advance of the byte before it.
         // pen < SCREEN_WIDTH and advance is at most the picture width: no overflow.
         pen += advance;
+    }
+    if (runCount == 0)
+        return;
+
+    // The rows are blended across the whole stretch from the first glyph to the last, so that
+    // long runs of pixels go through the blend together. Columns between glyphs (spaces, empty
+    // glyphs) get coverage 0 there, and their pixels are put back afterwards: text leaves them
+    // untouched.
+    const int spanStart = runs[0].frameColumn;
+    const int spanLength = runs[runCount - 1].frameColumn + runs[runCount - 1].width - spanStart;
+    unsigned char coverage[SCREEN_WIDTH];
+    uint16_t kept[SCREEN_WIDTH];
+    for (int j = 0; j < rows; ++j) {
+        // Glyph row j is picture row j + 1, below the marker row.
+        const unsigned char* pictureRow = glyphs + (skipRows + j + 1) * image->width;
+        uint16_t* frameRow = frame + (y + skipRows + j) * SCREEN_WIDTH + spanStart;
+        int filled = 0;
+        bool gaps = false;
+        for (int r = 0; r < runCount; ++r) {
+            const int offset = runs[r].frameColumn - spanStart;
+            for (; filled < offset; ++filled) {
+                coverage[filled] = 0;
+                kept[filled] = frameRow[filled];
+                gaps = true;
+            }
+            memcpy(coverage + offset, pictureRow + runs[r].pictureColumn,
+                   static_cast<size_t>(runs[r].width));
+            filled = offset + runs[r].width;
+        }
+        blendCoverage(frameRow, coverage, spanLength, color);
+        if (gaps) {
+            int column = 0;
+            for (int r = 0; r < runCount; ++r) {
+                const int offset = runs[r].frameColumn - spanStart;
+                for (; column < offset; ++column)
+                    frameRow[column] = kept[column];
+                column = offset + runs[r].width;
+            }
+        }
     }
 }
