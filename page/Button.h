@@ -1,0 +1,69 @@
+// Button: one element of a page (a picture, a text, a rectangle or a file list), its skin
+// directives, its action words for the navigation codes, and its drawing.
+#ifndef TARVO_PAGE_BUTTON_H
+#define TARVO_PAGE_BUTTON_H
+
+#include <stdint.h>
+
+#include "base/WString.h"
+#include "page/FileBrowser.h"
+#include "page/PageContext.h"
+
+class DLImage;
+
+// Memory rules: a button owns its texts, arrays, option table and file browser (created at the
+// first drawing of a "selector" button, destroyed with the button). Its pictures belong to the
+// image cache and outlive it. A button is never copied.
+//
+// typeArgs by kind (positions after the kind word; numbers as skinNumber reads them):
+//   image     x, y [, selected picture [, normal picture]]
+//   text      x, y, colour, selected colour, text ("%battery%" becomes the battery reading)
+//   rect      x1, y1, x2, y2, colour (inclusive corners; drawn only when wholly on screen)
+//   selector  x, y, right, bottom (a FileBrowser, further settings from OPTIONS)
+// A kind given fewer arguments than it reads draws nothing (a selector then has no list); no
+// other kind word, and no TYPE at all, draws anything, but the button still takes part in
+// navigation through its action words.
+class Button {
+public:
+    Button();
+    ~Button();
+
+    // TYPE, NAVIGATION, LEFT, RIGHT, UP, DOWN, ACTION and OPTIONS; other keywords are ignored.
+    // keyword is upper-case (the reader makes it so); arguments as the skin line gave them.
+    void applyDirective(const WString& keyword, const WString::Array& arguments);
+
+    // Lets the file browser act first on codes 3, 4, 5, 7 and 8, then answers codes 1 to 5 that
+    // are still unused with a copy of left, right, up, down or action and sets the code to 0.
+    void handleInput(WString::Array& actions, int& code);
+
+    // Draws the button into backBuffer; selected: whether it is the page's selected button.
+    // The first call loads the pictures or creates the file browser (loadResources).
+    void draw(bool selected, const PageContext& context);
+
+    // Once per button: the pictures of an "image" button from the image cache, or the browser
+    // of a "selector" button. Later calls do nothing, whatever they are given.
+    void loadResources(const PageContext& context);
+
+    WString type;
+    WString::Array typeArgs;
+    WString::Array action;
+    WString::Array left;
+    WString::Array right;
+    WString::Array up;
+    WString::Array down;
+    FileBrowser* browser;
+    OptionTable options;
+    DLImage* selectedImage;
+    DLImage* normalImage;
+    int32_t loaded;
+
+private:
+    Button(const Button&);
+    Button& operator=(const Button&);
+
+    void drawImage(bool selected);
+    void drawText(bool selected, const PageContext& context);
+    void drawRect();
+};
+
+#endif

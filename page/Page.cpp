@@ -1,0 +1,161 @@
+// Page: page directives, input and actions, and the drawing of a whole page.
+#include "page/Page.h"
+
+#include <string.h>
+
+#include "config/VariableStore.h"
+#include "gfx/DLImage.h"
+#include "gfx/ImageCache.h"
+#include "page/Button.h"
+#include "page/FileBrowser.h"
+#include "page/SkinValues.h"
+#include "platform/Platform.h"
+
+namespace {
+
+// The gradient's last row holds the bottom colour exactly.
+const int gradientDivisor = SCREEN_HEIGHT - 1;
+
+void fillRows(uint16_t* frame, int firstRow, int rowCount, uint16_t color)
+{
+    uint16_t* pixel = frame + firstRow * SCREEN_WIDTH;
+    uint16_t* const end = pixel + rowCount * SCREEN_WIDTH;
+    while (pixel != end)
+        *pixel++ = color;
+}
+
+// Each 5-bit channel (green without its lowest bit) from top to bottom, row 239 the bottom colour.
+void fillGradient(uint16_t* frame, uint16_t top, uint16_t bottom)
+{
+    const int shifts[3] = {11, 6, 0};
+    for (int row = 0; row < SCREEN_HEIGHT; ++row) {
+        unsigned color = 0;
+        for (int c = 0; c < 3; ++c) {
+            const int t = (top >> shifts[c]) & 31;
+            const int b = (bottom >> shifts[c]) & 31;
+            const int value = ((gradientDivisor - row) * t + row * b) / gradientDivisor;
+            color |= static_cast<unsigned>(value) << shifts[c];
+        }
+        fillRows(frame, row, 1, static_cast<uint16_t>(color));
+    }
+}
+
+} // namespace
+
+Page::Page()
+    : backgroundKind(), backgroundArgs(), returnAction(), backgroundLoaded(0), backgroundImage(0),
+      selected(0), currentButton(-1)
+{
+    for (int i = 0; i < BUTTON_COUNT; ++i)
+        buttons[i] = 0;
+}
+
+Page::~Page()
+{
+    for (int i = 0; i < BUTTON_COUNT; ++i)
+        delete buttons[i];
+}
+
+void Page::applyDirective(const WString& keyword, const WString::Array& arguments)
+{
+    if (keyword == "BACKGROUND") {
+        // The reader always delivers a first argument; arrays from anywhere else may lack it.
+        if (arguments.count() == 0)
+            return;
+        backgroundKind = arguments[0];
+        backgroundArgs = arguments;
+        backgroundArgs.take(0);
+    } else if (keyword == "BUTTON") {
+        if (arguments.count() == 0)
+            return;
+        currentButton = skinNumber(arguments[0]);
+    } else if (keyword == "RETURN") {
+        returnAction = arguments;
+    } else if (currentButton >= 0 && currentButton < BUTTON_COUNT) {
+        if (!buttons[currentButton])
+            buttons[currentButton] = new Button();
+        buttons[currentButton]->applyDirective(keyword, arguments);
+    }
+}
+
+void Page::handleInput(WString::Array& actions, int& code)
+{
+    if (selected >= 0 && selected < BUTTON_COUNT && buttons[selected])
+        buttons[selected]->handleInput(actions, code);
+    if (code == 6) {
+        actions = returnAction;
+        code = 0;
+    }
+    if (actions.count() == 0)
+        return;
+    if (actions[0] == "exec" || actions[0] == "config") {
+        expandBrowserVariables(actions);
+    } else if (actions[0] == "select" && actions.count() == 2) {
+        const int target = skinNumber(actions[1]);
+        if (target >= 0 && target < BUTTON_COUNT && buttons[target])
+            selected = target;
+    }
+}
+
+void Page::expandBrowserVariables(WString::Array& actions) const
+{
+    if (actions.count() < 3)
+        return;
+    VariableStore variables;
+    bool anyBrowser = false;
+    for (int i = 0; i < BUTTON_COUNT; ++i) {
+        const FileBrowser* browser = buttons[i] ? buttons[i]->browser : 0;
+        if (!browser)
+            continue;
+        anyBrowser = true;
+        const WString entry = browser->selectedEntry();
+        const WString directory = browser->entryDirectory();
+        WString name;
+        variables.setText(name.format("%i", i).text(), entry.text());
+        variables.setText(name.format("p%i", i).text(), directory.text());
+        variables.setText(name.format("P%i", i).text(), (directory + entry).text());
+    }
+    if (!anyBrowser)
+        return;
+    for (int w = 1; w < actions.count(); ++w)
+        actions[w] = variables.expand(actions[w]);
+}
+
+void Page::loadBackground(const PageContext& context)
+{
+    if (backgroundLoaded)
+        return;
+    backgroundLoaded = 1;
+    if (backgroundKind == "image" && backgroundArgs.count() > 0 && backgroundArgs[0].text() &&
+        context.images)
+        backgroundImage = context.images->load(backgroundArgs[0].text(), 15, false);
+}
+
+void Page::drawBackground()
+{
+    if (backgroundImage) {
+        // A picture smaller than the screen leaves the rest of the frame black rather than
+        // showing whatever an earlier frame left in this buffer.
+        if (backgroundImage->width < SCREEN_WIDTH || backgroundImage->height < SCREEN_HEIGHT ||
+            !backgroundImage->pixels)
+            memset(backBuffer, 0, SCREEN_BYTES);
+        backgroundImage->blit(backBuffer, 0, 0);
+    } else if (backgroundKind == "color" && backgroundArgs.count() == 1) {
+        fillRows(backBuffer, 0, SCREEN_HEIGHT, parseColor(backgroundArgs[0]));
+    } else if (backgroundKind == "gradient" && backgroundArgs.count() == 2) {
+        fillGradient(backBuffer, parseColor(backgroundArgs[0]), parseColor(backgroundArgs[1]));
+    } else {
+        memset(backBuffer, 0, SCREEN_BYTES);
+    }
+}
+
+void Page::draw(const PageContext& context)
+{
+    loadBackground(context);
+    if (backBuffer)
+        drawBackground();
+    for (int i = 0; i < BUTTON_COUNT; ++i) {
+        if (buttons[i])
+            buttons[i]->draw(i == selected, context);
+    }
+}

@@ -1,0 +1,69 @@
+// Page: one full-screen page of the skin: its 64 button slots, background and return action, the
+// page directives, the turning of navigation codes into action words, and the drawing of the page.
+#ifndef TARVO_PAGE_PAGE_H
+#define TARVO_PAGE_PAGE_H
+
+#include <stdint.h>
+
+#include "base/WString.h"
+#include "page/PageContext.h"
+
+class Button;
+class DLImage;
+
+// Memory rules: a page owns its buttons (created by the first button directive that reaches an
+// empty slot, destroyed with the page) and its texts and arrays; the background picture belongs
+// to the image cache. A page is never copied; the launcher keeps its 128 pages for the whole run.
+//
+// Use: the launcher core feeds every skin line after a PAGE line to applyDirective, then, for
+// the page on show, calls handleInput with each navigation code and draw after each event. The
+// process-wide objects the page needs for drawing come in a PageContext (page/PageContext.h).
+// Nothing is read from disk before the first draw: pictures and file lists load then, once.
+class Page {
+public:
+    enum { BUTTON_COUNT = 64 };
+
+    Page();
+    ~Page();
+
+    // BACKGROUND, BUTTON and RETURN belong to the page; any other keyword goes to the button
+    // named by the last BUTTON line, when that is 0 to 63, and is dropped otherwise.
+    void applyDirective(const WString& keyword, const WString::Array& arguments);
+
+    // actions (empty on entry) receives the action words; code is a navigation code 1 to 8 and
+    // becomes 0 once used. The selected button acts first; code 6 gives returnAction; a select
+    // of two words moves the selection to an existing button; exec and config words get the
+    // file-list variables filled in (expandBrowserVariables).
+    void handleInput(WString::Array& actions, int& code);
+
+    // Fills in, in words 1 onward of an action of at least three words, the variables of every
+    // button that has a file list: for button i, %i% (its selected entry), %pi% (the entry's
+    // directory) and %Pi% (the full path). All buttons' variables are filled in by one expansion
+    // of each word, so what a name inserts is never read as a reference: a file named "%P3%"
+    // or "50%.gpe" comes through as it is. Other references are treated as VariableStore::expand
+    // treats them ("%%" gives "%"). Without any file list nothing is expanded.
+    void expandBrowserVariables(WString::Array& actions) const;
+
+    // Draws the whole page into backBuffer: the background, then buttons 0 to 63 in order.
+    void draw(const PageContext& context);
+
+    // Once per page: the picture of an image background (later calls do nothing).
+    void loadBackground(const PageContext& context);
+
+    Button* buttons[BUTTON_COUNT];
+    WString backgroundKind;
+    WString::Array backgroundArgs;
+    WString::Array returnAction;
+    int32_t backgroundLoaded;
+    DLImage* backgroundImage;
+    int32_t selected;
+    int32_t currentButton;
+
+private:
+    Page(const Page&);
+    Page& operator=(const Page&);
+
+    void drawBackground();
+};
+
+#endif
