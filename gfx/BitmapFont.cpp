@@ -16,29 +16,47 @@ struct GlyphRun {
     int frameColumn;
     int pictureColumn;
     int width;
+    bool wholeWords;  // its rows can be read in whole words without leaving the picture
 };
 
+// Glyph rows are a few bytes long, too short for a memcpy call to pay; they are copied in words
+// of this size.
+const int coverageWord = 8;
+
 // Mixes color into a row of the frame by coverage, per 5-bit channel
-// ((255 - a) * destination + a * colour) / 255 with one truncating division. Every intermediate
-// value is at most 255 * 31 and fits 16 bits, so a CPU with a vector unit blends eight pixels at a
-// time; a coverage of 0 keeps the frame's channels and clears bit 5, like every drawn pixel.
+// ((255 - a) * destination + a * colour) / 255 with one truncating division, where drawn is
+// 0xFFFF; where it is 0 (between glyphs) the frame keeps its pixel untouched. Every intermediate
+// value is at most 255 * 31 and fits 16 bits, so a CPU with a vector unit blends eight pixels at
+// a time (see DLImage.h). A coverage of 0 keeps the frame's channels and clears bit 5, like
+// every drawn pixel.
 void blendCoverage(uint16_t* __restrict__ destination, const unsigned char* __restrict__ coverage,
-                   int count, uint16_t color)
+                   const uint16_t* __restrict__ drawn, int count, uint16_t color)
 {
     const uint16_t colorRed = static_cast<uint16_t>(color >> 11);
     const uint16_t colorGreen = static_cast<uint16_t>((color >> 6) & 31);
     const uint16_t colorBlue = static_cast<uint16_t>(color & 31);
     for (int k = 0; k < count; ++k) {
         const uint16_t a = coverage[k];
-        const uint16_t rest = static_cast<uint16_t>(255 - a);
         const uint16_t d = destination[k];
+#ifndef TARVO_BLEND_LANES
+        // Without a vector unit, skipping the arithmetic for background pixels (most of a
+        // glyph) pays for the tests.
+        if (!drawn[k])
+            continue;
+        if (a == 0) {
+            destination[k] = static_cast<uint16_t>(d & 0xFFDF);
+            continue;
+        }
+#endif
+        const uint16_t rest = static_cast<uint16_t>(255 - a);
         const uint16_t red =
             static_cast<uint16_t>(static_cast<uint16_t>(rest * (d >> 11) + a * colorRed) / 255);
         const uint16_t green = static_cast<uint16_t>(
             static_cast<uint16_t>(rest * ((d >> 6) & 31) + a * colorGreen) / 255);
         const uint16_t blue =
             static_cast<uint16_t>(static_cast<uint16_t>(rest * (d & 31) + a * colorBlue) / 255);
-        destination[k] = static_cast<uint16_t>((red << 11) | (green << 6) | blue);
+        const uint16_t mixed = static_cast<uint16_t>((red << 11) | (green << 6) | blue);
+        destination[k] = static_cast<uint16_t>((mixed & drawn[k]) | (d & ~drawn[k]));
     }
 }
 
@@ -118,8 +136,7 @@ void BitmapFont::drawText(uint16_t* frame, int x, int y, const char* text)
         glyphs && DLImage::clipSpan(y, glyphHeight, SCREEN_HEIGHT, skipRows, rows);
 
     // First where each glyph lands (each run is at least one column wide, so a frame row holds
-    // at most SCREEN_WIDTH of them), then the rows. Glyphs that follow each other without a gap
-    // form one stretch of the frame, blended in one pass.
+    // at most SCREEN_WIDTH of them), then the rows.
     GlyphRun runs[SCREEN_WIDTH];
     int runCount = 0;
     int pen = x;
@@ -149,40 +166,42 @@ void BitmapFont::drawText(uint16_t* frame, int x, int y, const char* text)
     if (runCount == 0)
         return;
 
-    // The rows are blended across the whole stretch from the first glyph to the last, so that
-    // long runs of pixels go through the blend together. Columns between glyphs (spaces, empty
-    // glyphs) get coverage 0 there, and their pixels are put back afterwards: text leaves them
-    // untouched.
+    // Each row is blended across the whole stretch from the first glyph to the last, so that
+    // long runs of pixels go through the blend together; the columns between glyphs (spaces,
+    // empty glyphs) are masked out and keep their pixels.
     const int spanStart = runs[0].frameColumn;
     const int spanLength = runs[runCount - 1].frameColumn + runs[runCount - 1].width - spanStart;
-    unsigned char coverage[SCREEN_WIDTH];
-    uint16_t kept[SCREEN_WIDTH];
+    uint16_t drawn[SCREEN_WIDTH];
+    // Coverage goes in in whole words where the picture allows reading that far, which may run
+    // past a glyph's width into the next glyph's place (filled right after) or into the slack.
+    unsigned char coverage[SCREEN_WIDTH + coverageWord];
+    memset(drawn, 0, sizeof(drawn));
+    memset(coverage, 0, sizeof(coverage));
+    const unsigned char* pictureEnd = glyphs + static_cast<size_t>(image->width) * image->height;
+    const unsigned char* lastRow = glyphs + (skipRows + rows) * image->width;
+    for (int r = 0; r < runCount; ++r) {
+        const int offset = runs[r].frameColumn - spanStart;
+        for (int k = 0; k < runs[r].width; ++k)
+            drawn[offset + k] = 0xFFFF;
+        const int wordBytes = (runs[r].width + coverageWord - 1) / coverageWord * coverageWord;
+        runs[r].wholeWords = pictureEnd - (lastRow + runs[r].pictureColumn) >= wordBytes;
+    }
+
     for (int j = 0; j < rows; ++j) {
         // Glyph row j is picture row j + 1, below the marker row.
         const unsigned char* pictureRow = glyphs + (skipRows + j + 1) * image->width;
         uint16_t* frameRow = frame + (y + skipRows + j) * SCREEN_WIDTH + spanStart;
-        int filled = 0;
-        bool gaps = false;
         for (int r = 0; r < runCount; ++r) {
-            const int offset = runs[r].frameColumn - spanStart;
-            for (; filled < offset; ++filled) {
-                coverage[filled] = 0;
-                kept[filled] = frameRow[filled];
-                gaps = true;
-            }
-            memcpy(coverage + offset, pictureRow + runs[r].pictureColumn,
-                   static_cast<size_t>(runs[r].width));
-            filled = offset + runs[r].width;
-        }
-        blendCoverage(frameRow, coverage, spanLength, color);
-        if (gaps) {
-            int column = 0;
-            for (int r = 0; r < runCount; ++r) {
-                const int offset = runs[r].frameColumn - spanStart;
-                for (; column < offset; ++column)
-                    frameRow[column] = kept[column];
-                column = offset + runs[r].width;
+            const unsigned char* source = pictureRow + runs[r].pictureColumn;
+            unsigned char* target = coverage + runs[r].frameColumn - spanStart;
+            if (runs[r].wholeWords) {
+                for (int k = 0; k < runs[r].width; k += coverageWord)
+                    memcpy(target + k, source + k, coverageWord);
+            } else {
+                for (int k = 0; k < runs[r].width; ++k)
+                    target[k] = source[k];
             }
         }
+        blendCoverage(frameRow, coverage, drawn, spanLength, color);
     }
 }

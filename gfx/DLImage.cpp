@@ -6,16 +6,6 @@
 
 #include "gfx/PngReader.h"
 
-// Two forms of the same blend, chosen per CPU. With a vector unit (SSE2, NEON) the plain 16-bit
-// arithmetic below is compiled into eight pixels per instruction; every intermediate value is at
-// most 31 * 255 and so fits a 16-bit lane. A CPU without one (the handheld's ARM9) does better
-// looking the products up in a 256 x 32 table than dividing six times per pixel.
-// TARVO_BLEND_TABLE forces the table form (the scalar benchmark measures it on a computer).
-#if !defined(TARVO_BLEND_TABLE) && \
-    (defined(__SSE2__) || defined(__ARM_NEON) || defined(__ARM_NEON__))
-#define TARVO_BLEND_LANES 1
-#endif
-
 namespace {
 
 #ifndef TARVO_BLEND_LANES
@@ -58,8 +48,16 @@ void blendRow(uint16_t* __restrict__ destination, const uint16_t* __restrict__ s
     const unsigned char* first = products[0];
     const unsigned char* last = products[255];
     for (int i = 0; i < count; ++i) {
-        const unsigned rowOffset = static_cast<unsigned>(opacity[i]) << 5;
+        const unsigned a = opacity[i];
         const unsigned s = source[i];
+        // Most pixels of a picture are fully transparent or fully opaque; the formula gives the
+        // destination without bit 5, respectively the source, for them.
+        // One unsigned comparison catches both, a - 1 wrapping round for 0.
+        if (a - 1 >= 254) {
+            destination[i] = static_cast<uint16_t>(a ? s : destination[i] & 0xFFDF);
+            continue;
+        }
+        const unsigned rowOffset = a << 5;
         const unsigned d = destination[i];
         const unsigned char* sourceShare = first + rowOffset;
         const unsigned char* destinationShare = last - rowOffset;

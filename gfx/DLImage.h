@@ -7,6 +7,16 @@
 
 #include "platform/Platform.h"
 
+// The blends of this class and of BitmapFont come in two forms, chosen per CPU. With a vector unit
+// (SSE2, NEON) plain 16-bit arithmetic is compiled into eight pixels per instruction: every
+// intermediate value is at most 31 * 255 and fits a 16-bit lane. A CPU without one (the
+// handheld's ARM9) does better with a product table and with shortcuts for fully transparent and
+// fully opaque pixels. TARVO_BLEND_TABLE forces the second form (the scalar benchmark uses it).
+#if !defined(TARVO_BLEND_TABLE) && \
+    (defined(__SSE2__) || defined(__ARM_NEON) || defined(__ARM_NEON__))
+#define TARVO_BLEND_LANES 1
+#endif
+
 // Memory rules: the image owns pixels and alpha (malloc'ed). loadPng replaces whatever the image
 // held; release() and the destructor free both. Not copyable: owners hold images by pointer (the
 // image cache for the whole run, the font for its lifetime).

@@ -179,6 +179,14 @@ TEST_F(BitmapFontTest, CoverageBlendsTheColourIntoTheFrame)
     font.drawText(white.data(), 0, 0, "!");
     EXPECT_EQ(white[2], 0xFFDF);  // level 0 keeps the colour channels but clears bit 5
     EXPECT_EQ(white[3], 0xFFFF);  // outside the glyph nothing is touched
+
+    // Columns passed over by a space or a tab are not drawn at all: their bit 5 stays.
+    Frame gaps(SCREEN_PIXELS, 0xFFFF);
+    font.drawText(gaps.data(), 10, 0, "! !\t!");
+    const std::vector<uint16_t> expected = {0xFFFF, 0x7BCF, 0x0000, 0xFFDF, 0xFFFF, 0xFFFF,
+                                            0xFFFF, 0x7BCF, 0x0000, 0xFFDF, 0xFFFF, 0xFFFF,
+                                            0xFFFF, 0x7BCF, 0x0000, 0xFFDF, 0xFFFF};
+    EXPECT_EQ(std::vector<uint16_t>(gaps.begin() + 9, gaps.begin() + 26), expected);
 }
 
 TEST_F(BitmapFontTest, BlendMatchesTheFormulaForEveryCoverageColourAndDestination)
