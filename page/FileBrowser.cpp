@@ -89,7 +89,7 @@ FileBrowser::FileBrowser(int x_, int y_, int right_, int bottom_, OptionTable& o
     : x(x_), y(y_), right(right_), bottom(bottom_),
       textColor(0x0000), cursorColor(0xFFDF), idleCursorColor(0x7BCF),
       cursor(0), entries(), rows(0), filters(), mode(FILES_AND_DIRECTORIES), cwd("/mnt/sd/"),
-      action(), directory(""), speed(), font(font_), clock(clock_)
+      action(), directory(""), speed(), listingDescriptor(false), font(font_), clock(clock_)
 {
     // A list whose bottom lies above its top, or a font without lines, has no rows: a negative
     // count would let the half-page moves push the cursor out of the list.
@@ -197,7 +197,8 @@ WString FileBrowser::selectedEntry() const
 
 WString FileBrowser::entryDirectory() const
 {
-    return action.count() > 0 ? directory : cwd;
+    // A descriptor without an ACTION line still lists its DIRECTORY: the entries live there.
+    return listingDescriptor ? directory : cwd;
 }
 
 bool FileBrowser::enterDescriptor()
@@ -207,6 +208,7 @@ bool FileBrowser::enterDescriptor()
     if (!reader.isOpen())
         return false;
     directory = cwd;
+    listingDescriptor = true;
     WString::Array descriptorFilters;
     WString keyword;
     WString::Array arguments;
@@ -236,6 +238,10 @@ void FileBrowser::changeDirectory(const WString& entry)
     WString leftName;
     bool rememberLeft = false;
     if (!goingUp) {
+        // A folder picked in a descriptor's listing lives in the listed directory, which need
+        // not be cwd; appending to cwd would look for it where it does not exist.
+        if (listingDescriptor)
+            cwd = directory;
         cwd += name;
     } else {
         const int slash = cwd.left(cwd.length() - 1).findLast('/');
@@ -250,6 +256,7 @@ void FileBrowser::changeDirectory(const WString& entry)
     if (!goingUp && enterDescriptor())
         return;
 
+    listingDescriptor = false;
     action.resize(0);
     entries.resize(0);
     cursor = 0;

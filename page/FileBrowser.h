@@ -50,12 +50,14 @@ public:
 
     // The entry under the cursor as listed (directories with their slash); empty for an empty list.
     WString selectedEntry() const;
-    // The directory the selected entry lives in: the descriptor's directory while a descriptor
-    // action is in force, otherwise cwd.
+    // The directory the selected entry lives in: the descriptor's directory while the list shows
+    // a descriptor's listing (with or without an action), otherwise cwd.
     WString entryDirectory() const;
 
     // Goes into the entry ("../" goes up), prints "Changed to <cwd>", honours a folder
-    // descriptor in the directory entered, and lists the result.
+    // descriptor in the directory entered, and lists the result. A folder picked in a
+    // descriptor's listing is entered where it was listed (the descriptor's directory); "../"
+    // always goes up from cwd, so leaving a descriptor's listing returns to where it was entered.
     void changeDirectory(const WString& entry);
 
     // Appends the accepted names of the directory path to list and sorts the whole list. A
@@ -87,6 +89,9 @@ public:
 private:
     FileBrowser(const FileBrowser&);
     FileBrowser& operator=(const FileBrowser&);
+
+    // True while entries come from a folder descriptor's directory.
+    bool listingDescriptor;
 
     void applyOptions(OptionTable& options);
     // Reads the descriptor in cwd; false when there is none (nothing changed then).

@@ -16,18 +16,28 @@ namespace {
 // The gradient's last row holds the bottom colour exactly.
 const int gradientDivisor = SCREEN_HEIGHT - 1;
 
-void fillRows(uint16_t* frame, int firstRow, int rowCount, uint16_t color)
+void fillRow(uint16_t* row, uint16_t color)
 {
-    uint16_t* pixel = frame + firstRow * SCREEN_WIDTH;
-    uint16_t* const end = pixel + rowCount * SCREEN_WIDTH;
-    while (pixel != end)
-        *pixel++ = color;
+    for (int x = 0; x < SCREEN_WIDTH; ++x)
+        row[x] = color;
 }
 
-// Each 5-bit channel (green without its lowest bit) from top to bottom, row 239 the bottom colour.
+// One row is filled pixel by pixel; the others are copies of it, which the C library moves
+// many pixels at a time even where the compiler cannot vectorise the loop (the handheld's ARM9).
+void fillFrame(uint16_t* frame, uint16_t color)
+{
+    fillRow(frame, color);
+    for (int row = 1; row < SCREEN_HEIGHT; ++row)
+        memcpy(frame + row * SCREEN_WIDTH, frame, SCREEN_WIDTH * sizeof(uint16_t));
+}
+
+// Each 5-bit channel (green without its lowest bit) from top to bottom, row 239 the bottom
+// colour. With 32 levels a channel changes only every few rows, so a row of the same colour as
+// the one above is copied from it.
 void fillGradient(uint16_t* frame, uint16_t top, uint16_t bottom)
 {
     const int shifts[3] = {11, 6, 0};
+    unsigned previous = 0;
     for (int row = 0; row < SCREEN_HEIGHT; ++row) {
         unsigned color = 0;
         for (int c = 0; c < 3; ++c) {
@@ -36,7 +46,12 @@ void fillGradient(uint16_t* frame, uint16_t top, uint16_t bottom)
             const int value = ((gradientDivisor - row) * t + row * b) / gradientDivisor;
             color |= static_cast<unsigned>(value) << shifts[c];
         }
-        fillRows(frame, row, 1, static_cast<uint16_t>(color));
+        uint16_t* const line = frame + row * SCREEN_WIDTH;
+        if (row > 0 && color == previous)
+            memcpy(line, line - SCREEN_WIDTH, SCREEN_WIDTH * sizeof(uint16_t));
+        else
+            fillRow(line, static_cast<uint16_t>(color));
+        previous = color;
     }
 }
 
@@ -141,7 +156,7 @@ void Page::drawBackground()
             memset(backBuffer, 0, SCREEN_BYTES);
         backgroundImage->blit(backBuffer, 0, 0);
     } else if (backgroundKind == "color" && backgroundArgs.count() == 1) {
-        fillRows(backBuffer, 0, SCREEN_HEIGHT, parseColor(backgroundArgs[0]));
+        fillFrame(backBuffer, parseColor(backgroundArgs[0]));
     } else if (backgroundKind == "gradient" && backgroundArgs.count() == 2) {
         fillGradient(backBuffer, parseColor(backgroundArgs[0]), parseColor(backgroundArgs[1]));
     } else {

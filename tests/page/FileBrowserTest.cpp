@@ -339,6 +339,39 @@ TEST_F(FileBrowserTest, DescriptorRedirectsTheListingAndSuppliesActionAndSpeed)
     EXPECT_EQ(b->entryDirectory().text(), root);
 }
 
+TEST_F(FileBrowserTest, FoldersOfADescriptorsListingAreEnteredWhereTheyWereListed)
+{
+    tmp.folder("card/emu/roms/saves");
+    tmp.file("card/emu/roms/saves/slot1.sav");
+    tmp.file("card/emu/roms/x.rom");
+    tmp.file("card/emu/Tarvo.dat", "FILTER=.rom\nDIRECTORY=%cwd%roms/\n");
+    startAt(root);
+    FileBrowser* b = make();
+    testing::internal::CaptureStdout();
+    b->changeDirectory("emu/");
+    ASSERT_EQ(listOf(b->entries), (Names{"../", "saves/", "x.rom"}));
+    EXPECT_EQ(b->action.count(), 0);
+    b->cursor = 2;
+    EXPECT_EQ(b->entryDirectory().text(), root + "emu/roms/")
+        << "a descriptor without an action still lists its directory";
+
+    b->cursor = 1;
+    WString::Array actions;
+    int code = 5;
+    b->handleInput(actions, code);
+    EXPECT_EQ(b->cwd.text(), root + "emu/roms/saves/");
+    EXPECT_EQ(listOf(b->entries), (Names{"../", "slot1.sav"}));
+    EXPECT_EQ(b->entryDirectory().text(), root + "emu/roms/saves/");
+
+    b->cursor = 0;
+    code = 5;
+    b->handleInput(actions, code);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Changed to " + root + "emu/\nChanged to " + root + "emu/roms/saves/\nChanged to " +
+                  root + "emu/roms/\n");
+    EXPECT_STREQ(b->selectedEntry().text(), "saves/");
+}
+
 TEST_F(FileBrowserTest, DescriptorWithoutFilterListsOnlyFolders)
 {
     tmp.folder("card/tools/sub");
