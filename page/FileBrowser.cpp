@@ -84,6 +84,42 @@ private:
 
 } // namespace
 
+namespace {
+
+int compareNames(const void* a, const void* b)
+{
+    return strcasecmp(textOf(*static_cast<const WString*>(a)), textOf(*static_cast<const WString*>(b)));
+}
+
+// The order of compareEntries, reached faster: directories are moved in front first, so that
+// the sort of each part compares names only instead of measuring both for a trailing slash at
+// every comparison. Entries that compare equal may end up in either order, as with any qsort.
+void sortEntries(WString::Array& list)
+{
+    const int count = list.count();
+    if (count < 2)
+        return;
+    WString* slots = list.data();
+    int directories = 0;
+    for (int i = 0; i < count; ++i) {
+        if (endsWithSlash(slots[i])) {
+            if (i != directories) {
+                // WString is one pointer and may be moved by its bytes.
+                char swapped[sizeof(WString)];
+                memcpy(swapped, &slots[i], sizeof(WString));
+                memcpy(static_cast<void*>(&slots[i]), &slots[directories], sizeof(WString));
+                memcpy(static_cast<void*>(&slots[directories]), swapped, sizeof(WString));
+            }
+            ++directories;
+        }
+    }
+    qsort(slots, static_cast<size_t>(directories), sizeof(WString), compareNames);
+    qsort(slots + directories, static_cast<size_t>(count - directories), sizeof(WString),
+          compareNames);
+}
+
+} // namespace
+
 FileBrowser::FileBrowser(int x_, int y_, int right_, int bottom_, OptionTable& options,
                          BitmapFont* font_, ClockControl* clock_)
     : x(x_), y(y_), right(right_), bottom(bottom_),
@@ -173,8 +209,7 @@ void FileBrowser::readDirectory(const WString& path, const WString::Array& filte
         }
         closedir(folder);
     }
-    if (list.count() > 1)
-        qsort(list.data(), static_cast<size_t>(list.count()), sizeof(WString), compareEntries);
+    sortEntries(list);
 }
 
 int FileBrowser::compareEntries(const void* a, const void* b)
