@@ -47,5 +47,6 @@ TEST(DesktopLauncherTest, KeysSwitchPagesInTheWindow)
     EXPECT_TRUE(launcher.pass());
     EXPECT_EQ(launcher.currentPageIndex(), 0);
     EXPECT_EQ(windowPixel(319, 239), 0xFF0000u);
+    platformShutdown();
     setSdRoot(nullptr);
 }
