@@ -308,8 +308,6 @@ TEST_F(PageTest, GradientRowsFollowTheDivisorOf239)
         const uint16_t expected = static_cast<uint16_t>(r << 11 | g << 6 | b);
         ASSERT_EQ(frame.countOther(0, y, 319, y, expected), 0) << "row " << y;
     }
-    if (HasFailure())
-        ADD_FAILURE() << "frame written to " << frame.save("PageTest-gradient");
 }
 
 TEST_F(PageTest, BackgroundPictureIsLookedForOnce)

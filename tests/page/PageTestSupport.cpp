@@ -1,6 +1,7 @@
 // Shared pieces of the page tests.
 #include "tests/page/PageTestSupport.h"
 
+#include <gtest/gtest.h>
 #include <png.h>
 #include <setjmp.h>
 #include <stdlib.h>
@@ -113,6 +114,13 @@ TestFrame::TestFrame(uint16_t fillValue) : pixels(320 * 240, fillValue), previou
 TestFrame::~TestFrame()
 {
     backBuffer = previous;
+    // A frame that a failed test drew is kept for a person to look at.
+    if (::testing::Test::HasFailure()) {
+        const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        const std::string name = test ? std::string(test->test_suite_name()) + "-" + test->name()
+                                      : std::string("frame");
+        std::fprintf(stderr, "frame written to %s\n", save(name).c_str());
+    }
 }
 
 void TestFrame::fill(uint16_t value)

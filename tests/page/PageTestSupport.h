@@ -42,7 +42,9 @@ const int fontGlyphWidth = 2;
 const int fontGlyphHeight = 8;
 bool writeTestFont(const std::string& path);
 
-// A 320 x 240 frame that backBuffer points at while the object lives.
+// A 320 x 240 frame that backBuffer points at while the object lives. When the test has failed
+// by the time the frame goes, it is written as <suite>-<test>.png in the working directory (the
+// test's output folder).
 class TestFrame {
 public:
     explicit TestFrame(uint16_t fill = 0x1234);
@@ -52,8 +54,7 @@ public:
 
     uint16_t at(int x, int y) const { return pixels[y * 320 + x]; }
     void fill(uint16_t value);
-    // Writes the frame to <name>.png in the working directory (the test's output folder), so a
-    // person can look at a frame that failed a check. Returns the file name.
+    // Writes the frame to <name>.png in the working directory; returns the file name.
     std::string save(const std::string& name) const;
 
     // Pixels of the rectangle [x0, x1] x [y0, y1] that differ from value.
