@@ -25,6 +25,13 @@ int32_t numberOf(const WString& word)
     return text ? atoi(text) : 0;
 }
 
+// A word as printf may print it: one that holds no text at all (an empty action, ACTION=) prints
+// as nothing.
+const char* printable(const WString& text)
+{
+    return text.text() ? text.text() : "";
+}
+
 bool isPageIndex(int32_t index)
 {
     return index >= 0 && index < Launcher::PAGE_COUNT;
@@ -162,10 +169,10 @@ void Launcher::carryOut(WString::Array& actions)
         selectPage(actions[1]);
         return;
     }
-    printf("Action is %s\n", actions.join("--").text());
+    printf("Action is %s\n", printable(actions.join("--")));
     if (actions[0] == "exec") {
         if (options.dryRunExec)
-            printf("Would run: %s\n", actions.join(" ").text());
+            printf("Would run: %s\n", printable(actions.join(" ")));
         else
             launchProgram(actions);
     } else if (actions[0] == "quit") {

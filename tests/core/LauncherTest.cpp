@@ -437,6 +437,18 @@ TEST(LauncherTest, ExecThatCannotStartIsReportedAndTheLoopGoesOn)
     EXPECT_EQ(pixel(run.rawFrame(7), 0, 0), rgb565(0, 0xFF, 0));
 }
 
+TEST(LauncherTest, ActionsWithoutTextPrintAsEmptyWords)
+{
+    TestCard card;
+    ASSERT_CARD(card);
+    // ACTION= gives one word without any text; LEFT=, gives two; RIGHT=exec,, names no program.
+    card.skin("PAGE=0\nBUTTON=0\nACTION=\nLEFT=,\nRIGHT=exec,,\n");
+    HeadlessRun run = card.run("- 1\nB 1\n- 1\nLEFT 1\n- 1\nRIGHT 1\n- 1\n");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "Action is \nAction is --\nAction is exec----\n");
+    EXPECT_EQ(run.frameCount(), 7);
+}
+
 TEST(LauncherTest, NoExecPrintsWhatWouldRun)
 {
     TestCard card;
