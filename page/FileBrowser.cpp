@@ -82,13 +82,10 @@ private:
     size_t directoryLength;
 };
 
-} // namespace
-
-namespace {
-
 int compareNames(const void* a, const void* b)
 {
-    return strcasecmp(textOf(*static_cast<const WString*>(a)), textOf(*static_cast<const WString*>(b)));
+    return strcasecmp(textOf(*static_cast<const WString*>(a)),
+                      textOf(*static_cast<const WString*>(b)));
 }
 
 // The order of compareEntries, reached faster: directories are moved in front first, so that
