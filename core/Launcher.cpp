@@ -191,8 +191,9 @@ void Launcher::selectPage(const WString& number)
 
 void Launcher::updateConfiguration(WString::Array& actions)
 {
-    // A bare "config" names no key: nothing to write, and no reason to leave for the menu.
-    if (actions.count() < 2)
+    // A bare "config", or one whose key is empty, names nothing to write (a line "=value" would
+    // only be skipped when the file is read), and so gives no reason to leave for the menu.
+    if (actions.count() < 2 || actions[1].length() == 0)
         return;
     actions.take(0);
     WString key = actions.take(0);

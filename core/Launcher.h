@@ -26,7 +26,9 @@ struct LauncherOptions {
 // front-end maps that onto a folder (platform/Files.h) before start-up.
 //
 // Page numbers from the skin or from actions that fall outside the 128 pages are ignored: a
-// STARTPAGE or "page" action out of range leaves the current page as it was.
+// STARTPAGE or "page" action out of range leaves the current page as it was. A "config" action
+// without a key (a bare "config", or an empty key) is ignored too. When a program or the menu
+// cannot be started, the platform is brought back and the loop goes on drawing.
 class Launcher {
 public:
     enum { PAGE_COUNT = 128 };

@@ -467,14 +467,14 @@ TEST(LauncherTest, ConfigActionRewritesTheConfigurationAndStartsTheMenu)
     ASSERT_CARD(card);
     card.config("// settings\nSKIN=concept\nSPEED_MENU=100\n");
     card.skin("PAGE=0\nBUTTON=0\nACTION=config,SKIN,night\nRIGHT=select,1\n"
-              "BUTTON=1\nACTION=config\n");
+              "BUTTON=1\nACTION=config\nLEFT=config,,x\n");
     std::string record = card.temp() / "menu-record";
     std::string menu = card.recorder("/" + (card.temp() / "menu/gp2xmenu").substr(1), record, 3);
 
-    // A bare config writes nothing and leaves for nowhere.
-    HeadlessRun bare = card.run("- 1\nRIGHT 1\n- 1\nB 1\n- 1\n", { "--menu", menu });
+    // A bare config, or one without a key, writes nothing and leaves for nowhere.
+    HeadlessRun bare = card.run("- 1\nRIGHT 1\n- 1\nB 1\n- 1\nLEFT 1\n- 1\n", { "--menu", menu });
     EXPECT_EQ(bare.status, 0);
-    EXPECT_EQ(bare.out, "Action is select--1\nAction is config\n");
+    EXPECT_EQ(bare.out, "Action is select--1\nAction is config\nAction is config----x\n");
     EXPECT_EQ(card.temp().read("card/Tarvo/Tarvo.cfg"), "// settings\nSKIN=concept\nSPEED_MENU=100\n");
 
     HeadlessRun run = card.run("- 1\nB 1\n- 1\n", { "--menu", menu });
