@@ -5,11 +5,11 @@ TARVO_RUN_PACKAGES="cmake ninja-build g++ pkg-config libpng-dev zlib1g-dev libsd
   libfreetype-dev fonts-liberation"
 
 # To build and run every test: the above, GoogleTest, Google Benchmark, the armel cross
-# toolchain and qemu for the handheld build, Xvfb for the desktop window, fault injection for
-# the configuration update, and the reference libraries the graphics benchmarks compare with.
+# toolchain and qemu for the handheld build, Xvfb for the desktop window, the reference
+# libraries the graphics benchmarks compare with, and Python for the demo card's checks.
 TARVO_TEST_PACKAGES="$TARVO_RUN_PACKAGES googletest libgtest-dev libbenchmark-dev
-  crossbuild-essential-armel qemu-user xvfb xauth libfiu-dev fiu-utils
-  libpixman-1-dev libspng-dev valgrind"
+  crossbuild-essential-armel qemu-user xvfb xauth
+  libpixman-1-dev libspng-dev valgrind python3"
 
 # The armel packages whose files the ARM build links against (unpacked, never installed).
 TARVO_ARMEL_DEBS="libpng-dev:armel libpng16-16:armel zlib1g-dev:armel zlib1g:armel"
