@@ -20,33 +20,43 @@ const char codeSkin[] =
     "TYPE=rect,0,0,9,9,FFFFFF\n"
     "LEFT=code1\nRIGHT=code2\nUP=code3\nDOWN=code4\nACTION=code5\n";
 
-#define ASSERT_CARD(card) \
-    do { ASSERT_TRUE((card).ok()) << "no temporary folder"; } while (0)
-
 uint16_t pixel(const std::vector<uint16_t>& frame, int x, int y)
 {
     return frame.at(static_cast<std::size_t>(y) * 320 + static_cast<std::size_t>(x));
 }
 
+class LauncherTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(card.ok()) << "no temporary folder"; }
+
+    // The top-left pixel of the first frame of a run on the card's skin.
+    uint16_t firstPixel(const std::string& skin)
+    {
+        card.skin(skin);
+        return pixel(card.run("- 1\n").rawFrame(1), 0, 0);
+    }
+
+    // A menu program that records how it was started and exits with status.
+    std::string menuRecorder(int status)
+    {
+        return card.recorder("/" + (card.temp() / "menu/gp2xmenu").substr(1), menuRecord, status);
+    }
+
+    TestCard card;
+    std::string menuRecord = card.temp() / "menu-record";
+};
+
 } // namespace
 
 // --- start-up and the skin -------------------------------------------------------------------
 
-TEST(LauncherTest, EmptyScriptEndsBeforeTheFirstFrame)
+TEST_F(LauncherTest, EmptyCardShowsABlackPageAndAnEmptyScriptNoFrame)
 {
-    TestCard card;
-    ASSERT_CARD(card);
-    HeadlessRun run = card.run("");
-    EXPECT_TRUE(run.exited);
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.frameCount(), 0);
-    EXPECT_EQ(run.out, "");
-}
+    HeadlessRun none = card.run("");
+    EXPECT_TRUE(none.exited);
+    EXPECT_EQ(none.status, 0);
+    EXPECT_EQ(none.frameCount(), 0);
 
-TEST(LauncherTest, EmptyCardShowsABlackPageAndPrintsNothing)
-{
-    TestCard card;
-    ASSERT_CARD(card);
     HeadlessRun run = card.run("- 1\n");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "");
@@ -57,10 +67,8 @@ TEST(LauncherTest, EmptyCardShowsABlackPageAndPrintsNothing)
         ASSERT_EQ(value, 0);
 }
 
-TEST(LauncherTest, FirstPassIsAlwaysAnEventAndAnIdleLauncherDrawsNothing)
+TEST_F(LauncherTest, FirstPassIsAlwaysAnEventAndAnIdleLauncherDrawsNothing)
 {
-    TestCard card;
-    ASSERT_CARD(card);
     card.skin("PAGE=0\nBACKGROUND=color,336699\n");
     // 2000 unchanged polls after the first: no further frame.
     EXPECT_EQ(card.run("- 2001\n").frameCount(), 1);
@@ -69,72 +77,44 @@ TEST(LauncherTest, FirstPassIsAlwaysAnEventAndAnIdleLauncherDrawsNothing)
     EXPECT_EQ(card.run("A 3\n- 3\nA 2\n").frameCount(), 3);
 }
 
-TEST(LauncherTest, LinesBeforeAnyPageAndAfterAnOutOfRangePageAreDropped)
+TEST_F(LauncherTest, OnlyLinesOfAValidPageReachIt)
 {
-    TestCard card;
-    ASSERT_CARD(card);
-    card.skin("BACKGROUND=color,FF0000\n"
-              "PAGE=200\n"
-              "BACKGROUND=color,00FF00\n"
-              "PAGE=-1\n"
-              "BACKGROUND=color,00FFFF\n"
-              "PAGE=1\n"
-              "BACKGROUND=color,0000FF\n"
-              "PAGE=0\n"
-              "BUTTON=0\n"
-              "ACTION=page,1\n");
+    card.skin("BACKGROUND=color,FF0000\nPAGE=200\nBACKGROUND=color,00FF00\nPAGE=-1\n"
+              "BACKGROUND=color,00FFFF\nPAGE=1\nBACKGROUND=color,0000FF\n"
+              "PAGE=0\nBUTTON=0\nACTION=page,1\n");
     HeadlessRun run = card.run("- 1\nB 1\n");
     ASSERT_EQ(run.frameCount(), 2);
     EXPECT_EQ(pixel(run.rawFrame(1), 5, 5), 0) << "page 0 took a line meant for no page";
     EXPECT_EQ(pixel(run.rawFrame(2), 5, 5), rgb565(0, 0, 0xFF));
     EXPECT_EQ(run.out, "") << "a page action prints nothing";
-}
 
-TEST(LauncherTest, PageWithTwoArgumentsIsNoPageSelection)
-{
-    TestCard card;
-    ASSERT_CARD(card);
-    card.skin("PAGE=1\nPAGE=3,4\nBACKGROUND=color,0000FF\nSTARTPAGE=1\n"
-              "PAGE=3\nBACKGROUND=color,FF0000\n");
-    HeadlessRun run = card.run("- 1\n");
-    EXPECT_EQ(pixel(run.rawFrame(1), 100, 100), rgb565(0, 0, 0xFF));
-}
-
-TEST(LauncherTest, PageWithoutNumberSelectsPageZero)
-{
-    TestCard card;
-    ASSERT_CARD(card);
+    EXPECT_EQ(firstPixel("PAGE=1\nPAGE=3,4\nBACKGROUND=color,0000FF\nSTARTPAGE=1\n"
+                         "PAGE=3\nBACKGROUND=color,FF0000\n"),
+              rgb565(0, 0, 0xFF))
+        << "PAGE with two arguments selects no page";
     card.skin("PAGE=5\nPAGE=\nBACKGROUND=color,00FF00\nPAGE=abc\nBUTTON=0\n"
               "TYPE=rect,10,10,20,20,FF0000\n");
-    HeadlessRun run = card.run("- 1\n");
-    EXPECT_EQ(pixel(run.rawFrame(1), 0, 0), rgb565(0, 0xFF, 0));
-    EXPECT_EQ(pixel(run.rawFrame(1), 15, 15), rgb565(0xFF, 0, 0));
+    std::vector<uint16_t> frame = card.run("- 1\n").rawFrame(1);
+    EXPECT_EQ(pixel(frame, 0, 0), rgb565(0, 0xFF, 0)) << "PAGE without a number is page 0";
+    EXPECT_EQ(pixel(frame, 15, 15), rgb565(0xFF, 0, 0));
 }
 
-TEST(LauncherTest, StartPageTakesTheLastValidLineWhereverItStands)
+TEST_F(LauncherTest, StartPageTakesTheLastValidLineWhereverItStands)
 {
-    TestCard card;
-    ASSERT_CARD(card);
-    card.skin("STARTPAGE=2\n"
-              "PAGE=2\nBACKGROUND=color,FF0000\n"
-              "PAGE=3\nBACKGROUND=color,00FF00\n"
-              "STARTPAGE=3\n"
-              // Out of range: ignored, page 3 stays.
-              "STARTPAGE=128\nSTARTPAGE=-1\nSTARTPAGE=99999999999\n"
-              // Two arguments: not a start page (and page 3 ignores it).
-              "STARTPAGE=2,2\n");
-    EXPECT_EQ(pixel(card.run("- 1\n").rawFrame(1), 0, 0), rgb565(0, 0xFF, 0));
-
-    card.skin("PAGE=0\nBACKGROUND=color,0000FF\nPAGE=127\nBACKGROUND=color,FFFFFF\n"
-              "STARTPAGE=127\n");
-    EXPECT_EQ(pixel(card.run("- 1\n").rawFrame(1), 0, 0), 0xFFDF);
+    EXPECT_EQ(firstPixel("STARTPAGE=2\nPAGE=2\nBACKGROUND=color,FF0000\n"
+                         "PAGE=3\nBACKGROUND=color,00FF00\nSTARTPAGE=3\n"
+                         "STARTPAGE=128\nSTARTPAGE=-1\nSTARTPAGE=99999999999\nSTARTPAGE=2,2\n"),
+              rgb565(0, 0xFF, 0));
+    EXPECT_EQ(firstPixel("PAGE=0\nBACKGROUND=color,0000FF\nPAGE=127\nBACKGROUND=color,FFFFFF\n"
+                         "STARTPAGE=127\n"),
+              0xFFDF);
 }
 
-TEST(LauncherTest, VariablesAreExpandedOnceAgainstWhatIsDefinedSoFar)
+TEST_F(LauncherTest, VariablesAreExpandedOnceAgainstWhatIsDefinedSoFar)
 {
-    TestCard card;
-    ASSERT_CARD(card);
-    card.config("NAME=from config\nskin=concept\n");
+    // Keywords are upper-cased by the reader, so the configuration's basedir and VERSION can never
+    // reach the lower-case start-up names.
+    card.config("NAME=from config\nskin=concept\nbasedir=/elsewhere/\nVERSION=old\n");
     card.skin("VARIABLE=lonely\n"
               "VARIABLE=early,%late%\n"
               "VARIABLE=late,x\n"
@@ -143,41 +123,25 @@ TEST(LauncherTest, VariablesAreExpandedOnceAgainstWhatIsDefinedSoFar)
               "VARIABLE=pair,c,d\n"
               "PAGE=0\n"
               "RETURN=show,%lonely%,%early%,%late%,%pair%,%pair[1]%,%under%,%version%,%skindir%,"
-              "%NAME%,%SKIN%\n"
+              "%NAME%,%SKIN%,%VERSION%,%BASEDIR%\n"
               "VARIABLE=basedir,/tmp/\n"
               "BUTTON=0\nACTION=show,%basedir%,%%\n");
     HeadlessRun run = card.run("- 1\nSTART 1\n- 1\nB 1\n");
     EXPECT_EQ(run.out,
               "Action is show--%lonely%--%late%--x--c,d--d--/mnt/sd/Tarvo/x--Tarvo 0.4--"
-              "/mnt/sd/Tarvo/skins/concept/--from config--concept\n"
+              "/mnt/sd/Tarvo/skins/concept/--from config--concept--old--/elsewhere/\n"
               "Action is show--/tmp/--%\n");
 }
 
-TEST(LauncherTest, StartUpVariablesReplaceThoseOfTheConfiguration)
+TEST_F(LauncherTest, SkinNameWithACommaNamesItsFolderAsWritten)
 {
-    TestCard card;
-    ASSERT_CARD(card);
-    // Keywords are upper-cased by the reader, so these can never reach the lower-case names.
-    card.config("basedir=/elsewhere/\nVERSION=old\n");
-    card.skin("PAGE=0\nRETURN=show,%basedir%,%version%,%VERSION%,%BASEDIR%\n");
-    HeadlessRun run = card.run("- 1\nX 1\n");
-    EXPECT_EQ(run.out, "Action is show--/mnt/sd/Tarvo/--Tarvo 0.4--old--/elsewhere/\n");
-}
-
-TEST(LauncherTest, SkinNameWithACommaNamesItsFolderAsWritten)
-{
-    TestCard card;
-    ASSERT_CARD(card);
     card.config("SKIN=a,b\n");
     card.skin("PAGE=0\nRETURN=show,%skindir%\n", "a,b");
-    HeadlessRun run = card.run("- 1\nSTART 1\n");
-    EXPECT_EQ(run.out, "Action is show--/mnt/sd/Tarvo/skins/a,b/\n");
+    EXPECT_EQ(card.run("- 1\nSTART 1\n").out, "Action is show--/mnt/sd/Tarvo/skins/a,b/\n");
 }
 
-TEST(LauncherTest, MissingSkinLeavesEveryPageEmpty)
+TEST_F(LauncherTest, MissingSkinLeavesEveryPageEmpty)
 {
-    TestCard card;
-    ASSERT_CARD(card);
     card.config("SKIN=nowhere\n");
     card.skin("PAGE=0\nBACKGROUND=color,FFFFFF\nRETURN=show\n");
     HeadlessRun run = card.run("- 1\nSTART 1\n- 1\n");
@@ -189,10 +153,8 @@ TEST(LauncherTest, MissingSkinLeavesEveryPageEmpty)
 
 // --- key repeat ------------------------------------------------------------------------------
 
-TEST(LauncherTest, HeldLeftRepeatsInExactPassesWithTheDefaults)
+TEST_F(LauncherTest, HeldLeftRepeatsInExactPassesWithTheDefaults)
 {
-    TestCard card;
-    ASSERT_CARD(card);
     card.skin(codeSkin);
     EXPECT_EQ(card.run("LEFT 32\n").linesEqual("Action is code1"), 1);
     EXPECT_EQ(card.run("LEFT 33\n").linesEqual("Action is code1"), 2);
@@ -201,84 +163,52 @@ TEST(LauncherTest, HeldLeftRepeatsInExactPassesWithTheDefaults)
     EXPECT_EQ(run.linesEqual("Action is code1"), 3);
     EXPECT_EQ(run.frameCount(), 3);
     EXPECT_EQ(run.out.find("Keyboard rate"), std::string::npos);
-}
-
-TEST(LauncherTest, RepeatKeepsItsPeriodAcrossAChangeOfButtons)
-{
-    TestCard card;
-    ASSERT_CARD(card);
-    card.skin(codeSkin);
-    // The repeat fires at poll 33; B joins at poll 34, an event that still gives code 1; the next
-    // repeat comes on the fifth unchanged poll after it.
-    EXPECT_EQ(card.run("LEFT 33\nLEFT+B 5\n").linesEqual("Action is code1"), 3);
+    // B joining a repeating left keeps the period; joining before the repeat waits the full delay.
     EXPECT_EQ(card.run("LEFT 33\nLEFT+B 6\n").linesEqual("Action is code1"), 4);
-    // Without the repeat first, the change waits the full delay again.
-    EXPECT_EQ(card.run("LEFT 10\nLEFT+B 32\n").linesEqual("Action is code1"), 2);
     EXPECT_EQ(card.run("LEFT 10\nLEFT+B 33\n").linesEqual("Action is code1"), 3);
 }
 
-TEST(LauncherTest, KeyboardRateFromTheConfigurationSetsTheRepeat)
+TEST_F(LauncherTest, KeyboardRateSetsTheRepeatInPolls)
 {
-    TestCard card;
-    ASSERT_CARD(card);
-    card.skin(codeSkin);
-    card.config("KEYBOARD_RATE=500,10\n");
-    HeadlessRun run = card.run("LEFT 63\n");
-    EXPECT_EQ(run.out.rfind("Keyboard rate set to 500, 100\n", 0), 0u) << run.out;
-    EXPECT_EQ(run.linesEqual("Action is code1"), 1);
-    EXPECT_EQ(card.run("LEFT 64\n").linesEqual("Action is code1"), 2);
-    EXPECT_EQ(card.run("LEFT 76\n").linesEqual("Action is code1"), 2);
-    EXPECT_EQ(card.run("LEFT 77\n").linesEqual("Action is code1"), 3);
-}
-
-TEST(LauncherTest, KeyboardRateOutOfRangeKeepsTheDefaults)
-{
-    TestCard card;
-    ASSERT_CARD(card);
-    card.skin(codeSkin);
-    card.config("KEYBOARD_RATE=10000\n");
-    HeadlessRun run = card.run("LEFT 33\n");
-    EXPECT_EQ(run.linesEqual("Keyboard rate set to 250, 33"), 1);
-    EXPECT_EQ(run.linesEqual("Action is code1"), 2);
-
-    card.config("KEYBOARD_RATE=300,0\n");
-    EXPECT_EQ(card.run("- 1\n").out, "Keyboard rate set to 300, 33\n");
-    card.config("KEYBOARD_RATE=-5,1000\n");
-    EXPECT_EQ(card.run("- 1\n").out, "Keyboard rate set to 250, 33\n");
-    // An empty value reads as 0, which is in range.
-    card.config("KEYBOARD_RATE=\n");
-    EXPECT_EQ(card.run("- 1\n").out, "Keyboard rate set to 0, 33\n");
-}
-
-TEST(LauncherTest, KeyboardRateBelowEightMillisecondsRepeatsOnEveryPoll)
-{
-    TestCard card;
-    ASSERT_CARD(card);
-    card.skin(codeSkin);
-    card.config("KEYBOARD_RATE=0,200\n");
-    HeadlessRun run = card.run("RIGHT 10\n");
-    EXPECT_EQ(run.linesEqual("Keyboard rate set to 0, 5"), 1);
-    EXPECT_EQ(run.linesEqual("Action is code2"), 10);
-}
-
-TEST(LauncherTest, KeyboardRateFromASkinVariableCounts)
-{
-    TestCard card;
-    ASSERT_CARD(card);
-    card.skin(std::string("VARIABLE=KEYBOARD_RATE,100,50\n") + codeSkin);
-    HeadlessRun run = card.run("DOWN 14\n");
-    // 100 ms is 12 polls, 1000 / 50 = 20 ms is 2 polls: repeats at polls 14, 17, 20...
-    EXPECT_EQ(run.linesEqual("Keyboard rate set to 100, 20"), 1);
-    EXPECT_EQ(run.linesEqual("Action is code4"), 2);
-    EXPECT_EQ(card.run("DOWN 17\n").linesEqual("Action is code4"), 3);
+    struct Row {
+        const char* config;
+        const char* skinVariable;
+        const char* keys;
+        const char* reported;  // the rate the launcher says it set
+        const char* action;
+        int actions;
+    };
+    const Row rows[] = {
+        { "KEYBOARD_RATE=500,10\n", "", "LEFT 63\n", "500, 100", "code1", 1 },
+        { "KEYBOARD_RATE=500,10\n", "", "LEFT 64\n", "500, 100", "code1", 2 },
+        { "KEYBOARD_RATE=500,10\n", "", "LEFT 76\n", "500, 100", "code1", 2 },
+        { "KEYBOARD_RATE=500,10\n", "", "LEFT 77\n", "500, 100", "code1", 3 },
+        // Out of range keeps the defaults; an empty value reads as 0, which is in range.
+        { "KEYBOARD_RATE=10000\n", "", "LEFT 33\n", "250, 33", "code1", 2 },
+        { "KEYBOARD_RATE=300,0\n", "", "- 1\n", "300, 33", "code1", 0 },
+        { "KEYBOARD_RATE=-5,1000\n", "", "- 1\n", "250, 33", "code1", 0 },
+        { "KEYBOARD_RATE=\n", "", "- 1\n", "0, 33", "code1", 0 },
+        // Below eight milliseconds: a repeat on every poll.
+        { "KEYBOARD_RATE=0,200\n", "", "RIGHT 10\n", "0, 5", "code2", 10 },
+        // 100 ms is 12 polls, 20 ms is 2: repeats at polls 14, 17, 20...
+        { "", "VARIABLE=KEYBOARD_RATE,100,50\n", "DOWN 14\n", "100, 20", "code4", 2 },
+        { "", "VARIABLE=KEYBOARD_RATE,100,50\n", "DOWN 17\n", "100, 20", "code4", 3 },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.config) + row.skinVariable + row.keys);
+        card.config(row.config);
+        card.skin(std::string(row.skinVariable) + codeSkin);
+        HeadlessRun run = card.run(row.keys);
+        EXPECT_EQ(run.out.rfind(std::string("Keyboard rate set to ") + row.reported + "\n", 0), 0u)
+            << run.out;
+        EXPECT_EQ(run.linesEqual(std::string("Action is ") + row.action), row.actions);
+    }
 }
 
 // --- navigation codes ------------------------------------------------------------------------
 
-TEST(LauncherTest, EachButtonGivesItsNavigationCode)
+TEST_F(LauncherTest, EachButtonGivesItsNavigationCode)
 {
-    TestCard card;
-    ASSERT_CARD(card);
     card.skin(codeSkin);
     HeadlessRun run = card.run("- 1\nLEFT 1\n- 1\nRIGHT 1\n- 1\nUP 1\n- 1\nDOWN 1\n- 1\nB 1\n- 1\n"
                                "PUSH 1\n- 1\nSTART 1\n- 1\nX 1\n- 1\nA 1\n- 1\nY 1\n- 1\n"
@@ -289,10 +219,8 @@ TEST(LauncherTest, EachButtonGivesItsNavigationCode)
     EXPECT_EQ(run.frameCount(), 29);
 }
 
-TEST(LauncherTest, DiagonalsAndButtonPrioritiesFollowTheFixedOrder)
+TEST_F(LauncherTest, DiagonalsAndButtonPrioritiesFollowTheFixedOrder)
 {
-    TestCard card;
-    ASSERT_CARD(card);
     card.skin(codeSkin);
     HeadlessRun run = card.run("- 1\n"
                                "UPLEFT 1\n- 1\n"          // folded to up and left: no code
@@ -308,10 +236,8 @@ TEST(LauncherTest, DiagonalsAndButtonPrioritiesFollowTheFixedOrder)
 
 // --- actions ---------------------------------------------------------------------------------
 
-TEST(LauncherTest, PageAndSelectActions)
+TEST_F(LauncherTest, PageAndSelectActions)
 {
-    TestCard card;
-    ASSERT_CARD(card);
     card.skin("PAGE=0\nBACKGROUND=color,FF0000\n"
               "BUTTON=0\nRIGHT=select,1\nACTION=page,2,3\n"
               "BUTTON=1\nLEFT=select,0\nACTION=page,1\nDOWN=page,200\nUP=page,-1\n"
@@ -326,44 +252,30 @@ TEST(LauncherTest, PageAndSelectActions)
         EXPECT_EQ(pixel(run.rawFrame(static_cast<int>(i) + 1), 0, 0), expected[i]) << "frame " << i + 1;
 }
 
-TEST(LauncherTest, QuitAndStartSelectEndTheRunWithoutAMenuProgram)
+TEST_F(LauncherTest, QuitAndStartSelectEndTheRunOrStartTheMenuProgram)
 {
-    TestCard card;
-    ASSERT_CARD(card);
     card.skin("PAGE=0\nBUTTON=0\nACTION=quit\n");
     HeadlessRun quit = card.run("- 1\nB 1\n- 100\n");
     EXPECT_TRUE(quit.exited);
     EXPECT_EQ(quit.status, 0);
     EXPECT_EQ(quit.out, "Action is quit\n");
     EXPECT_EQ(quit.frameCount(), 1) << "nothing is drawn after the hand-over";
-
     HeadlessRun startSelect = card.run("- 1\nSTART+SELECT 1\n- 100\n");
     EXPECT_EQ(startSelect.status, 0);
     EXPECT_EQ(startSelect.out, "");
     EXPECT_EQ(startSelect.frameCount(), 1);
+
+    std::string menu = menuRecorder(7);
+    for (const char* keys : { "- 1\nB 1\n- 100\n", "- 1\nSELECT+START 1\n" }) {
+        std::remove(menuRecord.c_str());
+        HeadlessRun run = card.run(keys, { "--menu", menu });
+        EXPECT_EQ(run.status, 7) << keys << run.err;
+        EXPECT_EQ(TempFolder::readFile(menuRecord), card.temp() / "menu" + "\ngp2xmenu\n");
+    }
 }
 
-TEST(LauncherTest, QuitAndStartSelectStartTheMenuProgram)
+TEST_F(LauncherTest, MenuProgramThatFailsLeavesTheLauncherRunning)
 {
-    TestCard card;
-    ASSERT_CARD(card);
-    card.skin("PAGE=0\nBUTTON=0\nACTION=quit\n");
-    std::string record = card.temp() / "menu-record";
-    std::string menu = card.recorder("/" + (card.temp() / "menu/gp2xmenu").substr(1), record, 7);
-    HeadlessRun quit = card.run("- 1\nB 1\n- 100\n", { "--menu", menu });
-    EXPECT_EQ(quit.status, 7) << quit.err;
-    EXPECT_EQ(TempFolder::readFile(record), card.temp() / "menu" + "\ngp2xmenu\n");
-
-    std::remove(record.c_str());
-    HeadlessRun startSelect = card.run("- 1\nSELECT+START 1\n", { "--menu", menu });
-    EXPECT_EQ(startSelect.status, 7);
-    EXPECT_EQ(TempFolder::readFile(record), card.temp() / "menu" + "\ngp2xmenu\n");
-}
-
-TEST(LauncherTest, MenuProgramThatFailsLeavesTheLauncherRunning)
-{
-    TestCard card;
-    ASSERT_CARD(card);
     card.skin("PAGE=0\nBACKGROUND=color,0000FF\nBUTTON=0\nACTION=quit\n");
     HeadlessRun run = card.run("- 1\nB 1\n- 1\n", { "--menu", card.temp() / "no-menu" });
     EXPECT_EQ(run.status, 0);
@@ -373,10 +285,8 @@ TEST(LauncherTest, MenuProgramThatFailsLeavesTheLauncherRunning)
     EXPECT_EQ(pixel(run.rawFrame(3), 0, 0), 0x001F);
 }
 
-TEST(LauncherTest, ExecFromAFileListRunsTheProgramInItsFolder)
+TEST_F(LauncherTest, ExecFromAFileListRunsTheProgramInItsFolder)
 {
-    TestCard card;
-    ASSERT_CARD(card);
     std::string record = card.temp() / "record";
     card.recorder("games/run me.sh", record);
     card.write("games/readme.txt", "not a program\n");
@@ -395,10 +305,8 @@ TEST(LauncherTest, ExecFromAFileListRunsTheProgramInItsFolder)
     EXPECT_EQ(run.frameCount(), 3) << "the launcher is gone after the launch";
 }
 
-TEST(LauncherTest, DescriptorActionFillsInItsFolderAndRunsTheEmulator)
+TEST_F(LauncherTest, DescriptorActionFillsInItsFolderAndRunsTheEmulator)
 {
-    TestCard card;
-    ASSERT_CARD(card);
     std::string record = card.temp() / "record";
     card.recorder("emu/emu.sh", record);
     card.write("emu/Tarvo.dat", "FILTER=.rom\nDIRECTORY=%cwd%roms/\n"
@@ -418,10 +326,8 @@ TEST(LauncherTest, DescriptorActionFillsInItsFolderAndRunsTheEmulator)
                                                 + card.card("emu/") + "\n");
 }
 
-TEST(LauncherTest, ExecThatCannotStartIsReportedAndTheLoopGoesOn)
+TEST_F(LauncherTest, ExecThatCannotStartIsReportedAndTheLoopGoesOn)
 {
-    TestCard card;
-    ASSERT_CARD(card);
     card.config("SPEED_LAUNCH=250\n");
     card.skin("PAGE=0\nBACKGROUND=color,00FF00\n"
               "BUTTON=0\nACTION=exec,/mnt/sd/,/mnt/sd/missing,arg\nRIGHT=select,1\n"
@@ -437,10 +343,8 @@ TEST(LauncherTest, ExecThatCannotStartIsReportedAndTheLoopGoesOn)
     EXPECT_EQ(pixel(run.rawFrame(7), 0, 0), rgb565(0, 0xFF, 0));
 }
 
-TEST(LauncherTest, ActionsWithoutTextPrintAsEmptyWords)
+TEST_F(LauncherTest, ActionsWithoutTextPrintAsEmptyWords)
 {
-    TestCard card;
-    ASSERT_CARD(card);
     // ACTION= gives one word without any text; LEFT=, gives two; RIGHT=exec,, names no program.
     card.skin("PAGE=0\nBUTTON=0\nACTION=\nLEFT=,\nRIGHT=exec,,\n");
     HeadlessRun run = card.run("- 1\nB 1\n- 1\nLEFT 1\n- 1\nRIGHT 1\n- 1\n");
@@ -449,10 +353,8 @@ TEST(LauncherTest, ActionsWithoutTextPrintAsEmptyWords)
     EXPECT_EQ(run.frameCount(), 7);
 }
 
-TEST(LauncherTest, NoExecPrintsWhatWouldRun)
+TEST_F(LauncherTest, NoExecPrintsWhatWouldRun)
 {
-    TestCard card;
-    ASSERT_CARD(card);
     card.skin("PAGE=0\nBUTTON=0\nACTION=exec,/mnt/sd/games/,./game,one two\n");
     HeadlessRun run = card.run("- 1\nB 1\n- 1\n", { "--no-exec" });
     EXPECT_EQ(run.status, 0);
@@ -461,15 +363,12 @@ TEST(LauncherTest, NoExecPrintsWhatWouldRun)
     EXPECT_EQ(run.frameCount(), 3);
 }
 
-TEST(LauncherTest, ConfigActionRewritesTheConfigurationAndStartsTheMenu)
+TEST_F(LauncherTest, ConfigActionRewritesTheConfigurationAndStartsTheMenu)
 {
-    TestCard card;
-    ASSERT_CARD(card);
     card.config("// settings\nSKIN=concept\nSPEED_MENU=100\n");
     card.skin("PAGE=0\nBUTTON=0\nACTION=config,SKIN,night\nRIGHT=select,1\n"
               "BUTTON=1\nACTION=config\nLEFT=config,,x\n");
-    std::string record = card.temp() / "menu-record";
-    std::string menu = card.recorder("/" + (card.temp() / "menu/gp2xmenu").substr(1), record, 3);
+    std::string menu = menuRecorder(3);
 
     // A bare config, or one without a key, writes nothing and leaves for nowhere.
     HeadlessRun bare = card.run("- 1\nRIGHT 1\n- 1\nB 1\n- 1\nLEFT 1\n- 1\n", { "--menu", menu });
@@ -482,31 +381,22 @@ TEST(LauncherTest, ConfigActionRewritesTheConfigurationAndStartsTheMenu)
     EXPECT_EQ(run.out, "Action is config--SKIN--night\n");
     std::string rewritten = card.temp().read("card/Tarvo/Tarvo.cfg");
     EXPECT_EQ(rewritten.rfind("// settings\nSKIN=night\nSPEED_MENU=100\n", 0), 0u) << rewritten;
-    EXPECT_EQ(TempFolder::readFile(record), card.temp() / "menu" + "\ngp2xmenu\n");
+    EXPECT_EQ(TempFolder::readFile(menuRecord), card.temp() / "menu" + "\ngp2xmenu\n");
     EXPECT_FALSE(std::filesystem::exists(card.card("Tarvo/Tarvo.newcfg")));
-}
 
-TEST(LauncherTest, ConfigActionWithoutMenuProgramEndsTheRun)
-{
-    TestCard card;
-    ASSERT_CARD(card);
-    card.config("SKIN=concept\n");
-    card.skin("PAGE=0\nBUTTON=0\nACTION=config,KEYBOARD_RATE,500,10\n");
-    HeadlessRun run = card.run("- 1\nB 1\n- 1\n");
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "Action is config--KEYBOARD_RATE--500--10\n");
-    std::string rewritten = card.temp().read("card/Tarvo/Tarvo.cfg");
-    EXPECT_EQ(rewritten.rfind("SKIN=concept\n", 0), 0u) << rewritten;
+    // Without a menu program the run ends; a new key is added with all its values.
+    card.skin("PAGE=0\nBUTTON=0\nACTION=config,KEYBOARD_RATE,500,10\n", "night");
+    HeadlessRun added = card.run("- 1\nB 1\n- 1\n");
+    EXPECT_EQ(added.status, 0);
+    EXPECT_EQ(added.frameCount(), 1);
+    rewritten = card.temp().read("card/Tarvo/Tarvo.cfg");
     EXPECT_NE(rewritten.find("\nKEYBOARD_RATE=500,10\n"), std::string::npos) << rewritten;
-    EXPECT_EQ(run.frameCount(), 1);
 }
 
 // --- frames and the command line ----------------------------------------------------------------
 
-TEST(LauncherTest, FramesHoldTheExactPixelsOfThePage)
+TEST_F(LauncherTest, FramesHoldTheExactPixelsOfThePage)
 {
-    TestCard card;
-    ASSERT_CARD(card);
     card.skin("PAGE=0\nBACKGROUND=gradient,000000,FFFFFF\n"
               "BUTTON=0\nTYPE=rect,10,20,29,39,FF8000\n");
     HeadlessRun run = card.run("- 1\n");
@@ -529,46 +419,14 @@ TEST(LauncherTest, FramesHoldTheExactPixelsOfThePage)
     ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr));
     ASSERT_EQ(image.width, 320u);
     ASSERT_EQ(image.height, 240u);
-    auto at = [&](int x, int y) { return &rgb[(static_cast<std::size_t>(y) * 320 + x) * 3]; };
-    // 0x7BCF: red 15, green 30, blue 15.
-    EXPECT_EQ(at(319, 120)[0], (15 << 3) | (15 >> 2));
-    EXPECT_EQ(at(319, 120)[1], (30 << 2) | (30 >> 4));
-    EXPECT_EQ(at(319, 120)[2], (15 << 3) | (15 >> 2));
-    EXPECT_EQ(at(5, 239)[0], 255);
-    EXPECT_EQ(at(5, 239)[1], (62 << 2) | (62 >> 4));
-    EXPECT_EQ(at(0, 0)[2], 0);
+    const unsigned char* grey = &rgb[(120 * 320 + 319) * 3];  // 0x7BCF: red 15, green 30, blue 15
+    EXPECT_EQ(grey[0], (15 << 3) | (15 >> 2));
+    EXPECT_EQ(grey[1], (30 << 2) | (30 >> 4));
+    EXPECT_EQ(grey[2], (15 << 3) | (15 >> 2));
 }
 
-TEST(LauncherTest, FramesAreNumberedFromOneWithFourDigits)
+TEST_F(LauncherTest, MalformedKeyScriptStopsBeforeStartUp)
 {
-    TestCard card;
-    ASSERT_CARD(card);
-    HeadlessRun run = card.run("- 1\nA 1\n- 1\n");
-    EXPECT_EQ(run.frameCount(), 3);
-    for (const char* name : { "/frame-0001.png", "/frame-0002.png", "/frame-0003.png",
-                              "/frame-0003.rgb565" })
-        EXPECT_TRUE(std::filesystem::exists(run.frames + name)) << name;
-    EXPECT_FALSE(std::filesystem::exists(run.frames + "/frame-0000.png"));
-}
-
-TEST(LauncherTest, BatteryFileFeedsTheBatteryText)
-{
-    TestCard card;
-    ASSERT_CARD(card);
-    // Two readings, 4660 then 1; the third frame finds the file used up.
-    std::string battery = card.temp().write("battery", std::string("\x34\x12\x01\x00", 4));
-    card.skin("PAGE=0\nRETURN=show,%battery%\nBUTTON=0\nTYPE=text,0,0,FFFFFF,FFFFFF,%battery%\n");
-    HeadlessRun run = card.run("- 1\nA 1\n- 1\n", { "--battery", battery });
-    EXPECT_EQ(run.status, 0) << run.err;
-    // Without a font the text is not visible; the reading is still taken for every drawn text,
-    // and a run with the file gives the same frames as one without where nothing is drawn.
-    EXPECT_EQ(run.frameCount(), 3);
-}
-
-TEST(LauncherTest, MalformedKeyScriptStopsBeforeStartUp)
-{
-    TestCard card;
-    ASSERT_CARD(card);
     card.skin("PAGE=0\nBACKGROUND=color,FFFFFF\n");
     for (const char* keys : { "- 1\nLEFT\n", "- 1\n\nJUMP 3\n", "- 1\n# ok\nA 0\n", "A+ 1\n",
                               "A 1 2\n", "B -4\n" }) {
@@ -583,10 +441,8 @@ TEST(LauncherTest, MalformedKeyScriptStopsBeforeStartUp)
     EXPECT_NE(third.err.find(".txt:4:"), std::string::npos) << third.err;
 }
 
-TEST(LauncherTest, BadCommandLinesStopWithStatusTwo)
+TEST_F(LauncherTest, BadCommandLinesStopWithStatusTwo)
 {
-    TestCard card;
-    ASSERT_CARD(card);
     std::vector<std::vector<std::string>> commandLines = {
         {},
         { "--sd" },

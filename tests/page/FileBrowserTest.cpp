@@ -8,29 +8,27 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "gfx/BitmapFont.h"
 #include "page/FileBrowser.h"
-#include "page/SkinValues.h"
 #include "platform/ClockControl.h"
 #include "platform/Files.h"
 #include "tests/page/PageTestSupport.h"
 
 namespace {
 
-std::vector<std::string> listOf(const WString::Array& entries)
+using Names = std::vector<std::string>;
+
+Names listOf(const WString::Array& entries)
 {
-    std::vector<std::string> names;
+    Names names;
     for (int i = 0; i < entries.count(); ++i)
         names.push_back(entries[i].text());
     return names;
 }
-
-using Names = std::vector<std::string>;
 
 class FileBrowserTest : public ::testing::Test {
 protected:
@@ -49,7 +47,7 @@ protected:
         options.set(name, array);
     }
 
-    // A browser at (10, 10) whose rows fill 5 lines of the test font.
+    // A browser at (10, 10) whose rows fill rowsHigh lines of the test font.
     FileBrowser* make(int rowsHigh = 5)
     {
         browser.reset(new FileBrowser(10, 10, 300, 10 + rowsHigh * fontGlyphHeight, options,
@@ -57,7 +55,35 @@ protected:
         return browser.get();
     }
 
-    void startAt(const std::string& folder) { option("startdir", {folder.c_str()}); }
+    FileBrowser* makeAt(const std::string& folder)
+    {
+        option("startdir", {folder.c_str()});
+        return make();
+    }
+
+    Names listed() const { return listOf(browser->entries); }
+
+    // The code left after handing code to the browser; its words gather in actions.
+    int press(int code)
+    {
+        browser->handleInput(actions, code);
+        return code;
+    }
+
+    // Enters entry, keeping the "Changed to" lines out of the test's output; returns them.
+    std::string enter(const char* entry)
+    {
+        testing::internal::CaptureStdout();
+        browser->changeDirectory(entry);
+        return testing::internal::GetCapturedStdout();
+    }
+
+    std::string pressQuietly(int code)
+    {
+        testing::internal::CaptureStdout();
+        press(code);
+        return testing::internal::GetCapturedStdout();
+    }
 
     TempFolder tmp;
     std::string root;
@@ -65,9 +91,10 @@ protected:
     ClockControl clock;
     OptionTable options{31};
     std::unique_ptr<FileBrowser> browser;
+    WString::Array actions;
 };
 
-TEST_F(FileBrowserTest, DefaultsWithoutOptions)
+TEST_F(FileBrowserTest, OptionsAndTheirDefaults)
 {
     FileBrowser* b = make();
     EXPECT_EQ(b->textColor, 0x0000);
@@ -75,52 +102,40 @@ TEST_F(FileBrowserTest, DefaultsWithoutOptions)
     EXPECT_EQ(b->idleCursorColor, 0x7BCF);
     EXPECT_STREQ(b->cwd.text(), "/mnt/sd/");
     EXPECT_EQ(b->mode, 0);
-    ASSERT_EQ(b->filters.count(), 1);
-    EXPECT_STREQ(b->filters[0].text(), "");
+    EXPECT_EQ(listOf(b->filters), Names{""});
     EXPECT_EQ(b->rows, 5);
-    EXPECT_EQ(b->cursor, 0);
-    EXPECT_EQ(b->x, 10);
-    EXPECT_EQ(b->right, 300);
+
+    option("color", {"FF0000"});
+    EXPECT_EQ(make()->cursorColor, 0xFFDF) << "one colour sets only the text";
+    option("color", {"FF0000", "00FF00", "0000FF", "FFFFFF"});
+    make();
+    EXPECT_EQ(browser->textColor, 0xF800);
+    EXPECT_EQ(browser->cursorColor, 0x07C0);
+    EXPECT_EQ(browser->idleCursorColor, 0x001F);
+
+    tmp.folder("card/sub");
+    tmp.file("card/a.txt");
+    option("startdir", {root.c_str(), "/elsewhere/"});
+    option("type", {"dir", "file"});
+    EXPECT_STREQ(make()->cwd.text(), "/mnt/sd/") << "startdir and type take exactly one value";
+    EXPECT_EQ(browser->mode, 0);
+    option("type", {"dir"});
+    makeAt(root);
+    EXPECT_EQ(listed(), (Names{"sub"})) << "bare names, no parent";
+    option("type", {"file"});
+    makeAt(root);
+    EXPECT_EQ(listed(), (Names{"a.txt"})) << "no directories, not even ../";
+    option("type", {"Dir"});
+    EXPECT_EQ(make()->mode, 0) << "type words are case-sensitive";
 }
 
 TEST_F(FileBrowserTest, DefaultStartFolderIsTheCardThroughTheMapping)
 {
     tmp.file("card/game.gpe");
     setSdRoot(root.c_str());
-    FileBrowser* b = make();
-    setSdRoot(nullptr);
-    EXPECT_EQ(listOf(b->entries), (Names{"../", "game.gpe"}));
-}
-
-TEST_F(FileBrowserTest, ColourOptionSetsOneToThreeColours)
-{
-    option("color", {"FF0000"});
-    EXPECT_EQ(make()->textColor, 0xF800);
-    EXPECT_EQ(browser->cursorColor, 0xFFDF);
-    option("color", {"FF0000", "00FF00", "0000FF", "FFFFFF"});
     make();
-    EXPECT_EQ(browser->textColor, 0xF800);
-    EXPECT_EQ(browser->cursorColor, 0x07C0);
-    EXPECT_EQ(browser->idleCursorColor, 0x001F);
-}
-
-TEST_F(FileBrowserTest, StartDirAndTypeNeedExactlyOneValue)
-{
-    tmp.folder("card/sub");
-    tmp.file("card/a.txt");
-    option("startdir", {root.c_str(), "/elsewhere/"});
-    option("type", {"dir", "file"});
-    EXPECT_STREQ(make()->cwd.text(), "/mnt/sd/");
-    EXPECT_EQ(browser->mode, 0);
-
-    startAt(root);
-    option("type", {"dir"});
-    EXPECT_EQ(listOf(make()->entries), (Names{"sub"})) << "bare names, no parent";
-    EXPECT_EQ(browser->mode, 1);
-    option("type", {"file"});
-    EXPECT_EQ(listOf(make()->entries), (Names{"a.txt"})) << "no directories, not even ../";
-    option("type", {"Dir"});
-    EXPECT_EQ(make()->mode, 0) << "type words are case-sensitive";
+    setSdRoot(nullptr);
+    EXPECT_EQ(listed(), (Names{"../", "game.gpe"}));
 }
 
 TEST_F(FileBrowserTest, ModeZeroSortsDirectoriesFirstThenIgnoringCase)
@@ -130,20 +145,8 @@ TEST_F(FileBrowserTest, ModeZeroSortsDirectoriesFirstThenIgnoringCase)
     tmp.folder("card/c");
     tmp.file("card/Z.txt");
     tmp.file("card/.hidden");
-    startAt(root);
-    EXPECT_EQ(listOf(make()->entries), (Names{"../", "B/", "c/", ".hidden", "a.txt", "Z.txt"}));
-}
-
-TEST_F(FileBrowserTest, CompareEntriesOrdersSlotsForQsort)
-{
-    WString::Array list = words({"a.txt", "c/", "B/", "../"});
-    qsort(list.data(), list.count(), sizeof(WString), FileBrowser::compareEntries);
-    EXPECT_EQ(listOf(list), (Names{"../", "B/", "c/", "a.txt"}));
-    const WString dir("x/"), file("a");
-    EXPECT_LT(FileBrowser::compareEntries(&dir, &file), 0);
-    EXPECT_GT(FileBrowser::compareEntries(&file, &dir), 0);
-    const WString upper("ABC"), lower("abc");
-    EXPECT_EQ(FileBrowser::compareEntries(&upper, &lower), 0);
+    makeAt(root);
+    EXPECT_EQ(listed(), (Names{"../", "B/", "c/", ".hidden", "a.txt", "Z.txt"}));
 }
 
 TEST_F(FileBrowserTest, FiltersMatchExactEndingsOncePerFilter)
@@ -151,38 +154,32 @@ TEST_F(FileBrowserTest, FiltersMatchExactEndingsOncePerFilter)
     for (const char* name : {"x.gpe", "y.gpu", "x.GPE", "a.gz", "readme", "gpe", "star*"})
         tmp.file(std::string("card/") + name);
     tmp.folder("card/dir.gpe");
-    WString::Array list;
-    FileBrowser::readDirectory(root.c_str(), words({".gpe", ".gpu"}), list, 2);
-    EXPECT_EQ(listOf(list), (Names{"x.gpe", "y.gpu"}));
-
-    list = WString::Array();
-    FileBrowser::readDirectory(root.c_str(), words({".gz", "z"}), list, 2);
-    EXPECT_EQ(listOf(list), (Names{"a.gz", "a.gz"})) << "a name is listed once per filter it ends with";
-
-    list = WString::Array();
-    FileBrowser::readDirectory(root.c_str(), words({"*"}), list, 2);
-    EXPECT_EQ(list.count(), 7) << "\"*\" alone lists every file";
-
-    list = WString::Array();
-    FileBrowser::readDirectory(root.c_str(), words({"*", ".gpe"}), list, 2);
-    EXPECT_EQ(listOf(list), (Names{"star*", "x.gpe"})) << "\"*\" with others is a plain ending";
-
-    list = WString::Array();
-    FileBrowser::readDirectory(root.c_str(), words({".gpe"}), list, 0);
-    EXPECT_EQ(listOf(list), (Names{"../", "dir.gpe/", "x.gpe"})) << "directories are never filtered";
-
-    list = words({"kept"});
-    FileBrowser::readDirectory(root.c_str(), words({"readme"}), list, 2);
-    EXPECT_EQ(listOf(list), (Names{"kept", "readme"})) << "appends, then sorts the whole list";
+    auto read = [&](std::initializer_list<const char*> filters, int mode, WString::Array list) {
+        FileBrowser::readDirectory(root.c_str(), words(filters), list, mode);
+        return listOf(list);
+    };
+    EXPECT_EQ(read({".gpe", ".gpu"}, 2, {}), (Names{"x.gpe", "y.gpu"}));
+    EXPECT_EQ(read({".gz", "z"}, 2, {}), (Names{"a.gz", "a.gz"})) << "once per filter it ends with";
+    EXPECT_EQ(read({"*"}, 2, {}).size(), 7u) << "\"*\" alone lists every file";
+    EXPECT_EQ(read({"*", ".gpe"}, 2, {}), (Names{"star*", "x.gpe"})) << "\"*\" with others is an ending";
+    EXPECT_EQ(read({".gpe"}, 0, {}), (Names{"../", "dir.gpe/", "x.gpe"})) << "folders are never filtered";
+    EXPECT_EQ(read({"readme"}, 2, words({"kept"})), (Names{"kept", "readme"}))
+        << "appends, then sorts the whole list";
 }
 
-TEST_F(FileBrowserTest, StartDirWithoutSlashListsNothing)
+TEST_F(FileBrowserTest, FolderThatCannotBeListedGivesAnEmptyList)
 {
-    tmp.file("card/a.txt");
-    startAt(root.substr(0, root.size() - 1));
-    FileBrowser* b = make();
-    EXPECT_EQ(b->entries.count(), 0);
-    EXPECT_STREQ(b->selectedEntry().text(), "");
+    tmp.file("card/plain");
+    for (const std::string& folder : {root.substr(0, root.size() - 1), root + "plain/", root + "missing/"}) {
+        EXPECT_EQ(makeAt(folder)->entries.count(), 0) << folder;
+        EXPECT_STREQ(browser->selectedEntry().text(), "");
+    }
+    if (geteuid() == 0)
+        GTEST_SKIP() << "permissions do not stop root from reading a folder";
+    tmp.folder("card/locked");
+    tmp.file("card/locked/inside");
+    ASSERT_EQ(chmod((root + "locked").c_str(), 0), 0);
+    EXPECT_EQ(makeAt(root + "locked/")->entries.count(), 0);
 }
 
 TEST_F(FileBrowserTest, LinksThatLeadNowhereAreLeftOut)
@@ -193,105 +190,60 @@ TEST_F(FileBrowserTest, LinksThatLeadNowhereAreLeftOut)
     ASSERT_EQ(symlink("loop-b", (root + "loop-a").c_str()), 0);
     ASSERT_EQ(symlink("loop-a", (root + "loop-b").c_str()), 0);
     ASSERT_EQ(symlink("realdir", (root + "linkdir").c_str()), 0);
-    startAt(root);
-    EXPECT_EQ(listOf(make()->entries), (Names{"../", "linkdir/", "realdir/", "real.txt"}))
+    makeAt(root);
+    EXPECT_EQ(listed(), (Names{"../", "linkdir/", "realdir/", "real.txt"}))
         << "links are followed; those whose stat fails are not listed";
-}
-
-TEST_F(FileBrowserTest, FolderThatCannotBeOpenedGivesAnEmptyList)
-{
-    tmp.file("card/plain");
-    startAt(root + "plain/");
-    EXPECT_EQ(make()->entries.count(), 0);
-    startAt(root + "missing/");
-    EXPECT_EQ(make()->entries.count(), 0);
-
-    if (geteuid() == 0)
-        GTEST_SKIP() << "permissions do not stop root from reading a folder";
-    tmp.folder("card/locked");
-    tmp.file("card/locked/inside");
-    ASSERT_EQ(chmod((root + "locked").c_str(), 0), 0);
-    startAt(root + "locked/");
-    EXPECT_EQ(make()->entries.count(), 0);
 }
 
 TEST_F(FileBrowserTest, EnteringAndLeavingKeepsTheCursorOnTheFolderLeft)
 {
-    tmp.folder("card/alpha");
-    tmp.folder("card/games");
-    tmp.folder("card/zeta");
+    for (const char* folder : {"card/alpha", "card/games", "card/zeta"})
+        tmp.folder(folder);
     tmp.file("card/games/x.gpe");
-    startAt(root);
-    FileBrowser* b = make();
-    ASSERT_EQ(listOf(b->entries), (Names{"../", "alpha/", "games/", "zeta/"}));
-    WString::Array actions;
-    int code = 4;
-    b->handleInput(actions, code);
-    code = 4;
-    b->handleInput(actions, code);
-    ASSERT_STREQ(b->selectedEntry().text(), "games/");
+    makeAt(root);
+    press(4);
+    press(4);
+    ASSERT_STREQ(browser->selectedEntry().text(), "games/");
 
     testing::internal::CaptureStdout();
-    code = 5;
-    b->handleInput(actions, code);
-    EXPECT_EQ(code, 0);
-    EXPECT_EQ(actions.count(), 0);
+    EXPECT_EQ(press(5), 0);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Changed to " + root + "games/\n");
-    EXPECT_EQ(b->cwd.text(), root + "games/");
-    EXPECT_EQ(listOf(b->entries), (Names{"../", "x.gpe"}));
-    EXPECT_EQ(b->cursor, 0);
+    EXPECT_EQ(actions.count(), 0);
+    EXPECT_EQ(browser->cwd.text(), root + "games/");
+    EXPECT_EQ(listed(), (Names{"../", "x.gpe"}));
+    EXPECT_EQ(browser->cursor, 0);
 
-    testing::internal::CaptureStdout();
-    code = 5;
-    b->handleInput(actions, code);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Changed to " + root + "\n");
-    EXPECT_EQ(b->cwd.text(), root);
-    EXPECT_STREQ(b->selectedEntry().text(), "games/");
+    EXPECT_EQ(pressQuietly(5), "Changed to " + root + "\n");
+    EXPECT_EQ(browser->cwd.text(), root);
+    EXPECT_STREQ(browser->selectedEntry().text(), "games/");
 }
 
 TEST_F(FileBrowserTest, GoingUpFromTheRootStaysThere)
 {
-    startAt("/");
-    FileBrowser* b = make();
+    FileBrowser* b = makeAt("/");
     ASSERT_GT(b->entries.count(), 0);
     EXPECT_STREQ(b->entries[0].text(), "../");
-    testing::internal::CaptureStdout();
-    b->changeDirectory("../");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Changed to /\n");
+    EXPECT_EQ(enter("../"), "Changed to /\n");
     EXPECT_STREQ(b->cwd.text(), "/");
     EXPECT_EQ(b->cursor, 0);
 
     b->cwd = "";
-    testing::internal::CaptureStdout();
-    b->changeDirectory("../");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Changed to \n");
+    EXPECT_EQ(enter("../"), "Changed to \n");
     EXPECT_EQ(b->entries.count(), 0);
 }
 
 TEST_F(FileBrowserTest, FolderThatVanishesBeforeEnteringGivesAnEmptyList)
 {
     tmp.folder("card/gone");
-    startAt(root);
-    FileBrowser* b = make();
+    FileBrowser* b = makeAt(root);
     b->cursor = 1;
     ASSERT_STREQ(b->selectedEntry().text(), "gone/");
     ASSERT_EQ(rmdir((root + "gone").c_str()), 0);
-    testing::internal::CaptureStdout();
-    WString::Array actions;
-    int code = 5;
-    b->handleInput(actions, code);
-    testing::internal::GetCapturedStdout();
-    EXPECT_EQ(code, 0);
+    pressQuietly(5);
     EXPECT_EQ(b->entries.count(), 0);
-    code = 5;
-    b->handleInput(actions, code);
-    EXPECT_EQ(code, 5) << "no entry to pick: the button's words decide";
+    for (int code : {5, 3, 4, 7, 8})
+        EXPECT_EQ(press(code), code) << "no entry: the button's words decide";
     EXPECT_EQ(actions.count(), 0);
-    for (int c : {3, 4, 7, 8}) {
-        code = c;
-        b->handleInput(actions, code);
-        EXPECT_EQ(code, c);
-    }
 }
 
 TEST_F(FileBrowserTest, DescriptorRedirectsTheListingAndSuppliesActionAndSpeed)
@@ -304,35 +256,24 @@ TEST_F(FileBrowserTest, DescriptorRedirectsTheListingAndSuppliesActionAndSpeed)
              "// an emulator\nfilter=.rom\nDIRECTORY=%cwd%roms/\n"
              "ACTION=exec,%cwd%,%cwd%emu.gpe,%P0%\nSPEED=200\nOTHER=1\n");
     tmp.folder("card/apps");
-    startAt(root);
-    FileBrowser* b = make();
-    ASSERT_EQ(listOf(b->entries), (Names{"../", "apps/", "emu/"}));
+    FileBrowser* b = makeAt(root);
+    ASSERT_EQ(listed(), (Names{"../", "apps/", "emu/"}));
     b->cursor = 2;
-    testing::internal::CaptureStdout();
-    WString::Array actions;
-    int code = 5;
-    b->handleInput(actions, code);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Changed to " + root + "emu/\n");
+    EXPECT_EQ(pressQuietly(5), "Changed to " + root + "emu/\n");
     EXPECT_EQ(b->cwd.text(), root + "emu/");
     EXPECT_EQ(b->directory.text(), root + "emu/roms/");
-    EXPECT_EQ(listOf(b->entries), (Names{"../", "saves/", "a.rom", "b.rom"}));
+    EXPECT_EQ(listed(), (Names{"../", "saves/", "a.rom", "b.rom"}));
     EXPECT_EQ(b->entryDirectory().text(), root + "emu/roms/");
 
     b->cursor = 3;
-    code = 5;
-    b->handleInput(actions, code);
-    EXPECT_EQ(code, 0);
+    EXPECT_EQ(press(5), 0);
     const std::string emu = root + "emu/";
     EXPECT_EQ(listOf(actions), (Names{"exec", emu, emu + "emu.gpe", "%P0%"}));
     EXPECT_EQ(clock.cpuMHz(), 200);
-    EXPECT_STREQ(b->selectedEntry().text(), "b.rom");
 
     // ../ goes up from cwd, not from the listed folder, and the descriptor is no longer in force.
     b->cursor = 0;
-    testing::internal::CaptureStdout();
-    code = 5;
-    b->handleInput(actions, code);
-    testing::internal::GetCapturedStdout();
+    pressQuietly(5);
     EXPECT_EQ(b->cwd.text(), root);
     EXPECT_STREQ(b->selectedEntry().text(), "emu/");
     EXPECT_EQ(b->action.count(), 0);
@@ -345,152 +286,81 @@ TEST_F(FileBrowserTest, FoldersOfADescriptorsListingAreEnteredWhereTheyWereListe
     tmp.file("card/emu/roms/saves/slot1.sav");
     tmp.file("card/emu/roms/x.rom");
     tmp.file("card/emu/Tarvo.dat", "FILTER=.rom\nDIRECTORY=%cwd%roms/\n");
-    startAt(root);
-    FileBrowser* b = make();
-    testing::internal::CaptureStdout();
-    b->changeDirectory("emu/");
-    ASSERT_EQ(listOf(b->entries), (Names{"../", "saves/", "x.rom"}));
+    FileBrowser* b = makeAt(root);
+    enter("emu/");
+    ASSERT_EQ(listed(), (Names{"../", "saves/", "x.rom"}));
     EXPECT_EQ(b->action.count(), 0);
-    b->cursor = 2;
-    EXPECT_EQ(b->entryDirectory().text(), root + "emu/roms/")
-        << "a descriptor without an action still lists its directory";
 
     b->cursor = 1;
-    WString::Array actions;
-    int code = 5;
-    b->handleInput(actions, code);
-    EXPECT_EQ(b->cwd.text(), root + "emu/roms/saves/");
-    EXPECT_EQ(listOf(b->entries), (Names{"../", "slot1.sav"}));
+    EXPECT_EQ(pressQuietly(5), "Changed to " + root + "emu/roms/saves/\n");
+    EXPECT_EQ(listed(), (Names{"../", "slot1.sav"}));
     EXPECT_EQ(b->entryDirectory().text(), root + "emu/roms/saves/");
-
-    b->cursor = 0;
-    code = 5;
-    b->handleInput(actions, code);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Changed to " + root + "emu/\nChanged to " + root + "emu/roms/saves/\nChanged to " +
-                  root + "emu/roms/\n");
+    EXPECT_EQ(pressQuietly(5), "Changed to " + root + "emu/roms/\n");
     EXPECT_STREQ(b->selectedEntry().text(), "saves/");
 }
 
-TEST_F(FileBrowserTest, DescriptorWithoutFilterListsOnlyFolders)
+TEST_F(FileBrowserTest, DescriptorWithoutFilterListsFoldersAndOtherActionsAreCopiedUntouched)
 {
     tmp.folder("card/tools/sub");
     tmp.file("card/tools/run.gpe");
     tmp.file("card/tools/Tarvo.dat", "ACTION=page,2\n");
-    option("type", {"file"});
-    startAt(root);
-    FileBrowser* b = make();
-    testing::internal::CaptureStdout();
-    b->changeDirectory("tools/");
-    testing::internal::GetCapturedStdout();
-    EXPECT_EQ(listOf(b->entries), (Names{"../", "sub/"})) << "mode 0 whatever the browser's type";
-}
-
-TEST_F(FileBrowserTest, NonExecDescriptorActionIsCopiedUntouched)
-{
     tmp.folder("card/cfg");
     tmp.file("card/cfg/blue");
     tmp.file("card/cfg/Tarvo.dat", "FILTER=\nACTION=config,SKIN,%cwd%,%0%\nSPEED=100\n");
-    startAt(root);
-    FileBrowser* b = make();
-    testing::internal::CaptureStdout();
-    b->changeDirectory("cfg/");
-    testing::internal::GetCapturedStdout();
-    ASSERT_EQ(listOf(b->entries), (Names{"../", "blue", "Tarvo.dat"})) << "an empty filter matches all";
+    option("type", {"file"});
+    FileBrowser* b = makeAt(root);
+    enter("tools/");
+    EXPECT_EQ(listed(), (Names{"../", "sub/"})) << "mode 0 whatever the browser's type";
+
+    enter("../");
+    enter("cfg/");
+    ASSERT_EQ(listed(), (Names{"../", "blue", "Tarvo.dat"})) << "an empty filter matches all";
     b->cursor = 1;
-    WString::Array actions;
-    int code = 5;
-    b->handleInput(actions, code);
-    EXPECT_EQ(code, 0);
+    EXPECT_EQ(press(5), 0);
     EXPECT_EQ(listOf(actions), (Names{"config", "SKIN", "%cwd%", "%0%"}));
     EXPECT_EQ(clock.cpuMHz(), -1);
-}
-
-TEST_F(FileBrowserTest, DescriptorDirectoryWithPercentIsEscapedForThePageExpansion)
-{
-    tmp.folder("card/50% off");
-    tmp.file("card/50% off/x.rom");
-    tmp.file("card/50% off/Tarvo.dat", "FILTER=.rom\nACTION=exec,%cwd%,%cwd%run\n");
-    startAt(root);
-    FileBrowser* b = make();
-    testing::internal::CaptureStdout();
-    b->changeDirectory("50% off/");
-    testing::internal::GetCapturedStdout();
-    b->cursor = 1;
-    WString::Array actions;
-    int code = 5;
-    b->handleInput(actions, code);
-    const std::string escaped = root + "50%% off/";
-    EXPECT_EQ(listOf(actions), (Names{"exec", escaped, escaped + "run"}));
 }
 
 TEST_F(FileBrowserTest, CursorCodesAreUsedOnlyInsideTheList)
 {
     for (int i = 0; i < 10; ++i)
         tmp.file("card/f" + std::to_string(i));
-    startAt(root);
     option("type", {"file"});
-    FileBrowser* b = make(5);  // half a page is 2 rows
-    WString::Array actions;
-    auto press = [&](int c) {
-        int code = c;
-        b->handleInput(actions, code);
-        return code;
-    };
-    EXPECT_EQ(press(3), 3) << "up at the first entry";
-    EXPECT_EQ(press(7), 7) << "page back at the first entry";
-    EXPECT_EQ(press(4), 0);
-    EXPECT_EQ(b->cursor, 1);
-    EXPECT_EQ(press(8), 0);
-    EXPECT_EQ(b->cursor, 3);
-    EXPECT_EQ(press(7), 0);
-    EXPECT_EQ(b->cursor, 1);
-    EXPECT_EQ(press(7), 0);
-    EXPECT_EQ(b->cursor, 0) << "clamped at the first entry";
-    b->cursor = 8;
-    EXPECT_EQ(press(8), 0);
-    EXPECT_EQ(b->cursor, 9) << "clamped at the last entry";
-    EXPECT_EQ(press(8), 8);
-    EXPECT_EQ(press(4), 4);
-    EXPECT_EQ(press(3), 0);
-    EXPECT_EQ(b->cursor, 8);
-    EXPECT_EQ(press(5), 5) << "a file without a descriptor action is left to the button";
-    EXPECT_EQ(press(1), 1);
-    EXPECT_EQ(press(6), 6);
-    EXPECT_EQ(actions.count(), 0);
-}
+    FileBrowser* b = makeAt(root);  // 5 rows: half a page is 2
+    // {code, cursor before, code left, cursor after}
+    const int steps[][4] = {{3, 0, 3, 0}, {7, 0, 7, 0}, {4, 0, 0, 1}, {8, 1, 0, 3}, {7, 3, 0, 1},
+                            {7, 1, 0, 0}, {8, 8, 0, 9}, {8, 9, 8, 9}, {4, 9, 4, 9}, {3, 9, 0, 8},
+                            {5, 8, 5, 8}, {1, 8, 1, 8}, {6, 8, 6, 8}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE("code " + std::to_string(step[0]) + " at " + std::to_string(step[1]));
+        b->cursor = step[1];
+        EXPECT_EQ(press(step[0]), step[2]);
+        EXPECT_EQ(b->cursor, step[3]);
+    }
+    EXPECT_EQ(actions.count(), 0) << "a file without a descriptor action is left to the button";
 
-TEST_F(FileBrowserTest, OneRowPagesWithoutMoving)
-{
-    for (int i = 0; i < 3; ++i)
-        tmp.file("card/f" + std::to_string(i));
-    startAt(root);
-    option("type", {"file"});
-    FileBrowser* b = make(1);
-    ASSERT_EQ(b->rows, 1);
-    b->cursor = 1;
-    WString::Array actions;
-    int code = 7;
-    b->handleInput(actions, code);
-    EXPECT_EQ(code, 0);
-    code = 8;
-    b->handleInput(actions, code);
-    EXPECT_EQ(code, 0);
-    EXPECT_EQ(b->cursor, 1);
+    FileBrowser oneRow(0, 0, 0, fontGlyphHeight, options, &font, &clock);
+    ASSERT_EQ(oneRow.rows, 1);
+    oneRow.cursor = 1;
+    for (int code : {7, 8}) {
+        oneRow.handleInput(actions, code);
+        EXPECT_EQ(code, 0);
+        EXPECT_EQ(oneRow.cursor, 1) << "one row pages without moving";
+    }
 }
 
 TEST_F(FileBrowserTest, FontWithoutLinesOrInvertedBoundsGivesNoRows)
 {
     tmp.file("card/f");
-    startAt(root);
+    option("startdir", {root.c_str()});
     BitmapFont empty;
     FileBrowser noFont(0, 0, 0, 100, options, &empty, &clock);
-    EXPECT_EQ(noFont.rows, 0);
     FileBrowser nullFont(0, 0, 0, 100, options, nullptr, nullptr);
-    EXPECT_EQ(nullFont.rows, 0);
     FileBrowser inverted(0, 100, 0, 0, options, &font, &clock);
-    EXPECT_EQ(inverted.rows, 0) << "a bottom above the top";
     FileBrowser huge(0, -2000000000, 0, 2000000000, options, &font, &clock);
+    EXPECT_EQ(noFont.rows, 0);
+    EXPECT_EQ(nullFont.rows, 0);
+    EXPECT_EQ(inverted.rows, 0) << "a bottom above the top";
     EXPECT_EQ(huge.rows, 500000000);
 
     TestFrame frame(0x1234);
@@ -498,9 +368,7 @@ TEST_F(FileBrowserTest, FontWithoutLinesOrInvertedBoundsGivesNoRows)
     nullFont.draw(true);
     inverted.draw(true);
     EXPECT_EQ(frame.countOther(0, 0, 319, 239, 0x1234), 0);
-    WString::Array actions;
-    for (int c : {7, 8}) {
-        int code = c;
+    for (int code : {7, 8}) {
         inverted.handleInput(actions, code);
         EXPECT_EQ(inverted.cursor, 0);
     }
@@ -510,10 +378,9 @@ TEST_F(FileBrowserTest, DrawKeepsTheCursorOnTheMiddleRow)
 {
     for (const char* name : {"a", "b", "c", "d"})
         tmp.file(std::string("card/") + name);
-    startAt(root);
     option("type", {"file"});
     option("color", {"FF0000", "00FF00", "0000FF"});
-    FileBrowser* b = make(5);  // rows at y 10, 18, 26, 34, 42; the middle one is 26
+    FileBrowser* b = makeAt(root);  // rows at y 10, 18, 26, 34, 42; the middle one is 26
     const uint16_t background = 0x1234;
     TestFrame frame(background);
     b->draw(true);
@@ -538,7 +405,7 @@ TEST_F(FileBrowserTest, RowsOffTheFrameAreNotDrawn)
 {
     for (int i = 0; i < 100; ++i)
         tmp.file("card/f" + std::to_string(100 + i));
-    startAt(root);
+    option("startdir", {root.c_str()});
     option("type", {"file"});
     TestFrame frame(0);
     FileBrowser tall(5, -400, 0, 800, options, &font, &clock);
@@ -563,14 +430,11 @@ TEST_F(FileBrowserTest, HostileNamesAreListedExactly)
     for (const std::string& name : names)
         tmp.file("card/" + name);
     ASSERT_EQ(names.back().size(), 255u);
-    startAt(root);
-    FileBrowser* b = make();
-    std::set<std::string> listed;
-    for (int i = 0; i < b->entries.count(); ++i)
-        listed.insert(b->entries[i].text());
+    FileBrowser* b = makeAt(root);
     std::set<std::string> expected(names.begin(), names.end());
     expected.insert("../");
-    EXPECT_EQ(listed, expected);
+    const Names all = listed();
+    EXPECT_EQ(std::set<std::string>(all.begin(), all.end()), expected);
 
     TestFrame frame;
     for (int i = 0; i < b->entries.count(); ++i) {
@@ -582,7 +446,7 @@ TEST_F(FileBrowserTest, HostileNamesAreListedExactly)
 TEST_F(FileBrowserTest, TwentyThousandFilesAreListedSortedAndWalked)
 {
     const int count = 20000;
-    tmp.folder("card/big");
+    tmp.folder("card/big/sub");
     const std::string big = root + "big/";
     for (int i = 0; i < count; ++i) {
         // Mixed case so that the order really depends on ignoring it.
@@ -592,9 +456,7 @@ TEST_F(FileBrowserTest, TwentyThousandFilesAreListedSortedAndWalked)
         ASSERT_GE(fd, 0);
         close(fd);
     }
-    tmp.folder("card/big/sub");
-    startAt(big);
-    FileBrowser* b = make(5);
+    FileBrowser* b = makeAt(big);
     ASSERT_EQ(b->entries.count(), count + 2);
     EXPECT_STREQ(b->entries[0].text(), "../");
     EXPECT_STREQ(b->entries[1].text(), "sub/");
@@ -603,12 +465,8 @@ TEST_F(FileBrowserTest, TwentyThousandFilesAreListedSortedAndWalked)
     for (int i = 2; i + 1 < b->entries.count(); ++i)
         ASSERT_LT(FileBrowser::compareEntries(&b->entries[i], &b->entries[i + 1]), 0) << i;
 
-    WString::Array actions;
-    int code = 8;
-    for (int i = 0; i < 20; ++i) {
-        code = 8;
-        b->handleInput(actions, code);
-    }
+    for (int i = 0; i < 20; ++i)
+        press(8);
     EXPECT_EQ(b->cursor, 40);
     b->cursor = count + 1;
     TestFrame frame(0x1234);
