@@ -1,6 +1,6 @@
-// The headless backend of the platform layer: the frame lives in memory, the buttons follow a
-// script, time is virtual, and presented frames can be written as PNG and raw RGB565 files.
-// Its controls are documented in platform/HeadlessControl.h.
+// The headless backend of the platform layer: the frame lives in memory, the buttons come from a
+// poll-counted script or a caller's source, time is virtual, and frames can be written as PNG and
+// raw RGB565 files. Its controls are documented in platform/HeadlessControl.h.
 #include "platform/HeadlessControl.h"
 
 #include "platform/Files.h"
@@ -9,168 +9,25 @@
 
 #include <png.h>
 
-#include <algorithm>
-#include <cctype>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
-#include <vector>
 
 uint16_t* backBuffer = nullptr;
 
 namespace {
 
-struct Step {
-    uint32_t atMs;
-    ButtonMask buttons;
-    bool quit;
-};
-
 struct HeadlessState {
     uint16_t buffers[2][SCREEN_PIXELS] = {};
     int back = 0;
-    uint32_t nowMs = 0;
-    uint32_t timeLimitMs = 0;
-    std::vector<Step> script;
+    KeyScript script;
+    bool scripted = false;
     int frameCount = 0;
-    std::string outputFolder;
-    unsigned outputFormats = HEADLESS_NO_FRAMES;
     HeadlessButtonSource buttonSource = nullptr;
     HeadlessFrameObserver frameObserver = nullptr;
 };
 
 HeadlessState headless;
-
-struct ButtonName {
-    const char* name;
-    ButtonMask bit;
-};
-
-const ButtonName buttonNames[] = {
-    { "up", BUTTON_UP },           { "up-left", BUTTON_UP_LEFT },
-    { "left", BUTTON_LEFT },       { "down-left", BUTTON_DOWN_LEFT },
-    { "down", BUTTON_DOWN },       { "down-right", BUTTON_DOWN_RIGHT },
-    { "right", BUTTON_RIGHT },     { "up-right", BUTTON_UP_RIGHT },
-    { "start", BUTTON_START },     { "select", BUTTON_SELECT },
-    { "l", BUTTON_L },             { "r", BUTTON_R },
-    { "a", BUTTON_A },             { "b", BUTTON_B },
-    { "x", BUTTON_X },             { "y", BUTTON_Y },
-    { "vol-down", BUTTON_VOLUME_DOWN }, { "vol-up", BUTTON_VOLUME_UP },
-    { "push", BUTTON_STICK_PUSH },
-};
-
-std::string lowered(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-// A whole unsigned number, decimal or 0x hexadecimal, that fits 32 bits.
-bool parseNumber(const std::string& text, uint32_t* value)
-{
-    if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0])))
-        return false;
-    errno = 0;
-    char* end = nullptr;
-    unsigned long long number = std::strtoull(text.c_str(), &end, 0);
-    if (errno != 0 || *end != '\0' || number > 0xFFFFFFFFull)
-        return false;
-    *value = static_cast<uint32_t>(number);
-    return true;
-}
-
-bool parseButtons(const std::string& text, Step* step, std::string* why)
-{
-    std::string word = lowered(text);
-    if (word == "none") {
-        step->buttons = 0;
-        return true;
-    }
-    if (word == "quit") {
-        step->quit = true;
-        return true;
-    }
-    if (std::isdigit(static_cast<unsigned char>(word[0]))) {
-        if (parseNumber(word, &step->buttons))
-            return true;
-        *why = "bad button mask \"" + text + "\"";
-        return false;
-    }
-    ButtonMask mask = 0;
-    std::size_t start = 0;
-    while (start <= word.size()) {
-        std::size_t plus = word.find('+', start);
-        std::string name = word.substr(start, plus == std::string::npos ? std::string::npos
-                                                                        : plus - start);
-        const ButtonName* found = std::find_if(
-            std::begin(buttonNames), std::end(buttonNames),
-            [&name](const ButtonName& candidate) { return name == candidate.name; });
-        if (found == std::end(buttonNames)) {
-            *why = "unknown button \"" + name + "\"";
-            return false;
-        }
-        mask |= found->bit;
-        if (plus == std::string::npos)
-            break;
-        start = plus + 1;
-    }
-    step->buttons = mask;
-    return true;
-}
-
-bool parseScript(const std::string& text, std::vector<Step>* steps, std::string* why)
-{
-    std::istringstream lines(text);
-    std::string line;
-    int lineNumber = 0;
-    uint32_t lastMs = 0;
-    while (std::getline(lines, line)) {
-        ++lineNumber;
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        std::istringstream words(line);
-        std::string time, buttons, extra;
-        if (!(words >> time) || time[0] == '#')
-            continue;
-        auto fail = [&](const std::string& reason) {
-            *why = "line " + std::to_string(lineNumber) + ": " + reason;
-            return false;
-        };
-        if (!(words >> buttons))
-            return fail("no buttons after the time");
-        if (words >> extra)
-            return fail("unexpected \"" + extra + "\"");
-        bool relative = time[0] == '+';
-        uint32_t ms = 0;
-        if (!parseNumber(relative ? time.substr(1) : time, &ms))
-            return fail("bad time \"" + time + "\"");
-        if (relative) {
-            if (ms > 0xFFFFFFFFu - lastMs)
-                return fail("time \"" + time + "\" is too large");
-            ms += lastMs;
-        } else if (!steps->empty() && ms < lastMs) {
-            return fail("time " + std::to_string(ms) + " comes before the previous step");
-        }
-        Step step = { ms, 0, false };
-        std::string reason;
-        if (!parseButtons(buttons, &step, &reason))
-            return fail(reason);
-        steps->push_back(step);
-        lastMs = ms;
-    }
-    return true;
-}
-
-void addStep(uint32_t atMs, ButtonMask buttons, bool quit)
-{
-    if (!headless.script.empty())
-        atMs = std::max(atMs, headless.script.back().atMs);
-    headless.script.push_back(Step{ atMs, buttons, quit });
-}
 
 // Each 5- or 6-bit channel widened to 8 bits by repeating its top bits: 0 stays 0, full stays 255.
 void toRgb(uint16_t pixel, png_byte* rgb)
@@ -183,28 +40,6 @@ void toRgb(uint16_t pixel, png_byte* rgb)
     rgb[2] = static_cast<png_byte>((blue << 3) | (blue >> 2));
 }
 
-void writeFrameFiles(const uint16_t* frame)
-{
-    if (headless.outputFolder.empty() || headless.outputFormats == HEADLESS_NO_FRAMES)
-        return;
-    char name[32];
-    std::snprintf(name, sizeof name, "/frame-%05d", headless.frameCount);
-    std::string base = headless.outputFolder + name;
-    if ((headless.outputFormats & HEADLESS_PNG) && !headlessWritePng(frame, (base + ".png").c_str()))
-        std::fprintf(stderr, "Tarvo: cannot write %s.png\n", base.c_str());
-    if ((headless.outputFormats & HEADLESS_RAW)
-        && !headlessWriteRaw(frame, (base + ".rgb565").c_str()))
-        std::fprintf(stderr, "Tarvo: cannot write %s.rgb565\n", base.c_str());
-}
-
-// The hand-over of a "quit" step or of the time limit. The launcher cannot go on after it: its
-// platform is shut down and the script has ended.
-void quitFromScript()
-{
-    returnToMenu();
-    std::exit(EXIT_FAILURE);
-}
-
 } // namespace
 
 void platformInit(int ticksPerSecond, int bitsPerPixel, int soundRate, int soundBits)
@@ -214,8 +49,8 @@ void platformInit(int ticksPerSecond, int bitsPerPixel, int soundRate, int sound
     (void)bitsPerPixel;
     (void)soundRate;
     (void)soundBits;
-    // Time and the frame count go on across a shutdown and a new platformInit(): a failed launch
-    // neither rewinds the script nor overwrites frames already written.
+    // The script and the frame count go on across a shutdown and a new platformInit(): a failed
+    // launch neither rewinds the script nor reuses frame numbers.
     std::memset(headless.buffers, 0, sizeof headless.buffers);
     headless.back = 0;
     backBuffer = headless.buffers[headless.back];
@@ -227,32 +62,24 @@ void presentFrame()
     headless.back ^= 1;
     backBuffer = headless.buffers[headless.back];
     ++headless.frameCount;
-    writeFrameFiles(shown);
     if (headless.frameObserver)
         headless.frameObserver(shown, headless.frameCount);
 }
 
 ButtonMask readButtons()
 {
-    if (headless.timeLimitMs != 0 && headless.nowMs > headless.timeLimitMs)
-        quitFromScript();
     if (headless.buttonSource)
         return headless.buttonSource();
     ButtonMask buttons = 0;
-    for (const Step& step : headless.script) {
-        if (step.atMs > headless.nowMs)
-            break;
-        if (step.quit)
-            quitFromScript();
-        buttons = step.buttons;
-    }
+    if (headless.scripted && !headless.script.nextPoll(&buttons))
+        std::exit(EXIT_SUCCESS);
     return buttons;
 }
 
 void platformSleepMs(int milliseconds)
 {
-    if (milliseconds > 0)
-        headless.nowMs += static_cast<uint32_t>(milliseconds);
+    // Virtual time: the wait is over at once.
+    (void)milliseconds;
 }
 
 void platformShutdown()
@@ -269,97 +96,22 @@ void returnToMenu()
 
 void headlessReset()
 {
-    headless.nowMs = 0;
-    headless.timeLimitMs = 0;
+    headless.script = KeyScript();
+    headless.scripted = false;
+    headless.frameCount = 0;
     headless.buttonSource = nullptr;
     headless.frameObserver = nullptr;
-    headless.script.clear();
-    headless.frameCount = 0;
-    headless.outputFolder.clear();
-    headless.outputFormats = HEADLESS_NO_FRAMES;
 }
 
-bool headlessSetScript(const std::string& text, std::string* error)
+void headlessSetScript(const KeyScript& script)
 {
-    std::vector<Step> steps;
-    std::string why;
-    if (!parseScript(text, &steps, &why)) {
-        if (error)
-            *error = why;
-        return false;
-    }
-    headless.script.swap(steps);
-    return true;
-}
-
-bool headlessLoadScriptFile(const char* path, std::string* error)
-{
-    FILE* file = openFile(path, "rb");
-    if (!file) {
-        if (error)
-            *error = std::string(path) + ": " + std::strerror(errno);
-        return false;
-    }
-    std::string text;
-    char chunk[4096];
-    std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        text.append(chunk, got);
-    bool readFailed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (readFailed) {
-        if (error)
-            *error = std::string(path) + ": read error";
-        return false;
-    }
-    std::string why;
-    if (!headlessSetScript(text, &why)) {
-        if (error)
-            *error = std::string(path) + ": " + why;
-        return false;
-    }
-    return true;
-}
-
-void headlessAddStep(uint32_t atMs, ButtonMask buttons)
-{
-    addStep(atMs, buttons, false);
-}
-
-void headlessAddQuit(uint32_t atMs)
-{
-    addStep(atMs, 0, true);
-}
-
-uint32_t headlessNowMs()
-{
-    return headless.nowMs;
-}
-
-bool headlessScriptFinished()
-{
-    return headless.script.empty() || headless.script.back().atMs <= headless.nowMs;
-}
-
-void headlessSetTimeLimit(uint32_t limitMs)
-{
-    headless.timeLimitMs = limitMs;
-}
-
-void headlessSetFrameOutput(const char* folder, unsigned formats)
-{
-    headless.outputFolder = folder ? folder : "";
-    headless.outputFormats = formats;
+    headless.script = script;
+    headless.scripted = true;
 }
 
 int headlessFrameCount()
 {
     return headless.frameCount;
-}
-
-const uint16_t* headlessShownFrame()
-{
-    return headless.buffers[headless.back ^ 1];
 }
 
 bool headlessWriteRaw(const uint16_t* frame, const char* path)

@@ -8,11 +8,11 @@
 // The run ends with status 0 when a poll of the buttons finds the script used up (the launcher's
 // normal teardown runs), or the way the launcher itself leaves: a launched program, or the menu
 // (without --menu, returning to the menu ends with status 0). Bad options or a malformed script
-// end it with status 2 before start-up. The script format is in KeyScript.h.
+// end it with status 2 before start-up. The script format is in platform/KeyScript.h.
 #include "core/Launcher.h"
 #include "frontends/FrontEndOptions.h"
-#include "frontends/headless/KeyScript.h"
 #include "platform/HeadlessControl.h"
+#include "platform/KeyScript.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -27,17 +27,8 @@ const char programName[] = "tarvo-headless";
 const unsigned acceptedOptions = OPTION_SD | OPTION_KEYS | OPTION_FRAMES | OPTION_RAW
                                  | OPTION_BATTERY | OPTION_MENU | OPTION_NO_EXEC | OPTION_HELP;
 
-KeyScript script;
 std::string framesFolder;
 bool writeRaw = false;
-
-ButtonMask nextScriptedPoll()
-{
-    ButtonMask buttons = 0;
-    if (!script.nextPoll(&buttons))
-        std::exit(EXIT_SUCCESS);
-    return buttons;
-}
 
 void writeFrame(const uint16_t* frame, int number)
 {
@@ -69,6 +60,8 @@ int main(int argc, char** argv)
         std::fputs(frontEndUsage(programName, acceptedOptions).c_str(), stdout);
         return 0;
     }
+    // Without --keys the script is empty: the first poll ends the run.
+    KeyScript script;
     if (!options.keysFile.empty() && !script.load(options.keysFile, &error)) {
         std::fprintf(stderr, "%s: %s\n", programName, error.c_str());
         return 2;
@@ -96,7 +89,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s: %s\n", programName, error.c_str());
         return 2;
     }
-    headlessSetButtonSource(nextScriptedPoll);
+    headlessSetScript(script);
 
     LauncherOptions launcherOptions;
     launcherOptions.dryRunExec = options.noExec;

@@ -1,6 +1,6 @@
-// KeyScript: the button script of tarvo-headless, counted in polls of the buttons.
-#ifndef TARVO_FRONTENDS_HEADLESS_KEYSCRIPT_H
-#define TARVO_FRONTENDS_HEADLESS_KEYSCRIPT_H
+// KeyScript: the headless backend's button script, counted in polls of the buttons.
+#ifndef TARVO_PLATFORM_KEYSCRIPT_H
+#define TARVO_PLATFORM_KEYSCRIPT_H
 
 #include "platform/Platform.h"
 
@@ -17,6 +17,7 @@
 // Blank lines and lines whose first character is '#' are skipped; a line may end in CR LF.
 //
 // A poll counts once each time the launcher reads the buttons, whatever the pass then does.
+// headlessSetScript() (platform/HeadlessControl.h) hands a script to the backend.
 class KeyScript {
 public:
     struct Step {

@@ -1,5 +1,5 @@
 // Reading and playing the poll-counted button script.
-#include "frontends/headless/KeyScript.h"
+#include "platform/KeyScript.h"
 
 #include <cctype>
 #include <cerrno>
