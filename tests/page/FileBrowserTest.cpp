@@ -22,14 +22,6 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-Names listOf(const WString::Array& entries)
-{
-    Names names;
-    for (int i = 0; i < entries.count(); ++i)
-        names.push_back(entries[i].text());
-    return names;
-}
-
 class FileBrowserTest : public ::testing::Test {
 protected:
     void SetUp() override

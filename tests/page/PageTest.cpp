@@ -5,36 +5,16 @@
 #include <string>
 #include <vector>
 
-#include "config/VariableStore.h"
-#include "gfx/BitmapFont.h"
-#include "gfx/ImageCache.h"
 #include "page/Button.h"
 #include "page/Page.h"
-#include "page/SkinValues.h"
-#include "platform/ClockControl.h"
 #include "tests/page/PageTestSupport.h"
 
 namespace {
 
 using Names = std::vector<std::string>;
 
-Names listOf(const WString::Array& array)
-{
-    Names names;
-    for (int i = 0; i < array.count(); ++i)
-        names.push_back(array[i].text() ? array[i].text() : "<null>");
-    return names;
-}
-
-class PageTest : public ::testing::Test {
+class PageTest : public DrawingTest {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(writeTestFont(tmp.path() + "font.png"));
-        ASSERT_TRUE(font.load((tmp.path() + "font.png").c_str()));
-        context = PageContext(&font, &images, nullptr, &clock);
-    }
-
     void apply(const char* keyword, std::initializer_list<const char*> arguments)
     {
         page.applyDirective(keyword, words(arguments));
@@ -51,7 +31,7 @@ protected:
         return listOf(actions);
     }
 
-    // A file-list button over folder, drawn once so that it lists.
+    // A file-list button over folder, listing files only.
     void listButton(const char* index, const std::string& folder)
     {
         apply("BUTTON", {index});
@@ -60,22 +40,31 @@ protected:
         apply("OPTIONS", {"type", "file"});
     }
 
-    TempFolder tmp;
-    BitmapFont font;
-    VariableStore variables;
-    ClockControl clock;
-    ImageCache images{variables, clock};
-    PageContext context;
+    // A folder below the temporary one holding empty files of these names; its path.
+    std::string folderOf(const std::string& name, const std::vector<std::string>& files)
+    {
+        tmp.folder(name);
+        for (const std::string& file : files)
+            tmp.file(name + "/" + file);
+        return tmp.path() + name + "/";
+    }
+
+    // The page drawn into a frame of fill; the frame is kept for the test to look at.
+    TestFrame& drawn(uint16_t fill = 0)
+    {
+        frame.fill(fill);
+        page.draw(context);
+        return frame;
+    }
+
+    TestFrame frame;
     Page page;
 };
 
 TEST_F(PageTest, ButtonLinesNeedAValidButtonFirst)
 {
     apply("TYPE", {"rect", "0", "0", "1", "1", "FFFFFF"});
-    for (int i = 0; i < Page::BUTTON_COUNT; ++i)
-        EXPECT_EQ(page.buttons[i], nullptr);
     EXPECT_EQ(page.currentButton, -1);
-
     for (const char* outside : {"64", "-1", "1000000000000"}) {
         apply("BUTTON", {outside});
         apply("TYPE", {"rect", "0", "0", "1", "1", "FFFFFF"});
@@ -85,47 +74,35 @@ TEST_F(PageTest, ButtonLinesNeedAValidButtonFirst)
     for (int i = 0; i < Page::BUTTON_COUNT; ++i)
         EXPECT_EQ(page.buttons[i], nullptr);
 
-    apply("BUTTON", {"5"});
-    apply("TYPE", {"text", "1", "2", "000000", "FFFFFF", "hi"});
-    ASSERT_NE(page.buttons[5], nullptr);
-    EXPECT_STREQ(page.buttons[5]->type.text(), "text");
-
     apply("BUTTON", {""});
     apply("ACTION", {"quit"});
     ASSERT_NE(page.buttons[0], nullptr) << "an empty number is button 0";
     EXPECT_EQ(listOf(page.buttons[0]->action), (Names{"quit"}));
 }
 
-TEST_F(PageTest, TwoBlocksForOneButtonFillTheSameButton)
+TEST_F(PageTest, LaterLinesFillTheSameButtonOrReplaceEarlierOnes)
 {
     apply("BUTTON", {"3"});
     apply("TYPE", {"text", "1", "2", "000000", "FFFFFF", "first"});
     apply("ACTION", {"page", "1"});
     apply("BUTTON", {"4"});
-    apply("ACTION", {"quit"});
     apply("BUTTON", {"3"});
     apply("TYPE", {"rect", "0", "0", "5", "5", "FF0000"});
-    Button* three = page.buttons[3];
-    ASSERT_NE(three, nullptr);
-    EXPECT_STREQ(three->type.text(), "rect");
-    EXPECT_EQ(three->typeArgs.count(), 5);
-    EXPECT_EQ(listOf(three->action), (Names{"page", "1"}));
-    EXPECT_EQ(listOf(page.buttons[4]->action), (Names{"quit"}));
-}
+    ASSERT_NE(page.buttons[3], nullptr);
+    EXPECT_STREQ(page.buttons[3]->type.text(), "rect");
+    EXPECT_EQ(page.buttons[3]->typeArgs.count(), 5);
+    EXPECT_EQ(listOf(page.buttons[3]->action), (Names{"page", "1"}));
 
-TEST_F(PageTest, BackgroundAndReturnReplaceEarlierLines)
-{
     apply("BACKGROUND", {"color", "FF0000"});
     apply("BACKGROUND", {"gradient", "000000", "FFFFFF"});
-    EXPECT_STREQ(page.backgroundKind.text(), "gradient");
-    EXPECT_EQ(listOf(page.backgroundArgs), (Names{"000000", "FFFFFF"}));
     apply("RETURN", {"page", "1"});
     apply("RETURN", {"page", "2"});
-    EXPECT_EQ(listOf(page.returnAction), (Names{"page", "2"}));
     page.applyDirective("BACKGROUND", WString::Array());
     page.applyDirective("BUTTON", WString::Array());
     EXPECT_STREQ(page.backgroundKind.text(), "gradient") << "an array without arguments changes nothing";
-    EXPECT_EQ(page.currentButton, -1);
+    EXPECT_EQ(listOf(page.backgroundArgs), (Names{"000000", "FFFFFF"}));
+    EXPECT_EQ(listOf(page.returnAction), (Names{"page", "2"}));
+    EXPECT_EQ(page.currentButton, 3);
 }
 
 TEST_F(PageTest, PageWithoutButtonZeroAnswersOnlyItsReturnAction)
@@ -172,11 +149,11 @@ TEST_F(PageTest, SelectMovesOnlyToAnExistingButton)
 
 TEST_F(PageTest, ExecAndConfigGetTheFileListVariables)
 {
-    tmp.folder("games");
-    tmp.file("games/game.gpe");
-    tmp.folder("skins");
-    tmp.file("skins/blue");
-    const std::string games = tmp.path() + "games/", skins = tmp.path() + "skins/";
+    apply("BUTTON", {"0"});
+    apply("ACTION", {"exec", "%P0%", "%0%", "%%"});
+    EXPECT_EQ(press(5), (Names{"exec", "%P0%", "%0%", "%%"})) << "no file list on the page";
+
+    const std::string games = folderOf("games", {"game.gpe"}), skins = folderOf("skins", {"blue"});
     listButton("0", games);
     apply("ACTION", {"exec", "%p0%", "%P0%"});
     listButton("3", skins);
@@ -184,8 +161,7 @@ TEST_F(PageTest, ExecAndConfigGetTheFileListVariables)
     apply("RIGHT", {"exec", "%P0%", "%p3%", "%P5%", "%0%%3%", "%%"});
     apply("LEFT", {"exec", "%P0%"});
     apply("UP", {"page", "%P0%", "%0%"});
-    TestFrame frame;
-    page.draw(context);
+    drawn();
 
     EXPECT_EQ(press(5), (Names{"exec", games, games + "game.gpe"}));
     page.selected = 3;
@@ -195,23 +171,12 @@ TEST_F(PageTest, ExecAndConfigGetTheFileListVariables)
     EXPECT_EQ(press(3), (Names{"page", "%P0%", "%0%"})) << "only exec and config are expanded";
 }
 
-TEST_F(PageTest, WordsOfOtherActionsAndPagesWithoutListsAreLeftAlone)
-{
-    apply("BUTTON", {"0"});
-    apply("ACTION", {"exec", "%P0%", "%0%", "%%"});
-    apply("LEFT", {"page", "%P0%", "%0%"});
-    EXPECT_EQ(press(5), (Names{"exec", "%P0%", "%0%", "%%"})) << "no file list on the page";
-    EXPECT_EQ(press(1), (Names{"page", "%P0%", "%0%"}));
-}
-
 TEST_F(PageTest, EmptyListGivesEmptyVariablesToTheButtonsAction)
 {
-    tmp.folder("empty");
-    listButton("0", tmp.path() + "empty/");
+    const std::string folder = folderOf("empty", {});
+    listButton("0", folder);
     apply("ACTION", {"exec", "%p0%", "%P0%", "[%0%]"});
-    TestFrame frame;
-    page.draw(context);
-    const std::string folder = tmp.path() + "empty/";
+    drawn();
     EXPECT_EQ(press(5), (Names{"exec", folder, folder, "[]"}));
 }
 
@@ -220,22 +185,16 @@ TEST_F(PageTest, HostileNamesReachTheActionWordsUnchanged)
     const std::vector<std::string> names = {"a,b.gpe", "100%.gpe", "%P3%.gpe", "%%.gpe",
                                             "quote\".gpe", "line\nbreak.gpe", "x=y.gpe",
                                             std::string("\xff\xfe.gpe")};
-    tmp.folder("card");
-    for (const std::string& name : names)
-        tmp.file("card/" + name);
-    tmp.folder("other");
-    tmp.file("other/o");
-    const std::string card = tmp.path() + "card/";
+    const std::string card = folderOf("card", names);
     listButton("0", card);
     apply("ACTION", {"exec", "%p0%", "%P0%"});
-    listButton("3", tmp.path() + "other/");
-    TestFrame frame;
-    page.draw(context);
-    Button* list = page.buttons[0];
-    ASSERT_EQ(list->browser->entries.count(), static_cast<int>(names.size()));
-    for (int i = 0; i < list->browser->entries.count(); ++i) {
-        list->browser->cursor = i;
-        const std::string name = list->browser->entries[i].text();
+    listButton("3", folderOf("other", {"o"}));
+    drawn();
+    FileBrowser* list = page.buttons[0]->browser;
+    ASSERT_EQ(list->entries.count(), static_cast<int>(names.size()));
+    for (int i = 0; i < list->entries.count(); ++i) {
+        list->cursor = i;
+        const std::string name = list->entries[i].text();
         EXPECT_EQ(press(5), (Names{"exec", card, card + name})) << name;
     }
 }
@@ -249,57 +208,50 @@ TEST_F(PageTest, DescriptorActionWithPercentInItsFolderComesThroughWhole)
     apply("BUTTON", {"0"});
     apply("TYPE", {"selector", "0", "0", "100", "40"});
     apply("OPTIONS", {"startdir", tmp.path().c_str()});
-    tmp.folder("z");
-    listButton("1", tmp.path() + "z/");
-    TestFrame frame;
-    page.draw(context);
-    Button* list = page.buttons[0];
+    listButton("1", folderOf("z", {}));
+    drawn();
+    FileBrowser* list = page.buttons[0]->browser;
     testing::internal::CaptureStdout();
-    list->browser->changeDirectory("50% off/");
+    list->changeDirectory("50% off/");
     testing::internal::GetCapturedStdout();
-    list->browser->cursor = 1;
-    ASSERT_STREQ(list->browser->selectedEntry().text(), "a,b.rom");
+    list->cursor = 1;
+    ASSERT_STREQ(list->selectedEntry().text(), "a,b.rom");
     const std::string folder = tmp.path() + "50% off/";
     EXPECT_EQ(press(5), (Names{"exec", folder, folder + "emu.gpe", folder + "roms/a,b.rom"}));
 }
 
-TEST_F(PageTest, PageWithoutBackgroundDrawsBlack)
+TEST_F(PageTest, ColourBackgroundFillsTheFrameAndAnythingElseIsBlack)
 {
-    TestFrame frame(0xFFFF);
-    page.draw(context);
-    EXPECT_EQ(frame.countOther(0, 0, 319, 239, 0), 0);
-    apply("BACKGROUND", {"color", "FF0000", "00FF00"});
-    frame.fill(0xFFFF);
-    page.draw(context);
-    EXPECT_EQ(frame.countOther(0, 0, 319, 239, 0), 0) << "a colour takes exactly one argument";
-    apply("BACKGROUND", {"Gradient", "FF0000", "00FF00"});
-    frame.fill(0xFFFF);
-    page.draw(context);
-    EXPECT_EQ(frame.countOther(0, 0, 319, 239, 0), 0);
-}
-
-TEST_F(PageTest, ColourBackgroundFillsTheFrame)
-{
-    TestFrame frame(0);
-    apply("BACKGROUND", {"color", "7F7F7F"});
-    page.draw(context);
-    EXPECT_EQ(frame.countOther(0, 0, 319, 239, 0x7BCF), 0);
-    apply("BACKGROUND", {"color", "12345"});
-    page.draw(context);
-    EXPECT_EQ(frame.countOther(0, 0, 319, 239, 0xD431), 0);
+    const struct {
+        std::vector<const char*> background;
+        uint16_t fill;
+    } rows[] = {
+        {{}, 0},
+        {{"color", "7F7F7F"}, 0x7BCF},
+        {{"color", "12345"}, 0xD431},
+        {{"color", "FF0000", "00FF00"}, 0},  // a colour takes exactly one argument
+        {{"Gradient", "FF0000", "00FF00"}, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.background.empty() ? "none" : row.background[0]);
+        WString::Array arguments;
+        for (const char* word : row.background)
+            arguments.append(WString(word));
+        page.applyDirective("BACKGROUND", arguments);
+        EXPECT_EQ(drawn(0xFFFF).countOther(0, 0, 319, 239, row.fill), 0);
+    }
 }
 
 TEST_F(PageTest, GradientRowsFollowTheDivisorOf239)
 {
-    TestFrame frame(0);
     apply("BACKGROUND", {"gradient", "000000", "FFFFFF"});
-    page.draw(context);
+    drawn();
     EXPECT_EQ(frame.countOther(0, 0, 319, 0, 0x0000), 0);
     EXPECT_EQ(frame.countOther(0, 239, 319, 239, 0xFFDF), 0);
     EXPECT_EQ(frame.countOther(0, 120, 319, 120, 0x7BCF), 0) << "120 * 31 / 239 = 15";
 
     apply("BACKGROUND", {"gradient", "F80810", "08F8A0"});
-    page.draw(context);
+    drawn();
     // Top channels 31, 1, 2; bottom 1, 31, 20.
     for (int y = 0; y < 240; ++y) {
         const int r = ((239 - y) * 31 + y * 1) / 239;
@@ -315,10 +267,8 @@ TEST_F(PageTest, BackgroundPictureIsLookedForOnce)
     const std::string full = tmp.path() + "full.png", small = tmp.path() + "small.png";
     ASSERT_TRUE(writeSolidPng(full, 320, 240, 0, 255, 0, 0));
     ASSERT_TRUE(writeSolidPng(small, 100, 50, 255, 0, 0, 255));
-    TestFrame frame(0x1234);
     apply("BACKGROUND", {"image", full.c_str()});
-    page.draw(context);
-    EXPECT_EQ(frame.countOther(0, 0, 319, 239, 0x07C0), 0) << "copied without its opacity";
+    EXPECT_EQ(drawn(0x1234).countOther(0, 0, 319, 239, 0x07C0), 0) << "copied without its opacity";
 
     Page smaller;
     smaller.applyDirective("BACKGROUND", words({"image", small.c_str()}));
@@ -342,7 +292,6 @@ TEST_F(PageTest, BackgroundPictureIsLookedForOnce)
 
 TEST_F(PageTest, LaterButtonsDrawOnTopAndTheSelectedOneIsMarked)
 {
-    apply("BACKGROUND", {"color", "000000"});
     apply("BUTTON", {"2"});
     apply("TYPE", {"rect", "10", "10", "50", "50", "0000FF"});
     apply("BUTTON", {"1"});
@@ -351,14 +300,13 @@ TEST_F(PageTest, LaterButtonsDrawOnTopAndTheSelectedOneIsMarked)
     apply("TYPE", {"text", "100", "100", "FF0000", "00FF00", "x"});
     apply("BUTTON", {"4"});
     apply("TYPE", {"text", "200", "100", "FF0000", "00FF00", "x"});
-    TestFrame frame(0);
-    page.draw(context);
+    drawn();
     EXPECT_EQ(frame.at(5, 5), 0xF800);
     EXPECT_EQ(frame.at(20, 20), 0x001F) << "button 2 is painted over button 1";
     EXPECT_EQ(frame.at(100, 100), 0x07C0) << "button 0 is selected";
     EXPECT_EQ(frame.at(200, 100), 0xF800);
     page.selected = 4;
-    page.draw(context);
+    drawn();
     EXPECT_EQ(frame.at(100, 100), 0xF800);
     EXPECT_EQ(frame.at(200, 100), 0x07C0);
 }
@@ -378,13 +326,12 @@ TEST_F(PageTest, NothingIsLoadedBeforeTheFirstDrawing)
     // The files appear only now: a page reads them when it is first shown, not when defined.
     ASSERT_TRUE(writeSolidPng(picture, 320, 240, 0, 0, 255, 255));
     tmp.file("listed.txt");
-    TestFrame frame(0);
-    page.draw(context);
+    drawn();
     EXPECT_NE(page.backgroundImage, nullptr);
     EXPECT_NE(page.buttons[0]->selectedImage, nullptr);
-    ASSERT_NE(page.buttons[1]->browser, nullptr);
-    EXPECT_STREQ(page.buttons[1]->browser->entries[page.buttons[1]->browser->entries.count() - 1].text(),
-                 "listed.txt");
+    const FileBrowser* list = page.buttons[1]->browser;
+    ASSERT_NE(list, nullptr);
+    EXPECT_STREQ(list->entries[list->entries.count() - 1].text(), "listed.txt");
     EXPECT_EQ(frame.at(319, 0), 0x001F);
 }
 

@@ -166,3 +166,11 @@ WString::Array words(std::initializer_list<const char*> items)
         result.append(WString(item));
     return result;
 }
+
+std::vector<std::string> listOf(const WString::Array& array)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < array.count(); ++i)
+        names.push_back(array[i].text() ? array[i].text() : "<null>");
+    return names;
+}

@@ -1,5 +1,6 @@
 // Shared pieces of the page tests: temporary folders, PNG files written with libpng, a font
-// picture with known glyphs, and a frame buffer that stands in for the back buffer.
+// picture with known glyphs, a frame buffer that stands in for the back buffer, and a fixture
+// holding what pages and buttons draw with.
 #ifndef TARVO_TESTS_PAGE_PAGETESTSUPPORT_H
 #define TARVO_TESTS_PAGE_PAGETESTSUPPORT_H
 
@@ -8,7 +9,14 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "base/WString.h"
+#include "config/VariableStore.h"
+#include "gfx/BitmapFont.h"
+#include "gfx/ImageCache.h"
+#include "page/PageContext.h"
+#include "platform/ClockControl.h"
 
 // A folder below the system's temporary folder, removed with everything in it (permissions
 // restored first) when the object goes.
@@ -70,5 +78,25 @@ private:
 uint16_t screenColor(unsigned r, unsigned g, unsigned b);
 
 WString::Array words(std::initializer_list<const char*> items);
+// The texts of an array, "<null>" for a word without text.
+std::vector<std::string> listOf(const WString::Array& array);
+
+// What a page or button draws with: the test font in a temporary folder, and an image cache.
+class DrawingTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(writeTestFont(tmp.path() + "font.png"));
+        ASSERT_TRUE(font.load((tmp.path() + "font.png").c_str()));
+        context = PageContext(&font, &images, nullptr, &clock);
+    }
+
+    TempFolder tmp;
+    BitmapFont font;
+    VariableStore variables;
+    ClockControl clock;
+    ImageCache images{variables, clock};
+    PageContext context;
+};
 
 #endif
