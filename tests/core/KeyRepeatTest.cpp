@@ -3,121 +3,68 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 namespace {
 
-// Plays polls through the repeat logic the way the main loop does and gives the numbers (from 1)
-// of the polls that were events.
-std::vector<int> eventPolls(KeyRepeat& repeat, const std::vector<ButtonMask>& polls)
+// Plays polls (each a run of equal button states) through the repeat logic the way the main
+// loop does and gives the numbers (from 1) of the polls that were events.
+std::vector<int> eventPolls(KeyRepeat& repeat, const std::vector<std::pair<ButtonMask, int> >& runs)
 {
     std::vector<int> events;
-    for (std::size_t i = 0; i < polls.size(); ++i) {
-        if (!repeat.changed(polls[i]) && !repeat.repeatDue(polls[i]))
-            continue;
-        repeat.startEvent(polls[i]);
-        events.push_back(static_cast<int>(i) + 1);
+    int poll = 0;
+    for (const auto& run : runs) {
+        for (int i = 0; i < run.second; ++i) {
+            ++poll;
+            if (!repeat.changed(run.first) && !repeat.repeatDue(run.first))
+                continue;
+            repeat.startEvent(run.first);
+            events.push_back(poll);
+        }
     }
     return events;
 }
 
-std::vector<ButtonMask> held(ButtonMask buttons, int polls)
-{
-    return std::vector<ButtonMask>(static_cast<std::size_t>(polls), buttons);
-}
-
-std::vector<ButtonMask> operator+(std::vector<ButtonMask> first, const std::vector<ButtonMask>& second)
-{
-    first.insert(first.end(), second.begin(), second.end());
-    return first;
-}
-
 } // namespace
+
+TEST(KeyRepeatTest, EventsComeOnChangesAndOnTheRepeatOfHeldDirections)
+{
+    const ButtonMask left = BUTTON_LEFT;
+    const struct {
+        const char* what;
+        int delayMs, periodMs;  // -1: the defaults
+        std::vector<std::pair<ButtonMask, int> > polls;
+        std::vector<int> events;
+    } rows[] = {
+        { "nothing held: the first poll only", -1, -1, { { 0u, 3 } }, { 1 } },
+        { "all held: the first poll only", -1, -1, { { 0xFFFFFFFFu, 3 } }, { 1 } },
+        { "left: the 32nd unchanged poll, then every fifth", -1, -1, { { left, 43 } }, { 1, 33, 38, 43 } },
+        { "a button that is no direction never repeats", -1, -1,
+          { { 0u, 1 }, { BUTTON_A, 500 }, { 0u, 10 } }, { 1, 2, 502 } },
+        { "a change while repeating keeps the faster period", -1, -1,
+          { { left, 34 }, { left | BUTTON_B, 11 } }, { 1, 33, 35, 40, 45 } },
+        { "a release ends the repeat only at an unchanged poll", -1, -1,
+          { { left, 33 }, { 0u, 2 }, { BUTTON_RIGHT, 40 } }, { 1, 33, 34, 36, 68, 73 } },
+        { "a change before the repeat waits the full delay", -1, -1,
+          { { left, 10 }, { BUTTON_UP, 40 } }, { 1, 11, 43, 48 } },
+        { "a folded diagonal repeats", -1, -1, { { BUTTON_UP | left, 33 } }, { 1, 33 } },
+        { "milliseconds are divided by eight", 500, 100, { { BUTTON_DOWN, 90 } }, { 1, 64, 77, 90 } },
+        { "no delay repeats on every poll", 0, 5, { { BUTTON_UP, 4 } }, { 1, 2, 3, 4 } },
+        { "a large delay counts without wrapping", 9999, 1000, { { BUTTON_RIGHT, 1251 } }, { 1, 1251 } },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        KeyRepeat repeat;
+        if (row.delayMs >= 0)
+            repeat.setTiming(row.delayMs, row.periodMs);
+        EXPECT_EQ(eventPolls(repeat, row.polls), row.events);
+    }
+}
 
 TEST(KeyRepeatTest, DefaultTimingIsThirtyOneAndFourPolls)
 {
     KeyRepeat repeat;
     EXPECT_EQ(repeat.delayPolls(), 31u);
     EXPECT_EQ(repeat.periodPolls(), 4u);
-}
-
-TEST(KeyRepeatTest, FirstPollIsAnEventWhateverTheButtons)
-{
-    for (ButtonMask buttons : { 0u, 0x1267u - 1, 0xFFFFFFFFu, static_cast<unsigned>(BUTTON_A) }) {
-        KeyRepeat repeat;
-        EXPECT_EQ(eventPolls(repeat, held(buttons, 3)), std::vector<int>{ 1 }) << buttons;
-    }
-}
-
-TEST(KeyRepeatTest, HeldLeftRepeatsOnThe32ndUnchangedPollThenEveryFifth)
-{
-    KeyRepeat repeat;
-    // Poll 1 is the press; the first repeat comes on the 32nd unchanged poll after it.
-    std::vector<int> events = eventPolls(repeat, held(BUTTON_LEFT, 1 + 32 + 5 + 5));
-    EXPECT_EQ(events, (std::vector<int>{ 1, 33, 38, 43 }));
-}
-
-TEST(KeyRepeatTest, HeldButtonThatIsNoDirectionNeverRepeats)
-{
-    KeyRepeat repeat;
-    std::vector<int> events = eventPolls(repeat, held(0, 1) + held(BUTTON_A, 500) + held(0, 10));
-    EXPECT_EQ(events, (std::vector<int>{ 1, 2, 502 }));
-}
-
-TEST(KeyRepeatTest, ChangeWhileRepeatingKeepsTheFasterPeriod)
-{
-    KeyRepeat repeat;
-    // Left repeats at poll 33; B joins at poll 35 (an event), and the next repeat comes five
-    // unchanged polls later, not thirty-two.
-    std::vector<ButtonMask> polls = held(BUTTON_LEFT, 34) + held(BUTTON_LEFT | BUTTON_B, 11);
-    EXPECT_EQ(eventPolls(repeat, polls), (std::vector<int>{ 1, 33, 35, 40, 45 }));
-    EXPECT_TRUE(repeat.isRepeating());
-}
-
-TEST(KeyRepeatTest, ReleasedDirectionEndsTheRepeatOnlyAtAnUnchangedPoll)
-{
-    KeyRepeat repeat;
-    // After the repeat at 33, releasing (34) is an event but keeps the faster period; the release
-    // is then seen unchanged at 35, which clears it, so the next press waits the full delay.
-    std::vector<ButtonMask> polls = held(BUTTON_LEFT, 33) + held(0, 2) + held(BUTTON_RIGHT, 40);
-    EXPECT_EQ(eventPolls(repeat, polls), (std::vector<int>{ 1, 33, 34, 36, 68, 73 }));
-}
-
-TEST(KeyRepeatTest, ChangeBeforeTheRepeatKeepsTheFullDelay)
-{
-    KeyRepeat repeat;
-    std::vector<ButtonMask> polls = held(BUTTON_LEFT, 10) + held(BUTTON_UP, 40);
-    EXPECT_EQ(eventPolls(repeat, polls), (std::vector<int>{ 1, 11, 43, 48 }));
-}
-
-TEST(KeyRepeatTest, ConfiguredMillisecondsAreDividedByEight)
-{
-    KeyRepeat repeat;
-    repeat.setTiming(500, 100);
-    EXPECT_EQ(repeat.delayPolls(), 62u);
-    EXPECT_EQ(repeat.periodPolls(), 12u);
-    EXPECT_EQ(eventPolls(repeat, held(BUTTON_DOWN, 1 + 63 + 13 + 13)),
-              (std::vector<int>{ 1, 64, 77, 90 }));
-}
-
-TEST(KeyRepeatTest, ZeroThresholdRepeatsOnEveryUnchangedPoll)
-{
-    KeyRepeat repeat;
-    repeat.setTiming(0, 5);
-    EXPECT_EQ(eventPolls(repeat, held(BUTTON_UP, 4)), (std::vector<int>{ 1, 2, 3, 4 }));
-}
-
-TEST(KeyRepeatTest, FoldedDiagonalRepeatsLikeADirection)
-{
-    KeyRepeat repeat;
-    std::vector<int> events = eventPolls(repeat, held(BUTTON_UP | BUTTON_LEFT, 33));
-    EXPECT_EQ(events, (std::vector<int>{ 1, 33 }));
-}
-
-TEST(KeyRepeatTest, LargeDelayCountsWithoutWrapping)
-{
-    KeyRepeat repeat;
-    repeat.setTiming(9999, 1000);
-    EXPECT_EQ(repeat.delayPolls(), 1249u);
-    EXPECT_EQ(eventPolls(repeat, held(BUTTON_RIGHT, 1251)), (std::vector<int>{ 1, 1251 }));
 }

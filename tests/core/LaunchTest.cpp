@@ -72,9 +72,11 @@ protected:
 
 } // namespace
 
-TEST_F(LaunchTest, ProgramRunsInItsDirectoryWithItsNameAsFirstArgument)
+TEST_F(LaunchTest, ProgramRunsInItsDirectoryWithItsArgumentsUpToAWordWithoutText)
 {
     WString::Array words("exec", "/mnt/sd/emu/", "./emu", "game.rom", static_cast<char*>(0));
+    words.append(WString());
+    words.append("three");
     EXPECT_EQ(launchInChild(words), 0);
     EXPECT_EQ(recorded(), (std::vector<std::string>{ folder / "card/emu", "./emu", "game.rom" }));
 }
@@ -84,15 +86,6 @@ TEST_F(LaunchTest, EmptyDirectoryKeepsTheWorkingDirectoryAndSearchesThePath)
     WString::Array words("exec", "", "sh", "-c", "pwd > \"$TARVO_RECORD\"", static_cast<char*>(0));
     EXPECT_EQ(launchInChild(words, folder.path()), 0);
     EXPECT_EQ(recorded(), (std::vector<std::string>{ folder.path() }));
-}
-
-TEST_F(LaunchTest, WordWithoutTextEndsTheArguments)
-{
-    WString::Array words("exec", "/mnt/sd/emu/", "./emu", "one", static_cast<char*>(0));
-    words.append(WString());
-    words.append("three");
-    EXPECT_EQ(launchInChild(words), 0);
-    EXPECT_EQ(recorded(), (std::vector<std::string>{ folder / "card/emu", "./emu", "one" }));
 }
 
 TEST_F(LaunchTest, MoreThan255ProgramWordsAreCut)
