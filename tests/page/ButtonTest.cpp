@@ -99,7 +99,6 @@ TEST_F(ButtonTest, OptionsReplaceByName)
 
 TEST_F(ButtonTest, FileListTakesCursorCodesFirst)
 {
-    tmp.folder("list");
     for (const char* name : {"a", "b", "c"})
         tmp.file(std::string("list/") + name);
     apply("TYPE", {"selector", "0", "0", "100", "40"});

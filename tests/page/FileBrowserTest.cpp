@@ -22,14 +22,12 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-class FileBrowserTest : public ::testing::Test {
+class FileBrowserTest : public DrawingTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(writeTestFont(tmp.path() + "font.png"));
-        ASSERT_TRUE(font.load((tmp.path() + "font.png").c_str()));
+        DrawingTest::SetUp();
         ASSERT_EQ(font.lineHeight(), fontGlyphHeight);
-        root = tmp.path() + "card/";
         tmp.folder("card");
     }
 
@@ -77,10 +75,7 @@ protected:
         return testing::internal::GetCapturedStdout();
     }
 
-    TempFolder tmp;
-    std::string root;
-    BitmapFont font;
-    ClockControl clock;
+    std::string root = tmp.path() + "card/";
     OptionTable options{31};
     std::unique_ptr<FileBrowser> browser;
     WString::Array actions;
@@ -89,8 +84,6 @@ protected:
 TEST_F(FileBrowserTest, OptionsAndTheirDefaults)
 {
     FileBrowser* b = make();
-    EXPECT_EQ(b->textColor, 0x0000);
-    EXPECT_EQ(b->cursorColor, 0xFFDF);
     EXPECT_EQ(b->idleCursorColor, 0x7BCF);
     EXPECT_STREQ(b->cwd.text(), "/mnt/sd/");
     EXPECT_EQ(b->mode, 0);
@@ -168,7 +161,6 @@ TEST_F(FileBrowserTest, FolderThatCannotBeListedGivesAnEmptyList)
     }
     if (geteuid() == 0)
         GTEST_SKIP() << "permissions do not stop root from reading a folder";
-    tmp.folder("card/locked");
     tmp.file("card/locked/inside");
     ASSERT_EQ(chmod((root + "locked").c_str(), 0), 0);
     EXPECT_EQ(makeAt(root + "locked/")->entries.count(), 0);
@@ -274,7 +266,6 @@ TEST_F(FileBrowserTest, DescriptorRedirectsTheListingAndSuppliesActionAndSpeed)
 
 TEST_F(FileBrowserTest, FoldersOfADescriptorsListingAreEnteredWhereTheyWereListed)
 {
-    tmp.folder("card/emu/roms/saves");
     tmp.file("card/emu/roms/saves/slot1.sav");
     tmp.file("card/emu/roms/x.rom");
     tmp.file("card/emu/Tarvo.dat", "FILTER=.rom\nDIRECTORY=%cwd%roms/\n");
@@ -296,7 +287,6 @@ TEST_F(FileBrowserTest, DescriptorWithoutFilterListsFoldersAndOtherActionsAreCop
     tmp.folder("card/tools/sub");
     tmp.file("card/tools/run.gpe");
     tmp.file("card/tools/Tarvo.dat", "ACTION=page,2\n");
-    tmp.folder("card/cfg");
     tmp.file("card/cfg/blue");
     tmp.file("card/cfg/Tarvo.dat", "FILTER=\nACTION=config,SKIN,%cwd%,%0%\nSPEED=100\n");
     option("type", {"file"});

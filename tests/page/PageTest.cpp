@@ -201,7 +201,6 @@ TEST_F(PageTest, HostileNamesReachTheActionWordsUnchanged)
 
 TEST_F(PageTest, DescriptorActionWithPercentInItsFolderComesThroughWhole)
 {
-    tmp.folder("50% off/roms");
     tmp.file("50% off/roms/a,b.rom");
     tmp.file("50% off/Tarvo.dat",
              "FILTER=.rom\nDIRECTORY=%cwd%roms/\nACTION=exec,%cwd%,%cwd%emu.gpe,%P0%\n");

@@ -39,6 +39,7 @@ TempFolder::~TempFolder()
 
 void TempFolder::file(const std::string& name, const std::string& content) const
 {
+    fs::create_directories(fs::path(path_ + name).parent_path());
     std::ofstream out(path_ + name, std::ios::binary);
     out << content;
 }
@@ -152,11 +153,6 @@ int TestFrame::countOther(int x0, int y0, int x1, int y1, uint16_t value) const
             other += at(x, y) != value;
     }
     return other;
-}
-
-uint16_t screenColor(unsigned r, unsigned g, unsigned b)
-{
-    return static_cast<uint16_t>(((r & 0xF8) << 8) | ((g & 0xF8) << 3) | (b >> 3));
 }
 
 WString::Array words(std::initializer_list<const char*> items)

@@ -29,7 +29,7 @@ public:
 
     // The folder with a trailing slash, as the launcher writes directories.
     const std::string& path() const { return path_; }
-    // Creates an empty file (or one with the given content) below the folder; relative name.
+    // Creates an empty file (or one with the given content) and its folders below the folder.
     void file(const std::string& name, const std::string& content = std::string()) const;
     void folder(const std::string& name) const;
 
@@ -73,9 +73,6 @@ public:
 private:
     uint16_t* previous;
 };
-
-// The screen pixel of a 24-bit colour, as pictures and skin colours convert it.
-uint16_t screenColor(unsigned r, unsigned g, unsigned b);
 
 WString::Array words(std::initializer_list<const char*> items);
 // The texts of an array, "<null>" for a word without text.
