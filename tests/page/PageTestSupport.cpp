@@ -2,8 +2,6 @@
 #include "tests/page/PageTestSupport.h"
 
 #include <gtest/gtest.h>
-#include <png.h>
-#include <setjmp.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 
@@ -13,6 +11,7 @@
 #include <stdexcept>
 
 #include "platform/Platform.h"
+#include "tests/gfx/TestPng.h"
 
 namespace fs = std::filesystem;
 
@@ -49,30 +48,6 @@ void TempFolder::folder(const std::string& name) const
     fs::create_directories(path_ + name);
 }
 
-bool writeRgbaPng(const std::string& path, int width, int height,
-                  const std::vector<unsigned char>& rgba)
-{
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    png_structp writer = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(writer);
-    if (setjmp(png_jmpbuf(writer))) {
-        png_destroy_write_struct(&writer, &info);
-        std::fclose(file);
-        return false;
-    }
-    png_init_io(writer, file);
-    png_set_IHDR(writer, info, width, height, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(writer, info);
-    for (int row = 0; row < height; ++row)
-        png_write_row(writer, const_cast<png_bytep>(rgba.data() + static_cast<size_t>(row) * width * 4));
-    png_write_end(writer, info);
-    png_destroy_write_struct(&writer, &info);
-    return std::fclose(file) == 0;
-}
-
 bool writeSolidPng(const std::string& path, int width, int height, unsigned char r,
                    unsigned char g, unsigned char b, unsigned char a)
 {
@@ -83,7 +58,7 @@ bool writeSolidPng(const std::string& path, int width, int height, unsigned char
         rgba.push_back(b);
         rgba.push_back(a);
     }
-    return writeRgbaPng(path, width, height, rgba);
+    return writeTestPng(path, rgbaPng(width, height, rgba));
 }
 
 bool writeTestFont(const std::string& path)
@@ -104,7 +79,7 @@ bool writeTestFont(const std::string& path)
         for (int x = 1; x < width; ++x)
             set(x, y, 255);
     }
-    return writeRgbaPng(path, width, height, rgba);
+    return writeTestPng(path, rgbaPng(width, height, rgba));
 }
 
 TestFrame::TestFrame(uint16_t fillValue) : pixels(320 * 240, fillValue), previous(backBuffer)
@@ -141,7 +116,7 @@ std::string TestFrame::save(const std::string& name) const
         rgba.push_back(255);
     }
     const std::string file = name + ".png";
-    writeRgbaPng(file, 320, 240, rgba);
+    writeTestPng(file, rgbaPng(320, 240, rgba));
     return file;
 }
 

@@ -37,9 +37,6 @@ private:
     std::string path_;
 };
 
-// RGBA samples, 4 bytes a pixel, row after row.
-bool writeRgbaPng(const std::string& path, int width, int height,
-                  const std::vector<unsigned char>& rgba);
 // One colour (r, g, b, a) all over.
 bool writeSolidPng(const std::string& path, int width, int height, unsigned char r,
                    unsigned char g, unsigned char b, unsigned char a);
