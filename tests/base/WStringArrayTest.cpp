@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 namespace {
@@ -30,60 +29,21 @@ WString::Array numbered(int n)
 
 } // namespace
 
-TEST(WStringArrayTest, NewArrayHoldsNothing)
-{
-    WString::Array items;
-    EXPECT_EQ(items.count(), 0);
-    EXPECT_EQ(items.capacity(), 0);
-    EXPECT_EQ(items.data(), nullptr);
-}
-
 TEST(WStringArrayTest, AppendsGrowCapacityByHalfWithFourSpare)
 {
     WString::Array items;
-    EXPECT_EQ(items.append("first"), 0);
-    EXPECT_EQ(items.capacity(), 5);
-    const int expected[] = {5, 5, 5, 5, 5, 10, 10, 10, 10, 10, 15, 15, 15, 15, 15, 22};
-    for (int i = 1; i < 16; ++i) {
-        EXPECT_EQ(items.append(WString(std::to_string(i).c_str())), i);
-        EXPECT_EQ(items.capacity(), expected[i]) << "after append " << i + 1;
+    EXPECT_EQ(items.capacity(), 0);
+    EXPECT_EQ(items.data(), nullptr);
+    // The capacity after the nth append, for n = 1, 6, 11, 16, 23 and 34.
+    const int steps[][2] = {{1, 5}, {5, 5}, {6, 10}, {11, 15}, {16, 22}, {23, 33}, {34, 49}};
+    for (const auto& step : steps) {
+        while (items.count() < step[0]) {
+            const int next = items.count();
+            EXPECT_EQ(items.append(WString(std::to_string(next).c_str())), next);
+        }
+        EXPECT_EQ(items.capacity(), step[1]) << "after append " << step[0];
     }
-    while (items.count() < 23) {
-        items.append("x");
-    }
-    EXPECT_EQ(items.capacity(), 33);
-    while (items.count() < 34) {
-        items.append("x");
-    }
-    EXPECT_EQ(items.capacity(), 49);
     EXPECT_EQ(std::string(items[15].text()), "15");
-}
-
-TEST(WStringArrayTest, ResizeAddsNullStringsOrDropsTheTail)
-{
-    WString::Array items;
-    items.resize(3);
-    ASSERT_EQ(items.count(), 3);
-    EXPECT_EQ(joined(items), "[<null>][<null>][<null>]");
-
-    WString::Array words("a", "b", "c", nullptr);
-    words.resize(1);
-    EXPECT_EQ(joined(words), "[a]");
-    words.resize(-5);
-    EXPECT_EQ(words.count(), 0);
-    words.resize(0);
-    EXPECT_EQ(words.count(), 0);
-}
-
-TEST(WStringArrayTest, TakeShiftsTheFirstWordOff)
-{
-    WString::Array action("a", "b", "c", nullptr);
-    WString first = action.take(0);
-    EXPECT_EQ(std::string(first.text()), "a");
-    EXPECT_EQ(joined(action), "[b][c]");
-    WString last = action.take(1);
-    EXPECT_EQ(std::string(last.text()), "c");
-    EXPECT_EQ(joined(action), "[b]");
 }
 
 TEST(WStringArrayTest, RemovalShrinksOnlyBelowHalfCapacity)
@@ -95,7 +55,6 @@ TEST(WStringArrayTest, RemovalShrinksOnlyBelowHalfCapacity)
         EXPECT_EQ(items.capacity(), 22);
     }
     items.take(5);
-    EXPECT_EQ(items.count(), 10);
     EXPECT_EQ(items.capacity(), 14);
     EXPECT_EQ(joined(items), "[5][6][7][8][9][11][12][13][14][15]");
     items.resize(7);
@@ -105,19 +64,25 @@ TEST(WStringArrayTest, RemovalShrinksOnlyBelowHalfCapacity)
     EXPECT_EQ(joined(items), "[5][6][7][8][9][11]");
 }
 
-TEST(WStringArrayTest, JoinLeavesTheArrayUnchanged)
+TEST(WStringArrayTest, ResizeAddsNullStringsOrDropsTheTailAndTakeShifts)
 {
-    WString::Array action("exec", "/usr/gp2x/", "/usr/gp2x/gp2xmenu", nullptr);
-    EXPECT_EQ(std::string(action.join("--").text()), "exec--/usr/gp2x/--/usr/gp2x/gp2xmenu");
-    EXPECT_EQ(action.count(), 3);
-    EXPECT_EQ(WString::Array().join("--").text(), nullptr);
-    EXPECT_EQ(std::string(WString::Array("one", nullptr).join("--").text()), "one");
+    WString::Array items("a", "b", "c", nullptr);
+    EXPECT_EQ(std::string(items.take(0).text()), "a");
+    EXPECT_EQ(std::string(items.take(1).text()), "c");
+    items.resize(3);
+    EXPECT_EQ(joined(items), "[b][<null>][<null>]");
+    items.resize(1);
+    EXPECT_EQ(joined(items), "[b]");
+    items.resize(-5);
+    EXPECT_EQ(items.count(), 0);
 }
 
-TEST(WStringArrayTest, ListConstructorStopsAtTheNullPointer)
+TEST(WStringArrayTest, ListConstructorStopsAtTheNullPointerAndJoinLeavesTheArrayAlone)
 {
     EXPECT_EQ(WString::Array(static_cast<const char*>(nullptr)).count(), 0);
-    EXPECT_EQ(joined(WString::Array("x", "", nullptr)), "[x][]");
+    WString::Array action("exec", "", "/usr/gp2x/gp2xmenu", nullptr);
+    EXPECT_EQ(std::string(action.join("--").text()), "exec----/usr/gp2x/gp2xmenu");
+    EXPECT_EQ(joined(action), "[exec][][/usr/gp2x/gp2xmenu]");
 }
 
 TEST(WStringArrayTest, CopiesAreIndependent)
@@ -131,8 +96,8 @@ TEST(WStringArrayTest, CopiesAreIndependent)
 
     WString::Array assigned = numbered(12);
     assigned = source;
-    EXPECT_EQ(joined(assigned), "[a][b]");
     assigned[1] = "z";
+    EXPECT_EQ(joined(assigned), "[a][z]");
     EXPECT_EQ(joined(source), "[a][b]");
 
     WString::Array& self = source;
@@ -145,7 +110,6 @@ TEST(WStringArrayTest, AppendingOwnElementSurvivesGrowth)
     WString::Array items("a", "b", "c", "d", "e", nullptr);
     ASSERT_EQ(items.capacity(), 5);
     items.append(items[0]);
-    EXPECT_EQ(items.capacity(), 10);
     EXPECT_EQ(joined(items), "[a][b][c][d][e][a]");
 }
 
@@ -167,6 +131,4 @@ TEST(WStringArrayDeathTest, IndicesOutsideTheArrayStopTheProgram)
     EXPECT_DEATH(items.take(2), "check failed");
     const WString::Array& constant = items;
     EXPECT_DEATH(constant[5], "check failed");
-    WString::Array empty;
-    EXPECT_DEATH(empty[0], "check failed");
 }
