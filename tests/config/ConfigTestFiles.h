@@ -1,57 +1,17 @@
-// Temporary folders and whole-file helpers shared by the configuration tests.
+// Folders and whole-file helpers shared by the configuration tests.
 #ifndef TARVO_TESTS_CONFIG_CONFIGTESTFILES_H
 #define TARVO_TESTS_CONFIG_CONFIGTESTFILES_H
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include <stdlib.h>
-
 #include "base/WString.h"
-
-// A fresh folder below the system's temporary folder, removed with its contents at the end.
-class TempFolder {
-public:
-    TempFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tarvo-config-XXXXXX").string();
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        if (mkdtemp(buffer.data()))
-            path_ = buffer.data();
-    }
-    ~TempFolder()
-    {
-        std::error_code ignored;
-        if (!path_.empty())
-            std::filesystem::remove_all(path_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    bool ok() const { return !path_.empty(); }
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
-
-inline void writeFile(const std::string& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+#include "config/SkinReader.h"
+#include "tests/platform/TempFolder.h"
 
 inline std::string readFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    return TempFolder::readFile(path);
 }
 
 inline bool pathExists(const std::string& path)
@@ -68,6 +28,20 @@ inline std::vector<std::string> texts(const WString::Array& array)
     for (int i = 0; i < array.count(); ++i)
         out.push_back(array[i].text() ? array[i].text() : "<null>");
     return out;
+}
+
+// Every line a reader of path delivers, as its keyword followed by its arguments.
+inline std::vector<std::vector<std::string> > readSkinLines(const std::string& path)
+{
+    SkinReader reader(path.c_str());
+    std::vector<std::vector<std::string> > lines;
+    WString keyword;
+    WString::Array arguments;
+    while (reader.next(keyword, arguments)) {
+        lines.push_back(texts(arguments));
+        lines.back().insert(lines.back().begin(), keyword.text());
+    }
+    return lines;
 }
 
 #endif

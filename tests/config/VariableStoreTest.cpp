@@ -14,7 +14,7 @@ class VariableStoreTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        store.setValues("A", WString::Array("x", "y", "z", static_cast<const char*>(0)));
+        store.setValues("A", WString::Array("x", "y", "z", nullptr));
         store.setValues("B", WString::Array());
         store.setText("N", "50");
     }
@@ -25,92 +25,75 @@ protected:
         return result.text() ? result.text() : "<null>";
     }
 
+    Words values(const char* name)
+    {
+        WString::Array found("<undefined>", nullptr);
+        store.find(name, found);
+        return texts(found);
+    }
+
     VariableStore store;
 };
 
-TEST_F(VariableStoreTest, ExpandPlainReferenceJoinsAllValues)
+TEST_F(VariableStoreTest, ExpandEachReferenceKind)
 {
-    EXPECT_EQ("x,y,z", expand("%A%"));
-    EXPECT_EQ("a50bxc", expand("a%N%b%A[0]%c"));
-    EXPECT_EQ("<null>", expand("%B%"));
-}
-
-TEST_F(VariableStoreTest, ExpandIndexedReferencePicksOneValue)
-{
-    EXPECT_EQ("y", expand("%A[1]%"));
-    EXPECT_EQ("x", expand("%A[]%"));
-    EXPECT_EQ("<null>", expand("%A[3]%"));
-    EXPECT_EQ("<null>", expand("%A[-1]%"));
-    EXPECT_EQ("<null>", expand("%B[0]%"));
-    // The index reads as atoi reads it.
-    EXPECT_EQ("z", expand("%A[ +2]%"));
-    EXPECT_EQ("y", expand("%A[1x]%"));
-    EXPECT_EQ("x", expand("%A[-0]%"));
-}
-
-TEST_F(VariableStoreTest, ExpandIndexTooLargeForAnIntInsertsNothing)
-{
-    // atoi's result is undefined here; glibc's wraps 4294967296 to 0 on a 64-bit host.
-    EXPECT_EQ("[]", expand("[%A[4294967296]%]"));
-    EXPECT_EQ("[]", expand("[%A[-4294967296]%]"));
-    EXPECT_EQ("[]", expand("[%A[99999999999999999999999]%]"));
-}
-
-TEST_F(VariableStoreTest, ExpandKeepsUndefinedReferencesWithoutIndex)
-{
-    EXPECT_EQ("%D%", expand("%D%"));
-    EXPECT_EQ("%D%", expand("%D[2]%"));
-    EXPECT_EQ("%[1]%", expand("%[1]%"));
-    store.setText("[1]", "one");
-    EXPECT_EQ("one", expand("%[1]%"));
-}
-
-TEST_F(VariableStoreTest, ExpandPercentSigns)
-{
-    EXPECT_EQ("50%", expand("%N%%%"));
-    EXPECT_EQ("100%", expand("100%%"));
-    EXPECT_EQ("50", expand("50%"));
-    EXPECT_EQ("50x", expand("%N%x%"));
-    EXPECT_EQ("a", expand("a%N"));
+    const struct {
+        const char* text;
+        const char* expected;
+    } cases[] = {
+        // %name% joins all values; an empty list gives nothing, an empty value the empty text.
+        {"a%N%b%A%c", "a50bx,y,zc"},
+        {"%B%", "<null>"},
+        {"", "<null>"},
+        {"plain text, no refs", "plain text, no refs"},
+        // %name[i]% picks one value, the index read as atoi reads it.
+        {"%A[1]%", "y"},
+        {"%A[]%", "x"},
+        {"%A[3]%", "<null>"},
+        {"%A[-1]%", "<null>"},
+        {"%B[0]%", "<null>"},
+        {"%A[ +2]%", "z"},
+        {"%A[1x]%", "y"},
+        // An index too large for an int is outside the values, whatever atoi makes of it.
+        {"[%A[4294967296]%]", "[]"},
+        {"[%A[-4294967296]%]", "[]"},
+        {"[%A[99999999999999999999999]%]", "[]"},
+        // Undefined names come back without their index.
+        {"%D%", "%D%"},
+        {"%D[2]%", "%D%"},
+        {"%[1]%", "%[1]%"},
+        // %% is one percent sign, also right after a reference.
+        {"%N%%%", "50%"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(c.expected, expand(c.text));
+    }
+    EXPECT_EQ("<null>", expand(nullptr));
+    store.setText("E", "");
+    EXPECT_EQ("", expand("%E%"));
 }
 
 TEST_F(VariableStoreTest, ExpandDoesNotRescanInsertedValues)
 {
     store.setText("P", "%N%");
     EXPECT_EQ("%N%!", expand("%P%!"));
-}
-
-TEST_F(VariableStoreTest, ExpandWithoutReferencesGivesTheTextBackAndEmptyGivesNull)
-{
-    EXPECT_EQ("plain text, no refs", expand("plain text, no refs"));
-    EXPECT_EQ("<null>", expand(""));
-    EXPECT_EQ("<null>", expand(nullptr));
-    // An empty value still makes the result a text, as appending it to the null string does.
-    store.setText("E", "");
-    EXPECT_EQ("", expand("%E%"));
+    store.setText("[1]", "one");
+    EXPECT_EQ("one", expand("%[1]%"));
 }
 
 TEST_F(VariableStoreTest, FindCopiesAndLeavesTheArrayAloneWhenUndefined)
 {
-    WString::Array values("keep", static_cast<const char*>(0));
-    EXPECT_FALSE(store.find("a", values));
-    EXPECT_EQ(Words{"keep"}, texts(values));
-    ASSERT_TRUE(store.find("A", values));
-    values[0] = "changed";
+    EXPECT_EQ(Words{"<undefined>"}, values("a"));
+    EXPECT_EQ(Words{}, values("B"));
+    WString::Array found;
+    ASSERT_TRUE(store.find("A", found));
+    found[0] = "changed";
+    store.setValues("N", found);
     EXPECT_EQ("x,y,z", expand("%A%"));
-    EXPECT_TRUE(store.find("B", values));
-    EXPECT_EQ(0, values.count());
-}
-
-TEST_F(VariableStoreTest, SetValuesReplacesAndAcceptsItsOwnList)
-{
-    WString::Array values;
-    ASSERT_TRUE(store.find("A", values));
-    store.setValues("N", values);
-    EXPECT_EQ("x,y,z", expand("%N%"));
+    EXPECT_EQ("changed,y,z", expand("%N%"));
     store.setText("A", nullptr);
-    ASSERT_TRUE(store.find("A", values));
-    EXPECT_EQ(Words{"<null>"}, texts(values));
+    EXPECT_EQ(Words{"<null>"}, values("A"));
 }
 
 TEST_F(VariableStoreTest, GetTextFallsBackWhenUndefinedOrWithoutValues)
@@ -121,54 +104,32 @@ TEST_F(VariableStoreTest, GetTextFallsBackWhenUndefinedOrWithoutValues)
     EXPECT_EQ(nullptr, store.getText("SKIN", nullptr).text());
 }
 
-TEST_F(VariableStoreTest, RemoveDeletesOnlyThatVariable)
+TEST_F(VariableStoreTest, RemoveDeletesOnlyThatVariableAndLookupsLeaveNoTrace)
 {
     store.remove("A");
     store.remove("never there");
-    EXPECT_EQ("%A%,50", expand("%A%,%N%"));
-}
-
-TEST_F(VariableStoreTest, LookupsOfUndefinedNamesLeaveNoTrace)
-{
-    expand("%Q% %Q[1]%");
-    WString::Array values;
-    EXPECT_FALSE(store.find("Q", values));
-    testing::internal::CaptureStdout();
-    store.dump();
-    fflush(stdout);
-    EXPECT_EQ(std::string::npos, testing::internal::GetCapturedStdout().find("CFG: Q="));
+    EXPECT_EQ("%A%,50 %Q%", expand("%A%,%N% %Q[1]%"));
+    EXPECT_EQ(Words{"<undefined>"}, values("Q"));
 }
 
 TEST(VariableStoreLoadTest, LoadReplacesEverythingAndLaterLinesWin)
 {
     TempFolder folder;
-    writeFile(folder.file("Tarvo.cfg"),
-              "SKIN=dark\r\nspeed_menu=100,200\n// X=1\nSKIN=light\nVERSION=%SKIN%\n");
     VariableStore store;
     store.setText("old", "gone");
-    EXPECT_TRUE(store.load(folder.file("Tarvo.cfg").c_str()));
+    EXPECT_TRUE(store.load(folder.write("Tarvo.cfg", "SKIN=dark\r\nspeed_menu=100,200\n// X=1\n"
+                                                     "SKIN=light\nVERSION=%SKIN%\n").c_str()));
     WString::Array values;
     EXPECT_FALSE(store.find("old", values));
-    ASSERT_TRUE(store.find("SKIN", values));
-    EXPECT_EQ(Words{"light"}, texts(values));
-    ASSERT_TRUE(store.find("SPEED_MENU", values));
-    EXPECT_EQ((Words{"100", "200"}), texts(values));
-    ASSERT_TRUE(store.find("VERSION", values));
-    EXPECT_EQ(Words{"%SKIN%"}, texts(values));
-}
+    EXPECT_EQ(WString("light"), store.getText("SKIN", nullptr));
+    EXPECT_EQ(WString("100,200"), store.getText("SPEED_MENU", nullptr));
+    EXPECT_EQ(WString("%SKIN%"), store.getText("VERSION", nullptr));
 
-TEST(VariableStoreLoadTest, MissingFileEmptiesTheStoreAndFileWithoutLinesLoads)
-{
-    TempFolder folder;
-    VariableStore store;
     store.setText("old", "gone");
-    EXPECT_FALSE(store.load(folder.file("absent.cfg").c_str()));
-    WString::Array values;
+    EXPECT_FALSE(store.load((folder / "absent.cfg").c_str()));
     EXPECT_FALSE(store.find("old", values));
-
-    writeFile(folder.file("empty.cfg"), "// nothing here\n\n");
     store.setText("old", "gone");
-    EXPECT_TRUE(store.load(folder.file("empty.cfg").c_str()));
+    EXPECT_TRUE(store.load(folder.write("empty.cfg", "// nothing here\n\n").c_str()));
     EXPECT_FALSE(store.find("old", values));
 }
 
@@ -176,14 +137,13 @@ TEST(VariableStoreDumpTest, DumpPrintsEveryVariableInHashOrder)
 {
     VariableStore store;
     store.setText("b", "2");
-    store.setValues("a", WString::Array("1", "", "3", static_cast<const char*>(0)));
+    store.setValues("a", WString::Array("1", "", "3", nullptr));
     store.setValues("empty", WString::Array());
     testing::internal::CaptureStdout();
     store.dump();
     fflush(stdout);
-    std::string out = testing::internal::GetCapturedStdout();
     // "a" lands in bucket 4, "b" in bucket 5, "empty" in bucket 15.
-    EXPECT_EQ("CFG: a=1,,3\nCFG: b=2\nCFG: empty=\n", out);
+    EXPECT_EQ("CFG: a=1,,3\nCFG: b=2\nCFG: empty=\n", testing::internal::GetCapturedStdout());
 }
 
 } // namespace
