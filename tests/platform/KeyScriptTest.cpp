@@ -16,14 +16,6 @@ std::vector<ButtonMask> play(KeyScript& script)
     return polls;
 }
 
-ButtonMask mask(const std::string& word)
-{
-    ButtonMask buttons = 0xDEAD;
-    std::string why;
-    EXPECT_TRUE(KeyScript::parseButtons(word, &buttons, &why)) << word << ": " << why;
-    return buttons;
-}
-
 } // namespace
 
 TEST(KeyScriptTest, StepsGiveTheirButtonsForCountPolls)
@@ -39,26 +31,23 @@ TEST(KeyScriptTest, StepsGiveTheirButtonsForCountPolls)
     EXPECT_TRUE(play(script).empty()) << "an empty script has no poll";
 }
 
-TEST(KeyScriptTest, EveryNameIsItsButtonMaskBit)
+TEST(KeyScriptTest, NamesGiveTheirBitsAndALoneDiagonalIsFoldedAsOnTheHandheld)
 {
-    EXPECT_EQ(mask("UP"), BUTTON_UP);
-    EXPECT_EQ(mask("DOWN"), BUTTON_DOWN);
-    EXPECT_EQ(mask("RIGHT"), BUTTON_RIGHT);
-    EXPECT_EQ(mask("X+Y+L+R"), BUTTON_X | BUTTON_Y | BUTTON_L | BUTTON_R);
-    EXPECT_EQ(mask("START+SELECT"), BUTTON_START | BUTTON_SELECT);
-    EXPECT_EQ(mask("VOLUP+VOLDOWN+PUSH"), BUTTON_VOLUME_UP | BUTTON_VOLUME_DOWN | BUTTON_STICK_PUSH);
-    EXPECT_EQ(mask("-"), 0u);
-}
-
-TEST(KeyScriptTest, LoneDiagonalIsFoldedAsOnTheHandheld)
-{
-    EXPECT_EQ(mask("UPLEFT"), 0x5u);
-    EXPECT_EQ(mask("UPRIGHT"), 0x41u);
-    EXPECT_EQ(mask("DOWNRIGHT"), 0x50u);
-    EXPECT_EQ(mask("DOWNLEFT"), 0x14u);
-    EXPECT_EQ(mask("UPLEFT+B"), 0x5u | BUTTON_B) << "buttons do not stop the folding";
-    EXPECT_EQ(mask("UPLEFT+UP"), 0x3u) << "with another joystick line it stays";
-    EXPECT_EQ(mask("UPLEFT+DOWNRIGHT"), 0x22u);
+    const std::pair<const char*, ButtonMask> words[] = {
+        { "UP", BUTTON_UP }, { "down", BUTTON_DOWN }, { "RIGHT", BUTTON_RIGHT }, { "-", 0 },
+        { "X+Y+L+R", BUTTON_X | BUTTON_Y | BUTTON_L | BUTTON_R },
+        { "START+SELECT", BUTTON_START | BUTTON_SELECT },
+        { "VOLUP+VOLDOWN+PUSH", BUTTON_VOLUME_UP | BUTTON_VOLUME_DOWN | BUTTON_STICK_PUSH },
+        { "UPLEFT", 0x5 }, { "UPRIGHT", 0x41 }, { "DOWNRIGHT", 0x50 }, { "DOWNLEFT", 0x14 },
+        { "UPLEFT+B", 0x5 | BUTTON_B }, // buttons do not stop the folding
+        { "UPLEFT+UP", 0x3 }, { "UPLEFT+DOWNRIGHT", 0x22 }, // another joystick line: no folding
+    };
+    for (const auto& [word, expected] : words) {
+        ButtonMask buttons = 0xDEAD;
+        std::string why;
+        EXPECT_TRUE(KeyScript::parseButtons(word, &buttons, &why)) << word << ": " << why;
+        EXPECT_EQ(buttons, expected) << word;
+    }
 }
 
 TEST(KeyScriptTest, MalformedLinesAreRefusedWithTheirNumber)

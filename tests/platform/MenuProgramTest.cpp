@@ -15,8 +15,6 @@
 
 namespace {
 
-const char recordingMenu[] = "#!/bin/sh\necho \"$(pwd) $0 $#\" > started.txt\n";
-
 class MenuProgramTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -31,18 +29,20 @@ protected:
         ASSERT_EQ(chdir(home.c_str()), 0);
     }
 
-    // The message startMenuProgram() printed, or "<started>" if it did not come back.
-    std::string failureOf(const std::string& program)
+    // Starts the menu named path and returns what it recorded in its own folder: that folder,
+    // its name and its argument count.
+    std::string started(const std::string& path, const std::string& recordedIn)
     {
-        setMenuProgram(program.c_str());
-        ::testing::internal::CaptureStderr();
-        startMenuProgram();
-        return ::testing::internal::GetCapturedStderr();
+        setMenuProgram(path.c_str());
+        EXPECT_EXIT(startMenuProgram(), ::testing::ExitedWithCode(0), "") << path;
+        return folder.read(recordedIn + "started.txt");
     }
 
     TempFolder folder;
     std::string home;
 };
+
+const char recordingMenu[] = "#!/bin/sh\necho \"$(pwd) $0 $#\" > started.txt\n";
 
 TEST_F(MenuProgramTest, WithoutAProgramTheLauncherEndsWithStatusZero)
 {
@@ -55,48 +55,36 @@ TEST_F(MenuProgramTest, WithoutAProgramTheLauncherEndsWithStatusZero)
 TEST_F(MenuProgramTest, ProgramRunsInItsFolderWithItsNameAsOnlyArgument)
 {
     std::string path = folder.write("usr/gp2x/gp2xmenu", recordingMenu, 0755);
-    setMenuProgram(path.c_str());
+    EXPECT_EQ(started(path, "usr/gp2x/"), folder / "usr/gp2x" + " gp2xmenu 0\n");
     EXPECT_STREQ(menuProgram(), path.c_str());
-    EXPECT_EXIT(startMenuProgram(), ::testing::ExitedWithCode(0), "");
-    EXPECT_EQ(folder.read("usr/gp2x/started.txt"), folder / "usr/gp2x" + " gp2xmenu 0\n");
-}
 
-TEST_F(MenuProgramTest, RelativePathsCountFromTheLaunchersDirectory)
-{
+    // Relative paths count from the launcher's directory; a path on the card from the card folder.
     folder.write("menu/fake", recordingMenu, 0755);
     folder.write("fake", recordingMenu, 0755);
     ASSERT_EQ(chdir(folder.path().c_str()), 0);
-    setMenuProgram("menu/fake");
-    EXPECT_EXIT(startMenuProgram(), ::testing::ExitedWithCode(0), "");
-    EXPECT_EQ(folder.read("menu/started.txt"), folder / "menu" + " fake 0\n");
-    setMenuProgram("fake");
-    EXPECT_EXIT(startMenuProgram(), ::testing::ExitedWithCode(0), "");
-    EXPECT_EQ(folder.read("started.txt"), folder.path() + " fake 0\n");
-}
-
-TEST_F(MenuProgramTest, ProgramOnTheCardIsFoundInTheCardFolder)
-{
-    folder.write("menu/fake", recordingMenu, 0755);
+    EXPECT_EQ(started("menu/fake", "menu/"), folder / "menu" + " fake 0\n");
+    EXPECT_EQ(started("fake", ""), folder.path() + " fake 0\n");
+    ASSERT_EQ(chdir(home.c_str()), 0);
+    std::filesystem::remove(folder / "menu/started.txt");
     setSdRoot(folder.path().c_str());
-    setMenuProgram("/mnt/sd/menu/fake");
-    EXPECT_EXIT(startMenuProgram(), ::testing::ExitedWithCode(0), "");
-    EXPECT_EQ(folder.read("menu/started.txt"), folder / "menu" + " fake 0\n");
+    EXPECT_EQ(started("/mnt/sd/menu/fake", "menu/"), folder / "menu" + " fake 0\n");
 }
 
 TEST_F(MenuProgramTest, ProgramThatCannotStartIsReportedAndTheDirectoryKept)
 {
-    std::string plain = folder.write("menu/plain", "not a program", 0644);
-    EXPECT_EQ(failureOf(plain), "Tarvo: cannot start the menu program " + plain
-                                    + ": Permission denied\n");
-    EXPECT_EQ(std::filesystem::current_path().string(), home);
-
-    std::string missingFolder = folder / "none/menu";
-    EXPECT_EQ(failureOf(missingFolder), "Tarvo: cannot start the menu program " + missingFolder
-                                            + ": No such file or directory\n");
-    std::string folderOnly = folder.path() + "/";
-    EXPECT_EQ(failureOf(folderOnly), "Tarvo: cannot start the menu program " + folderOnly
-                                         + ": Is a directory\n");
-    EXPECT_EQ(std::filesystem::current_path().string(), home);
+    const std::pair<std::string, const char*> failures[] = {
+        { folder.write("menu/plain", "not a program", 0644), "Permission denied" },
+        { folder / "none/menu", "No such file or directory" },
+        { folder.path() + "/", "Is a directory" },
+    };
+    for (const auto& [program, reason] : failures) {
+        setMenuProgram(program.c_str());
+        ::testing::internal::CaptureStderr();
+        startMenuProgram();
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+                  "Tarvo: cannot start the menu program " + program + ": " + reason + "\n");
+        EXPECT_EQ(std::filesystem::current_path().string(), home);
+    }
 }
 
 } // namespace

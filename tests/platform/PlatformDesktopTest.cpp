@@ -11,7 +11,9 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -33,32 +35,25 @@ protected:
         setMenuProgram(nullptr);
     }
 
-    ButtonMask afterKey(const char* key, bool pressed)
+    ButtonMask after(const char* key, bool pressed, bool controller = false)
     {
-        EXPECT_TRUE(desktopPushKey(key, pressed)) << key;
+        EXPECT_TRUE(controller ? desktopPushControllerButton(key, pressed)
+                               : desktopPushKey(key, pressed))
+            << key;
         return readButtons();
     }
 
-    ButtonMask afterControllerButton(const char* button, bool pressed)
+    bool capture()
     {
-        EXPECT_TRUE(desktopPushControllerButton(button, pressed)) << button;
-        return readButtons();
+        pixels.clear();
+        return desktopCaptureWindow(&pixels, &width, &height);
     }
+    uint32_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 
     TempFolder folder;
-};
-
-TEST_F(PlatformDesktopTest, WindowIsTheFrameTimesTheChosenFactor)
-{
-    EXPECT_EQ(desktopScale(), 2);
     std::vector<uint32_t> pixels;
     int width = 0, height = 0;
-    ASSERT_TRUE(desktopCaptureWindow(&pixels, &width, &height));
-    EXPECT_EQ(width, 640);
-    EXPECT_EQ(height, 480);
-    for (uint32_t pixel : pixels)
-        ASSERT_EQ(pixel, 0u) << "the cleared frame shows black";
-}
+};
 
 // Renderers widen 5- and 6-bit channels slightly differently (0x3F may become 0xFC to 0xFF).
 ::testing::AssertionResult sameColour(uint32_t actual, uint32_t expected)
@@ -72,121 +67,94 @@ TEST_F(PlatformDesktopTest, WindowIsTheFrameTimesTheChosenFactor)
     return ::testing::AssertionSuccess();
 }
 
-TEST_F(PlatformDesktopTest, PresentedFrameFillsTheWindowPixelForPixel)
+TEST_F(PlatformDesktopTest, WindowShowsThePresentedFrameScaledPixelForPixel)
 {
+    EXPECT_EQ(desktopScale(), 2);
+    ASSERT_TRUE(capture());
+    ASSERT_EQ(width, 640);
+    ASSERT_EQ(height, 480);
+    for (uint32_t pixel : pixels)
+        ASSERT_EQ(pixel, 0u) << "the cleared frame shows black";
+
     uint16_t* drawn = backBuffer;
-    for (int i = 0; i < SCREEN_PIXELS; ++i)
-        drawn[i] = 0x07E0; // green
-    drawn[0] = 0xF800;                                        // red at the top left
-    drawn[1] = 0xFFFF;                                        // white beside it
-    drawn[(SCREEN_HEIGHT - 1) * SCREEN_WIDTH + SCREEN_WIDTH - 1] = 0x001F; // blue, bottom right
+    std::fill(drawn, drawn + SCREEN_PIXELS, 0x07E0); // green
+    drawn[0] = 0xF800;
+    drawn[1] = 0xFFFF;
+    drawn[SCREEN_PIXELS - 1] = 0x001F;
     presentFrame();
     EXPECT_NE(backBuffer, drawn) << "the shown buffer is never the one drawn into";
-
-    std::vector<uint32_t> pixels;
-    int width = 0, height = 0;
-    ASSERT_TRUE(desktopCaptureWindow(&pixels, &width, &height));
-    ASSERT_EQ(width, 640);
-    auto at = [&](int x, int y) { return pixels[static_cast<size_t>(y) * width + x]; };
+    ASSERT_TRUE(capture());
     // Each frame pixel becomes a 2x2 block of one colour: no smoothing at the edges.
     const uint32_t green = at(320, 240);
     EXPECT_TRUE(sameColour(green, 0x00FF00));
-    for (int y = 0; y < 2; ++y) {
-        for (int x = 0; x < 2; ++x) {
-            EXPECT_TRUE(sameColour(at(x, y), 0xFF0000)) << x << "," << y;
-            EXPECT_EQ(at(x, y), at(0, 0));
-            EXPECT_TRUE(sameColour(at(2 + x, y), 0xFFFFFF)) << x << "," << y;
-            EXPECT_EQ(at(2 + x, y), at(2, 0));
-            EXPECT_EQ(at(4 + x, y), green) << x << "," << y;
-            EXPECT_TRUE(sameColour(at(638 + x, 478 + y), 0x0000FF)) << x << "," << y;
-            EXPECT_EQ(at(638 + x, 478 + y), at(639, 479));
-        }
+    const struct {
+        int x, y;
+        uint32_t colour;
+    } blocks[] = { { 0, 0, 0xFF0000 }, { 2, 0, 0xFFFFFF }, { 638, 478, 0x0000FF } };
+    for (const auto& b : blocks) {
+        EXPECT_TRUE(sameColour(at(b.x, b.y), b.colour));
+        for (int i = 1; i < 4; ++i)
+            EXPECT_EQ(at(b.x + i % 2, b.y + i / 2), at(b.x, b.y)) << b.x << "," << b.y;
     }
-    EXPECT_EQ(at(637, 479), green);
-    EXPECT_EQ(at(639, 477), green);
+    for (auto [x, y] : { std::pair{ 4, 0 }, { 5, 1 }, { 637, 479 }, { 639, 477 } })
+        EXPECT_EQ(at(x, y), green) << x << "," << y;
 }
 
-TEST_F(PlatformDesktopTest, KeysReadAsTheirButtons)
+TEST_F(PlatformDesktopTest, KeysAndControllerButtonsReadAsTheirButtons)
 {
-    struct Case {
-        const char* key;
+    const ButtonMask upLeft = BUTTON_UP | BUTTON_LEFT, upRight = BUTTON_UP | BUTTON_RIGHT;
+    const ButtonMask downLeft = BUTTON_DOWN | BUTTON_LEFT, downRight = BUTTON_DOWN | BUTTON_RIGHT;
+    const struct {
+        const char* name;
         ButtonMask bits;
+        bool controller = false;
     } cases[] = {
-        { "Up", BUTTON_UP },          { "Down", BUTTON_DOWN },
-        { "Left", BUTTON_LEFT },      { "Right", BUTTON_RIGHT },
-        { "Keypad 8", BUTTON_UP },    { "Keypad 2", BUTTON_DOWN },
-        { "Keypad 4", BUTTON_LEFT },  { "Keypad 6", BUTTON_RIGHT },
-        { "Keypad 7", BUTTON_UP | BUTTON_LEFT },   { "Keypad 9", BUTTON_UP | BUTTON_RIGHT },
-        { "Keypad 1", BUTTON_DOWN | BUTTON_LEFT }, { "Keypad 3", BUTTON_DOWN | BUTTON_RIGHT },
-        { "A", BUTTON_A },            { "B", BUTTON_B },
-        { "Return", BUTTON_B },       { "Keypad Enter", BUTTON_B },
-        { "X", BUTTON_X },            { "Y", BUTTON_Y },
-        { "L", BUTTON_L },            { "PageUp", BUTTON_L },
-        { "R", BUTTON_R },            { "PageDown", BUTTON_R },
-        { "S", BUTTON_START },        { "Escape", BUTTON_START },
-        { "Backspace", BUTTON_SELECT },
-        { "Space", BUTTON_STICK_PUSH }, { "Keypad 5", BUTTON_STICK_PUSH },
-        { "-", BUTTON_VOLUME_DOWN },  { "Keypad -", BUTTON_VOLUME_DOWN },
-        { "=", BUTTON_VOLUME_UP },    { "Keypad +", BUTTON_VOLUME_UP },
-        { "Q", 0 },                   { "F1", 0 },
+        { "Up", BUTTON_UP }, { "Down", BUTTON_DOWN }, { "Left", BUTTON_LEFT },
+        { "Right", BUTTON_RIGHT }, { "Keypad 8", BUTTON_UP }, { "Keypad 2", BUTTON_DOWN },
+        { "Keypad 4", BUTTON_LEFT }, { "Keypad 6", BUTTON_RIGHT }, { "Keypad 7", upLeft },
+        { "Keypad 9", upRight }, { "Keypad 1", downLeft }, { "Keypad 3", downRight },
+        { "A", BUTTON_A }, { "B", BUTTON_B }, { "Return", BUTTON_B }, { "Keypad Enter", BUTTON_B },
+        { "X", BUTTON_X }, { "Y", BUTTON_Y }, { "L", BUTTON_L }, { "PageUp", BUTTON_L },
+        { "R", BUTTON_R }, { "PageDown", BUTTON_R }, { "S", BUTTON_START },
+        { "Escape", BUTTON_START }, { "Backspace", BUTTON_SELECT }, { "Space", BUTTON_STICK_PUSH },
+        { "Keypad 5", BUTTON_STICK_PUSH }, { "-", BUTTON_VOLUME_DOWN },
+        { "Keypad -", BUTTON_VOLUME_DOWN }, { "=", BUTTON_VOLUME_UP },
+        { "Keypad +", BUTTON_VOLUME_UP }, { "Q", 0 }, { "F1", 0 },
+        { "dpup", BUTTON_UP, true }, { "dpdown", BUTTON_DOWN, true },
+        { "dpleft", BUTTON_LEFT, true }, { "dpright", BUTTON_RIGHT, true }, { "a", BUTTON_A, true },
+        { "b", BUTTON_B, true }, { "x", BUTTON_X, true }, { "y", BUTTON_Y, true },
+        { "leftshoulder", BUTTON_L, true }, { "rightshoulder", BUTTON_R, true },
+        { "start", BUTTON_START, true }, { "back", BUTTON_SELECT, true },
+        { "leftstick", BUTTON_STICK_PUSH, true }, { "guide", 0, true },
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(afterKey(c.key, true), c.bits) << c.key;
-        EXPECT_EQ(afterKey(c.key, false), 0u) << c.key << " released";
+    for (const auto& c : cases) {
+        EXPECT_EQ(after(c.name, true, c.controller), c.bits) << c.name;
+        EXPECT_EQ(after(c.name, false, c.controller), 0u) << c.name << " released";
     }
-}
-
-TEST_F(PlatformDesktopTest, HeldKeysCombineAndTwoKeysForOneButtonAreBothNeeded)
-{
-    EXPECT_EQ(afterKey("S", true), static_cast<ButtonMask>(BUTTON_START));
-    EXPECT_EQ(afterKey("Backspace", true), static_cast<ButtonMask>(BUTTON_START | BUTTON_SELECT));
-    EXPECT_EQ(afterKey("S", false), static_cast<ButtonMask>(BUTTON_SELECT));
-    EXPECT_EQ(afterKey("Backspace", false), 0u);
-
-    EXPECT_EQ(afterKey("B", true), static_cast<ButtonMask>(BUTTON_B));
-    EXPECT_EQ(afterKey("Return", true), static_cast<ButtonMask>(BUTTON_B));
-    EXPECT_EQ(afterKey("B", false), static_cast<ButtonMask>(BUTTON_B)) << "Return still holds B";
-    EXPECT_EQ(afterKey("Return", false), 0u);
-}
-
-TEST_F(PlatformDesktopTest, ControllerButtonsReadAsTheirButtons)
-{
-    struct Case {
-        const char* button;
-        ButtonMask bits;
-    } cases[] = {
-        { "dpup", BUTTON_UP },     { "dpdown", BUTTON_DOWN },   { "dpleft", BUTTON_LEFT },
-        { "dpright", BUTTON_RIGHT }, { "a", BUTTON_A },         { "b", BUTTON_B },
-        { "x", BUTTON_X },         { "y", BUTTON_Y },           { "leftshoulder", BUTTON_L },
-        { "rightshoulder", BUTTON_R }, { "start", BUTTON_START }, { "back", BUTTON_SELECT },
-        { "leftstick", BUTTON_STICK_PUSH }, { "guide", 0 },
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(afterControllerButton(c.button, true), c.bits) << c.button;
-        EXPECT_EQ(afterControllerButton(c.button, false), 0u) << c.button << " released";
-    }
-    // Keyboard and controller together.
-    EXPECT_TRUE(desktopPushKey("Left", true));
-    EXPECT_EQ(afterControllerButton("b", true), static_cast<ButtonMask>(BUTTON_LEFT | BUTTON_B));
-    EXPECT_EQ(afterKey("Left", false), static_cast<ButtonMask>(BUTTON_B));
-    EXPECT_EQ(afterControllerButton("b", false), 0u);
-}
-
-TEST_F(PlatformDesktopTest, UnknownNamesAreRefused)
-{
     EXPECT_FALSE(desktopPushKey("NoSuchKey", true));
     EXPECT_FALSE(desktopPushKey(nullptr, true));
     EXPECT_FALSE(desktopPushControllerButton("trigger9", true));
     EXPECT_EQ(readButtons(), 0u);
 }
 
+TEST_F(PlatformDesktopTest, HeldInputsCombineAndEveryInputForOneButtonMustBeReleased)
+{
+    const ButtonMask b = BUTTON_B, leftB = BUTTON_LEFT | BUTTON_B;
+    EXPECT_EQ(after("Left", true), static_cast<ButtonMask>(BUTTON_LEFT));
+    EXPECT_EQ(after("b", true, true), leftB);
+    EXPECT_EQ(after("B", true), leftB);
+    EXPECT_EQ(after("Return", true), leftB);
+    EXPECT_EQ(after("Left", false), b);
+    EXPECT_EQ(after("b", false, true), b) << "the keys still hold B";
+    EXPECT_EQ(after("B", false), b) << "Return still holds B";
+    EXPECT_EQ(after("Return", false), 0u);
+}
+
 TEST_F(PlatformDesktopTest, ShutdownClosesTheWindowAndInitOpensItAgain)
 {
     platformShutdown();
     EXPECT_EQ(desktopScale(), 0);
-    std::vector<uint32_t> pixels;
-    int width = 0, height = 0;
-    EXPECT_FALSE(desktopCaptureWindow(&pixels, &width, &height));
+    EXPECT_FALSE(capture());
     EXPECT_FALSE(desktopPushKey("B", true));
     EXPECT_EQ(readButtons(), 0u);
     backBuffer[0] = 0xFFFF; // still drawable: the launcher may draw before it notices
@@ -196,39 +164,28 @@ TEST_F(PlatformDesktopTest, ShutdownClosesTheWindowAndInitOpensItAgain)
     platformInit(100, 16, 44100, 16);
     EXPECT_EQ(desktopScale(), 1);
     EXPECT_EQ(backBuffer[0], 0) << "cleared again";
-    ASSERT_TRUE(desktopCaptureWindow(&pixels, &width, &height));
+    ASSERT_TRUE(capture());
     EXPECT_EQ(width, 320);
     EXPECT_EQ(height, 240);
-    EXPECT_EQ(afterKey("B", true), static_cast<ButtonMask>(BUTTON_B));
+    EXPECT_EQ(after("B", true), static_cast<ButtonMask>(BUTTON_B));
 }
 
-TEST_F(PlatformDesktopTest, ClosingTheWindowWithoutAMenuEndsWithStatusZero)
+TEST_F(PlatformDesktopTest, ClosingTheWindowReturnsToTheMenu)
 {
-    EXPECT_EXIT(
-        {
-            desktopPushWindowClose();
-            readButtons();
-        },
-        ::testing::ExitedWithCode(0), "");
-}
+    auto closeWindow = [] {
+        desktopPushWindowClose();
+        readButtons();
+    };
+    EXPECT_EXIT(closeWindow(), ::testing::ExitedWithCode(0), "") << "no menu: a normal end";
 
-TEST_F(PlatformDesktopTest, ClosingTheWindowStartsTheNamedMenu)
-{
     // The death test runs in a fresh copy of this program with a folder of its own; the menu
     // records into the file this copy names, which the environment hands down unchanged.
     std::string record = folder / "started.txt";
     setenv("TARVO_TEST_MENU_RECORD", record.c_str(), 0);
-    std::string menu = folder.write("menu/fakemenu",
-                                    "#!/bin/sh\n"
-                                    "echo \"$(pwd) $0 $#\" > \"$TARVO_TEST_MENU_RECORD\"\n",
-                                    0755);
+    std::string menu = folder.write(
+        "menu/fakemenu", "#!/bin/sh\necho \"$(pwd) $0 $#\" > \"$TARVO_TEST_MENU_RECORD\"\n", 0755);
     setMenuProgram(menu.c_str());
-    EXPECT_EXIT(
-        {
-            desktopPushWindowClose();
-            readButtons();
-        },
-        ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(closeWindow(), ::testing::ExitedWithCode(0), "");
     unsetenv("TARVO_TEST_MENU_RECORD");
     std::string seen = TempFolder::readFile(record);
     EXPECT_TRUE(::testing::internal::RE::FullMatch(seen, "/.*/menu fakemenu 0\n")) << seen;
