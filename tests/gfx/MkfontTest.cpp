@@ -11,7 +11,6 @@
 #include <filesystem>
 
 #include "gfx/DLImage.h"
-#include "gfx/PngReader.h"
 #include "tests/gfx/TestPng.h"
 
 namespace {
@@ -73,6 +72,7 @@ protected:
 TEST_F(MkfontTest, PictureLoadsWithAll94GlyphsAtFreeTypesWidths)
 {
     for (int size : {12, 20}) {
+        SCOPED_TRACE(size);
         ASSERT_EQ(runMkfont("--output-dir '" + scratch.path("") + "' " + liberationNarrow + " " +
                             std::to_string(size) + " 255 255 255"),
                   0);
@@ -88,15 +88,14 @@ TEST_F(MkfontTest, PictureLoadsWithAll94GlyphsAtFreeTypesWidths)
         int column = 1;
         for (int code = 33; code <= 126; ++code) {
             const FreeTypeGlyph& glyph = expected[code - 33];
-            EXPECT_EQ(font.glyphStartOf(code), column) << "size " << size << " code " << code;
-            EXPECT_EQ(font.glyphEndOf(code) - font.glyphStartOf(code), glyph.width)
-                << "size " << size << " code " << code;
+            EXPECT_EQ(font.glyphStartOf(code), column) << code;
+            EXPECT_EQ(font.glyphEndOf(code) - font.glyphStartOf(code), glyph.width) << code;
             // Every bit of FreeType's ink is in the glyph's cell, none in a neighbour's.
             long coverage = 0;
             for (int y = 1; y <= font.lineHeight(); ++y)
                 for (int x = font.glyphStartOf(code); x < font.glyphEndOf(code); ++x)
                     coverage += font.image->pixelAt(x, y);
-            EXPECT_EQ(coverage, glyph.coverage) << "size " << size << " code " << code;
+            EXPECT_EQ(coverage, glyph.coverage) << code;
             column += glyph.width;
         }
         EXPECT_EQ(font.image->width, column);  // the last glyph runs to the right edge
@@ -109,27 +108,21 @@ TEST_F(MkfontTest, ColourTintsThePixelsAndCoverageBecomesAlpha)
     ASSERT_EQ(runMkfont("--name TINT --face 0 --output-dir '" + scratch.path("") + "' " +
                         liberationNarrow + " 14 255 0 64"),
               0);
-    std::string picture = scratch.path("TINT_0_14_255_0_64.png");
-    unsigned char* rows = nullptr;
-    uint32_t width = 0, height = 0;
-    int channels = 0;
-    ASSERT_TRUE(readPng(picture.c_str(), rows, width, height, channels));
-    ASSERT_EQ(channels, 4);
-    int inked = 0;
-    int wrong = 0;
-    for (size_t i = width; i < size_t(width) * height; ++i) {  // below the marker row
-        const unsigned char* p = rows + i * 4;
-        inked += p[3] != 0;
-        wrong += p[0] != p[3] || p[1] != 0 || p[2] != (64 * p[3] + 127) / 255;
+    DecodedPng d = decodePng(scratch.path("TINT_0_14_255_0_64.png").c_str());
+    ASSERT_TRUE(d.ok);
+    ASSERT_EQ(d.channels, 4);
+    int inked = 0, wrong = 0, markers = 0;
+    for (size_t i = 0; i < size_t(d.width) * d.height; ++i) {
+        const uint8_t* p = &d.samples[i * 4];
+        if (i < d.width) {
+            // The marker row: white opaque markers, transparent black elsewhere.
+            markers += p[0] == 255 && p[1] == 255 && p[2] == 255 && p[3] == 255;
+        } else {
+            inked += p[3] != 0;
+            wrong += p[0] != p[3] || p[1] != 0 || p[2] != (64 * p[3] + 127) / 255;
+        }
     }
-    // The marker row: white opaque markers, transparent black elsewhere, column 0 empty.
-    int markers = 0;
-    for (size_t x = 0; x < width; ++x) {
-        const unsigned char* p = rows + x * 4;
-        markers += p[0] == 255 && p[1] == 255 && p[2] == 255 && p[3] == 255;
-    }
-    EXPECT_EQ(rows[3], 0);
-    std::free(rows);
+    EXPECT_EQ(d.samples[3], 0);  // column 0 holds no marker
     EXPECT_GT(inked, 200);
     EXPECT_EQ(wrong, 0);
     EXPECT_EQ(markers, 93);
@@ -138,17 +131,20 @@ TEST_F(MkfontTest, ColourTintsThePixelsAndCoverageBecomesAlpha)
 TEST_F(MkfontTest, BadArgumentsAndMissingFontsFailWithoutAPicture)
 {
     const std::string out = "--output-dir '" + scratch.path("") + "' ";
-    EXPECT_EQ(runMkfont(""), 2);
-    EXPECT_EQ(runMkfont(out + liberationNarrow + " 12 255 255"), 2);
-    EXPECT_EQ(runMkfont(out + liberationNarrow + " 0 255 255 255"), 2);
-    EXPECT_EQ(runMkfont(out + liberationNarrow + " 12 256 255 255"), 2);
-    EXPECT_EQ(runMkfont(out + liberationNarrow + " 12x 255 255 255"), 2);
-    EXPECT_EQ(runMkfont(out + "--name a/b " + liberationNarrow + " 12 255 255 255"), 2);
-    EXPECT_EQ(runMkfont(out + "'" + scratch.path("none.ttf") + "' 12 255 255 255"), 1);
-    EXPECT_EQ(runMkfont(out + "--face 7 " + liberationNarrow + " 12 255 255 255"), 1);
-    EXPECT_EQ(runMkfont("--output-dir '" + scratch.path("absent") + "' " + liberationNarrow +
-                        " 12 255 255 255"),
-              1);
+    const std::string font = std::string(liberationNarrow) + " ";
+    const std::pair<std::string, int> runs[] = {
+        {"", 2},
+        {out + font + "12 255 255", 2},
+        {out + font + "0 255 255 255", 2},
+        {out + font + "12 256 255 255", 2},
+        {out + font + "12x 255 255 255", 2},
+        {out + "--name a/b " + font + "12 255 255 255", 2},
+        {out + "'" + scratch.path("none.ttf") + "' 12 255 255 255", 1},
+        {out + "--face 7 " + font + "12 255 255 255", 1},
+        {"--output-dir '" + scratch.path("absent") + "' " + font + "12 255 255 255", 1},
+    };
+    for (const auto& run : runs)
+        EXPECT_EQ(runMkfont(run.first), run.second) << run.first;
     EXPECT_TRUE(std::filesystem::is_empty(scratch.path("")));
 }
 
@@ -157,21 +153,11 @@ TEST_F(MkfontTest, TheCommittedDefaultFontIsWhatTheToolMakes)
     ASSERT_EQ(runMkfont("--name ARIALN.TTF --output-dir '" + scratch.path("") + "' " +
                         liberationNarrow + " 12 255 255 255"),
               0);
-    auto decode = [](const std::string& path) {
-        unsigned char* rows = nullptr;
-        uint32_t width = 0, height = 0;
-        int channels = 0;
-        std::vector<uint8_t> samples;
-        if (readPng(path.c_str(), rows, width, height, channels))
-            samples.assign(rows, rows + size_t(width) * height * channels);
-        std::free(rows);
-        samples.push_back(uint8_t(width));
-        samples.push_back(uint8_t(height));
-        return samples;
-    };
-    std::vector<uint8_t> made = decode(scratch.path("ARIALN.TTF_0_12_255_255_255.png"));
-    ASSERT_GT(made.size(), 2u);
-    EXPECT_EQ(made, decode(std::string(TARVO_SOURCE_DIR) + "/sdcard/Tarvo/ARIALN.TTF_0_12_255_255_255.png"))
+    DecodedPng made = decodePng(scratch.path("ARIALN.TTF_0_12_255_255_255.png").c_str());
+    DecodedPng committed =
+        decodePng(TARVO_SOURCE_DIR "/sdcard/Tarvo/ARIALN.TTF_0_12_255_255_255.png");
+    ASSERT_TRUE(made.ok);
+    EXPECT_EQ(digestLine("font", made), digestLine("font", committed))
         << "remake it with the command in sdcard/Tarvo/FONT-NOTICE.txt";
 }
 

@@ -1,27 +1,18 @@
 // PNG files written with libpng for the graphics tests.
 #include "tests/gfx/TestPng.h"
 
+#include <gtest/gtest.h>
 #include <png.h>
 #include <setjmp.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 
-int TestPng::rowBytes() const
-{
-    int samples = 1;
-    switch (colorType) {
-    case PNG_COLOR_TYPE_RGB: samples = 3; break;
-    case PNG_COLOR_TYPE_RGB_ALPHA: samples = 4; break;
-    case PNG_COLOR_TYPE_GRAY_ALPHA: samples = 2; break;
-    default: samples = 1; break;
-    }
-    return (width * samples * bitDepth + 7) / 8;
-}
+#include "gfx/PngReader.h"
 
 bool writeTestPng(const std::string& path, const TestPng& png)
 {
@@ -39,28 +30,21 @@ bool writeTestPng(const std::string& path, const TestPng& png)
     png_set_IHDR(writer, info, png.width, png.height, png.bitDepth, png.colorType,
                  png.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    std::vector<png_color> palette;
-    for (size_t i = 0; i + 2 < png.palette.size(); i += 3)
-        palette.push_back(png_color{png.palette[i], png.palette[i + 1], png.palette[i + 2]});
-    if (!palette.empty())
-        png_set_PLTE(writer, info, palette.data(), static_cast<int>(palette.size()));
+    static_assert(sizeof(png_color) == 3, "palette entries are packed r, g, b triples");
+    if (!png.palette.empty())
+        png_set_PLTE(writer, info, reinterpret_cast<png_const_colorp>(png.palette.data()),
+                     int(png.palette.size() / 3));
     if (!png.paletteAlpha.empty())
-        png_set_tRNS(writer, info, png.paletteAlpha.data(), static_cast<int>(png.paletteAlpha.size()),
-                     nullptr);
-    if (!png.transparentColor.empty()) {
-        png_color_16 color{};
-        color.gray = png.transparentColor[0];
-        if (png.transparentColor.size() >= 3) {
-            color.red = png.transparentColor[0];
-            color.green = png.transparentColor[1];
-            color.blue = png.transparentColor[2];
-        }
-        png_set_tRNS(writer, info, nullptr, 0, &color);
-    }
+        png_set_tRNS(writer, info, png.paletteAlpha.data(), int(png.paletteAlpha.size()), nullptr);
+    png_color_16 grey{};
+    grey.gray = png_uint_16(png.transparentGrey);
+    if (png.transparentGrey >= 0)
+        png_set_tRNS(writer, info, nullptr, 0, &grey);
     png_write_info(writer, info);
+    const size_t rowBytes = png.data.size() / std::max(png.height, 1);
     std::vector<png_bytep> rows(png.height);
     for (int i = 0; i < png.height; ++i)
-        rows[i] = const_cast<png_bytep>(png.data.data()) + static_cast<size_t>(i) * png.rowBytes();
+        rows[i] = const_cast<png_bytep>(png.data.data()) + i * rowBytes;
     png_write_image(writer, rows.data());
     png_write_end(writer, nullptr);
     png_destroy_write_struct(&writer, &info);
@@ -69,36 +53,32 @@ bool writeTestPng(const std::string& path, const TestPng& png)
 
 TestPng rgbPng(int width, int height, const std::vector<uint8_t>& rgb)
 {
-    TestPng png;
-    png.width = width;
-    png.height = height;
-    png.colorType = PNG_COLOR_TYPE_RGB;
-    png.data = rgb;
-    return png;
+    return TestPng{width, height, PNG_COLOR_TYPE_RGB, 8, rgb};
 }
 
 TestPng rgbaPng(int width, int height, const std::vector<uint8_t>& rgba)
 {
-    TestPng png = rgbPng(width, height, rgba);
-    png.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
-    return png;
+    return TestPng{width, height, PNG_COLOR_TYPE_RGB_ALPHA, 8, rgba};
 }
 
 ScratchFolder::ScratchFolder()
 {
     std::string pattern = (std::filesystem::temp_directory_path() / "tarvo-gfx-XXXXXX").string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (mkdtemp(buffer.data()))
-        folder = buffer.data();
+    if (mkdtemp(pattern.data()))
+        folder = pattern;
 }
 
 ScratchFolder::~ScratchFolder()
 {
-    if (!folder.empty()) {
-        std::error_code ignored;
+    std::error_code ignored;
+    if (!folder.empty())
         std::filesystem::remove_all(folder, ignored);
-    }
+}
+
+std::string ScratchFolder::write(const std::string& name, const TestPng& png) const
+{
+    EXPECT_TRUE(writeTestPng(path(name), png)) << name;
+    return path(name);
 }
 
 std::string readFileBytes(const std::string& path)
@@ -109,12 +89,48 @@ std::string readFileBytes(const std::string& path)
 
 void writeFileBytes(const std::string& path, const std::string& bytes)
 {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+DecodedPng decodePng(const char* path)
+{
+    DecodedPng out;
+    unsigned char* rows = nullptr;
+    testing::internal::CaptureStderr();
+    out.ok = readPng(path, rows, out.width, out.height, out.channels);
+    out.errors = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(out.ok || rows == nullptr) << "a failed load handed back a block";
+    // Copying every sample lets the sanitizer build catch a block shorter than its size.
+    if (out.ok)
+        out.samples.assign(rows, rows + size_t(out.width) * out.height * out.channels);
+    std::free(rows);
+    return out;
+}
+
+std::string digestLine(const std::string& name, const DecodedPng& png)
+{
+    uint64_t hash = 1469598103934665603ull;
+    for (uint8_t sample : png.samples)
+        hash = (hash ^ sample) * 1099511628211ull;
+    char line[256];
+    std::snprintf(line, sizeof(line), "%s %u %u %d %016llx", name.c_str(), png.width, png.height,
+                  png.channels, static_cast<unsigned long long>(hash));
+    return line;
 }
 
 std::string sharedPngFolder()
 {
     std::string folder = std::string(TARVO_TESTDATA_DIR) + "/png";
     return std::filesystem::is_directory(folder + "/pngsuite") ? folder : std::string();
+}
+
+std::vector<std::string> pngSuiteNames(const std::string& shared)
+{
+    std::vector<std::string> names;
+    for (const char* folder : {"pngsuite", "pngsuite/interlaced"})
+        for (const auto& entry : std::filesystem::directory_iterator(shared + "/" + folder))
+            if (entry.path().extension() == ".png")
+                names.push_back(std::string(folder) + "/" + entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
