@@ -43,10 +43,12 @@ TEST_F(ImageCacheTest, SecondRequestSharesTheFirstDecodeAndSkipsTheLoadingSpeed)
     EXPECT_EQ(printed, "");
     EXPECT_EQ(first->pixelAt(0, 0), 0xF800);
     EXPECT_EQ(clock.cpuMHz(), 200);
-    // Names are compared as text, not as files.
+    // Names are compared as text, not as files: another real load, at the loading speed again.
+    ASSERT_TRUE(clock.applySpeed(-1, -1, 100));
     DLImage* dotted = load(scratch.path("./a.png"));
     ASSERT_NE(dotted, nullptr);
     EXPECT_NE(dotted, first);
+    EXPECT_EQ(clock.cpuMHz(), 200);
 
     // Neither the file nor the speed is touched again: the file may even be gone. The first
     // load's opacity plane comes back whatever the later request asks for.
@@ -61,8 +63,10 @@ TEST_F(ImageCacheTest, SecondRequestSharesTheFirstDecodeAndSkipsTheLoadingSpeed)
 
 TEST_F(ImageCacheTest, MissingPictureIsReportedEachTimeAndNeverKept)
 {
-    variables.setText("SPEED_LOADING", "150");
     std::string path = scratch.path("missing.png");
+    EXPECT_EQ(load(path), nullptr);
+    EXPECT_EQ(clock.cpuMHz(), -1);  // without SPEED_LOADING the clock is left alone
+    variables.setText("SPEED_LOADING", "150");
     for (int attempt = 0; attempt < 2; ++attempt) {
         ASSERT_TRUE(clock.applySpeed(-1, -1, 100));
         EXPECT_EQ(load(path), nullptr);
@@ -79,13 +83,6 @@ TEST_F(ImageCacheTest, MissingPictureIsReportedEachTimeAndNeverKept)
     testing::internal::CaptureStdout();
     EXPECT_EQ(cache.load(nullptr, 15, true), nullptr);
     testing::internal::GetCapturedStdout();
-}
-
-TEST_F(ImageCacheTest, WithoutSpeedLoadingTheClockIsLeftAlone)
-{
-    ASSERT_NE(load(picture("c.png")), nullptr);
-    load(scratch.path("none.png"));
-    EXPECT_EQ(clock.cpuMHz(), -1);
 }
 
 } // namespace
