@@ -191,10 +191,7 @@ private:
 
     static const char* textOf(KArg key) { return key == 0 ? "" : key; }
 
-    List& bucketFor(KArg key)
-    {
-        return buckets_[hash(key) % static_cast<uint32_t>(bucketCount_)];
-    }
+    List& bucketFor(KArg key) { return buckets_[hash(key) % static_cast<uint32_t>(bucketCount_)]; }
 
     Entry* lookup(KArg key)
     {

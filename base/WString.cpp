@@ -412,25 +412,79 @@ int WString::compareNoCase(const WString& s) const
     return compareNoCase(s.text_);
 }
 
-bool WString::operator==(const char* s) const { return compare(s) == 0; }
-bool WString::operator!=(const char* s) const { return compare(s) != 0; }
-bool WString::operator<(const char* s) const { return compare(s) < 0; }
-bool WString::operator<=(const char* s) const { return compare(s) <= 0; }
-bool WString::operator>(const char* s) const { return compare(s) > 0; }
-bool WString::operator>=(const char* s) const { return compare(s) >= 0; }
-bool WString::operator==(const WString& s) const { return compare(s) == 0; }
-bool WString::operator!=(const WString& s) const { return compare(s) != 0; }
-bool WString::operator<(const WString& s) const { return compare(s) < 0; }
-bool WString::operator<=(const WString& s) const { return compare(s) <= 0; }
-bool WString::operator>(const WString& s) const { return compare(s) > 0; }
-bool WString::operator>=(const WString& s) const { return compare(s) >= 0; }
+bool WString::operator==(const char* s) const
+{
+    return compare(s) == 0;
+}
+bool WString::operator!=(const char* s) const
+{
+    return compare(s) != 0;
+}
+bool WString::operator<(const char* s) const
+{
+    return compare(s) < 0;
+}
+bool WString::operator<=(const char* s) const
+{
+    return compare(s) <= 0;
+}
+bool WString::operator>(const char* s) const
+{
+    return compare(s) > 0;
+}
+bool WString::operator>=(const char* s) const
+{
+    return compare(s) >= 0;
+}
+bool WString::operator==(const WString& s) const
+{
+    return compare(s) == 0;
+}
+bool WString::operator!=(const WString& s) const
+{
+    return compare(s) != 0;
+}
+bool WString::operator<(const WString& s) const
+{
+    return compare(s) < 0;
+}
+bool WString::operator<=(const WString& s) const
+{
+    return compare(s) <= 0;
+}
+bool WString::operator>(const WString& s) const
+{
+    return compare(s) > 0;
+}
+bool WString::operator>=(const WString& s) const
+{
+    return compare(s) >= 0;
+}
 
-bool operator==(const char* left, const WString& right) { return right == left; }
-bool operator!=(const char* left, const WString& right) { return right != left; }
-bool operator<(const char* left, const WString& right) { return right > left; }
-bool operator<=(const char* left, const WString& right) { return right >= left; }
-bool operator>(const char* left, const WString& right) { return right < left; }
-bool operator>=(const char* left, const WString& right) { return right <= left; }
+bool operator==(const char* left, const WString& right)
+{
+    return right == left;
+}
+bool operator!=(const char* left, const WString& right)
+{
+    return right != left;
+}
+bool operator<(const char* left, const WString& right)
+{
+    return right > left;
+}
+bool operator<=(const char* left, const WString& right)
+{
+    return right >= left;
+}
+bool operator>(const char* left, const WString& right)
+{
+    return right < left;
+}
+bool operator>=(const char* left, const WString& right)
+{
+    return right <= left;
+}
 
 int WString::find(char c, int from) const
 {
@@ -729,7 +783,8 @@ WString::Array WString::split(const char* separator, int maxSplits) const
     const char* rest = text_;
     int splits = 0;
     while (splits != maxSplits) {
-        const char* hit = separatorLength == 1 ? strchr(rest, separator[0]) : strstr(rest, separator);
+        const char* hit =
+            separatorLength == 1 ? strchr(rest, separator[0]) : strstr(rest, separator);
         if (hit == 0) {
             break;
         }

@@ -1,4 +1,5 @@
-// Reads a launcher text file (skin, configuration, folder descriptor) and hands out its lines as a keyword and arguments.
+// Reads a launcher text file (skin, configuration, folder descriptor) and hands out its lines as a
+// keyword and arguments.
 #include "config/SkinReader.h"
 
 #include <limits.h>
@@ -11,7 +12,10 @@
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
 
 // Reads exactly size bytes into a new NUL-terminated block, or gives null. The size comes from
 // fstat, not from seeking to the end: on Linux a directory opens like a file and its "size"
@@ -111,7 +115,10 @@ SkinReader::SkinReader(const char* path) : open(false), nextIndex(0)
 
 SkinReader::~SkinReader() {}
 
-bool SkinReader::isOpen() const { return open; }
+bool SkinReader::isOpen() const
+{
+    return open;
+}
 
 bool SkinReader::next(WString& keyword, WString::Array& arguments)
 {

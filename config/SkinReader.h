@@ -1,4 +1,5 @@
-// Reads a launcher text file (skin, configuration, folder descriptor) and hands out its lines as a keyword and arguments.
+// Reads a launcher text file (skin, configuration, folder descriptor) and hands out its lines as a
+// keyword and arguments.
 #ifndef TARVO_CONFIG_SKINREADER_H
 #define TARVO_CONFIG_SKINREADER_H
 
@@ -41,9 +42,9 @@ private:
 };
 
 enum LineReadResult {
-    LinesRead,          // the whole stream
-    LinesReadUpToNul,   // everything before the stream's first NUL byte; the rest is ignored
-    LinesUnreadable     // not a regular file, a read error, or too large to hold: no lines
+    LinesRead,        // the whole stream
+    LinesReadUpToNul, // everything before the stream's first NUL byte; the rest is ignored
+    LinesUnreadable   // not a regular file, a read error, or too large to hold: no lines
 };
 
 // Splits a whole stream into lines: reading stops at the first NUL byte, every CR is dropped,

@@ -63,9 +63,15 @@ void TextBuffer::append(const char* text)
     append(text, static_cast<int>(count));
 }
 
-void TextBuffer::append(const WString& text) { append(text.text()); }
+void TextBuffer::append(const WString& text)
+{
+    append(text.text());
+}
 
-void TextBuffer::append(char c) { append(&c, 1); }
+void TextBuffer::append(char c)
+{
+    append(&c, 1);
+}
 
 void TextBuffer::clear()
 {
@@ -81,7 +87,10 @@ void TextBuffer::truncate(int count)
     bytes[used] = '\0';
 }
 
-const char* TextBuffer::data() const { return bytes; }
+const char* TextBuffer::data() const
+{
+    return bytes;
+}
 
 WString TextBuffer::toString() const
 {

@@ -10,10 +10,10 @@
 //
 // Memory: texts up to inlineSize - 1 bytes live inside the object itself; longer ones move to
 // one heap block owned by the buffer, grown by doubling and never shrunk until the destructor.
-// clear() keeps the block for reuse. Most skin words are short, so most never touch the heap. The buffer also remembers whether anything
-// at all has been appended (a zero-length text counts), so that toString() can give the null
-// string exactly where a WString built by += from the null string would have stayed null.
-// Running out of memory ends the program, as it does for WString.
+// clear() keeps the block for reuse. Most skin words are short, so most never touch the heap. The
+// buffer also remembers whether anything at all has been appended (a zero-length text counts), so
+// that toString() can give the null string exactly where a WString built by += from the null string
+// would have stayed null. Running out of memory ends the program, as it does for WString.
 class TextBuffer {
 public:
     TextBuffer();

@@ -143,7 +143,7 @@ WString VariableStore::expand(const WString& text) const
                 result.append('%');
             } else if (name.data()[length - 1] == ']' && bracket && bracket != name.data()) {
                 int bracketAt = static_cast<int>(bracket - name.data());
-                name.truncate(length - 1);  // cut the "]" so the index text ends there
+                name.truncate(length - 1); // cut the "]" so the index text ends there
                 int index = parseIndex(name.data() + bracketAt + 1);
                 name.truncate(bracketAt);
                 const WString::Array* values = lookup(name.data());

@@ -8,8 +8,7 @@ const ButtonMask mainDirections = BUTTON_UP | BUTTON_LEFT | BUTTON_DOWN | BUTTON
 } // namespace
 
 KeyRepeat::KeyRepeat()
-    : previousButtons(INITIAL_BUTTONS), holdCount(0), repeating(0), repeatDelay(0),
-      repeatPeriod(0)
+    : previousButtons(INITIAL_BUTTONS), holdCount(0), repeating(0), repeatDelay(0), repeatPeriod(0)
 {
     setTiming(DEFAULT_DELAY_MS, DEFAULT_PERIOD_MS);
 }

@@ -23,15 +23,15 @@ struct OptionSpec {
 };
 
 const OptionSpec optionSpecs[] = {
-    { "--sd", OPTION_SD, "DIR", "folder that stands for the SD card (/mnt/sd)" },
-    { "--keys", OPTION_KEYS, "FILE", "button script: lines of BUTTONS COUNT" },
-    { "--frames", OPTION_FRAMES, "OUTDIR", "write each frame as OUTDIR/frame-NNNN.png" },
-    { "--raw", OPTION_RAW, nullptr, "also write OUTDIR/frame-NNNN.rgb565" },
-    { "--scale", OPTION_SCALE, "N", "window scale, 1 to 16 (default: the largest that fits)" },
-    { "--menu", OPTION_MENU, "PROG", "program that stands in for /usr/gp2x/gp2xmenu" },
-    { "--battery", OPTION_BATTERY, "FILE", "file read instead of /dev/batt" },
-    { "--no-exec", OPTION_NO_EXEC, nullptr, "print \"Would run:\" instead of starting programs" },
-    { "--help", OPTION_HELP, nullptr, "show this text" },
+    {"--sd", OPTION_SD, "DIR", "folder that stands for the SD card (/mnt/sd)"},
+    {"--keys", OPTION_KEYS, "FILE", "button script: lines of BUTTONS COUNT"},
+    {"--frames", OPTION_FRAMES, "OUTDIR", "write each frame as OUTDIR/frame-NNNN.png"},
+    {"--raw", OPTION_RAW, nullptr, "also write OUTDIR/frame-NNNN.rgb565"},
+    {"--scale", OPTION_SCALE, "N", "window scale, 1 to 16 (default: the largest that fits)"},
+    {"--menu", OPTION_MENU, "PROG", "program that stands in for /usr/gp2x/gp2xmenu"},
+    {"--battery", OPTION_BATTERY, "FILE", "file read instead of /dev/batt"},
+    {"--no-exec", OPTION_NO_EXEC, nullptr, "print \"Would run:\" instead of starting programs"},
+    {"--help", OPTION_HELP, nullptr, "show this text"},
 };
 
 const OptionSpec* findOption(const std::string& name)
@@ -74,11 +74,21 @@ bool setValue(const OptionSpec& spec, const std::string& value, FrontEndOptions*
     if (value.empty())
         return fail("needs a value");
     switch (spec.bit) {
-    case OPTION_SD: options->sdFolder = value; break;
-    case OPTION_KEYS: options->keysFile = value; break;
-    case OPTION_FRAMES: options->framesFolder = value; break;
-    case OPTION_BATTERY: options->batteryFile = value; break;
-    case OPTION_MENU: options->menuProgram = value; break;
+    case OPTION_SD:
+        options->sdFolder = value;
+        break;
+    case OPTION_KEYS:
+        options->keysFile = value;
+        break;
+    case OPTION_FRAMES:
+        options->framesFolder = value;
+        break;
+    case OPTION_BATTERY:
+        options->batteryFile = value;
+        break;
+    case OPTION_MENU:
+        options->menuProgram = value;
+        break;
     case OPTION_SCALE: {
         char* end = nullptr;
         errno = 0;
@@ -114,8 +124,9 @@ bool parseFrontEndOptions(int argc, const char* const* argv, unsigned accepted,
         }
         const OptionSpec* spec = findOption(name);
         if (!spec || !(accepted & spec->bit)) {
-            *error = (argument.compare(0, 1, "-") == 0 ? "unknown option " : "unexpected argument ")
-                     + name;
+            *error =
+                (argument.compare(0, 1, "-") == 0 ? "unknown option " : "unexpected argument ") +
+                name;
             return false;
         }
         if (seen & spec->bit) {
@@ -184,15 +195,16 @@ std::string frontEndUsage(const char* program, unsigned accepted)
     for (const OptionSpec& spec : optionSpecs) {
         if (!(accepted & spec.bit) || spec.bit == OPTION_HELP)
             continue;
-        std::string part = std::string(spec.name) + (spec.valueName ? std::string(" ") + spec.valueName : "");
+        std::string part =
+            std::string(spec.name) + (spec.valueName ? std::string(" ") + spec.valueName : "");
         text += spec.bit == OPTION_SD ? " " + part : " [" + part + "]";
     }
     text += "\n";
     for (const OptionSpec& spec : optionSpecs) {
         if (!(accepted & spec.bit))
             continue;
-        std::string left = std::string("  ") + spec.name
-                           + (spec.valueName ? std::string(" ") + spec.valueName : "");
+        std::string left = std::string("  ") + spec.name +
+            (spec.valueName ? std::string(" ") + spec.valueName : "");
         left.resize(std::max<std::size_t>(left.size() + 2, 22), ' ');
         text += left + spec.help + "\n";
     }

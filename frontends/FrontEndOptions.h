@@ -26,7 +26,7 @@ struct FrontEndOptions {
     std::string framesFolder;
     std::string batteryFile;
     std::string menuProgram;
-    int scale = 0;            // 0: not given
+    int scale = 0; // 0: not given
     bool raw = false;
     bool noExec = false;
     bool help = false;

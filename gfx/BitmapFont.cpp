@@ -16,7 +16,7 @@ struct GlyphRun {
     int frameColumn;
     int pictureColumn;
     int width;
-    bool wholeWords;  // its rows can be read in whole words without leaving the picture
+    bool wholeWords; // its rows can be read in whole words without leaving the picture
 };
 
 // Glyph rows are a few bytes long, too short for a memcpy call to pay; they are copied in words
@@ -62,8 +62,7 @@ void blendCoverage(uint16_t* __restrict__ destination, const unsigned char* __re
 
 } // namespace
 
-BitmapFont::BitmapFont()
-    : image(0), glyphHeight(0), color(0xFFFF)
+BitmapFont::BitmapFont() : image(0), glyphHeight(0), color(0xFFFF)
 {
     clearGlyphs();
 }

@@ -37,9 +37,9 @@ void blendRow(uint16_t* __restrict__ destination, const uint16_t* __restrict__ s
         const uint16_t d = destination[i];
         const uint16_t r = static_cast<uint16_t>(static_cast<uint16_t>((s >> 11) * a) / 255 +
                                                  static_cast<uint16_t>((d >> 11) * rest) / 255);
-        const uint16_t g = static_cast<uint16_t>(
-            static_cast<uint16_t>(((s >> 6) & 31) * a) / 255 +
-            static_cast<uint16_t>(((d >> 6) & 31) * rest) / 255);
+        const uint16_t g =
+            static_cast<uint16_t>(static_cast<uint16_t>(((s >> 6) & 31) * a) / 255 +
+                                  static_cast<uint16_t>(((d >> 6) & 31) * rest) / 255);
         const uint16_t b = static_cast<uint16_t>(static_cast<uint16_t>((s & 31) * a) / 255 +
                                                  static_cast<uint16_t>((d & 31) * rest) / 255);
         destination[i] = static_cast<uint16_t>((r << 11) | (g << 6) | b);
@@ -88,10 +88,7 @@ bool DLImage::clipSpan(int position, int length, int limit, int& skip, int& coun
     return true;
 }
 
-DLImage::DLImage()
-    : pixels(0), alpha(0), width(0), height(0), depth(0)
-{
-}
+DLImage::DLImage() : pixels(0), alpha(0), width(0), height(0), depth(0) {}
 
 DLImage::~DLImage()
 {

@@ -12,7 +12,7 @@
 // intermediate value is at most 31 * 255 and fits a 16-bit lane. A CPU without one (the
 // handheld's ARM9) does better with a product table and with shortcuts for fully transparent and
 // fully opaque pixels. TARVO_BLEND_TABLE forces the second form (the scalar benchmark uses it).
-#if !defined(TARVO_BLEND_TABLE) && \
+#if !defined(TARVO_BLEND_TABLE) &&                                                                 \
     (defined(__SSE2__) || defined(__ARM_NEON) || defined(__ARM_NEON__))
 #define TARVO_BLEND_LANES 1
 #endif
@@ -61,11 +61,11 @@ public:
     // position + length, which could overflow for coordinates taken from a skin.
     static bool clipSpan(int position, int length, int limit, int& skip, int& count);
 
-    void* pixels;           // width * height pixels, row after row; 16-bit, or bytes at depth 8
-    unsigned char* alpha;   // width * height opacities (0 transparent, 255 opaque), or null
+    void* pixels;         // width * height pixels, row after row; 16-bit, or bytes at depth 8
+    unsigned char* alpha; // width * height opacities (0 transparent, 255 opaque), or null
     int32_t width;
     int32_t height;
-    int32_t depth;          // 8, 15 or 16 after a successful load
+    int32_t depth; // 8, 15 or 16 after a successful load
 
 private:
     DLImage(const DLImage&);

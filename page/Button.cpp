@@ -82,12 +82,23 @@ void Button::handleInput(WString::Array& actions, int& code)
     if (browser && (code == 3 || code == 4 || code == 5 || code == 7 || code == 8))
         browser->handleInput(actions, code);
     switch (code) {
-    case 1: actions = left; break;
-    case 2: actions = right; break;
-    case 3: actions = up; break;
-    case 4: actions = down; break;
-    case 5: actions = action; break;
-    default: return;
+    case 1:
+        actions = left;
+        break;
+    case 2:
+        actions = right;
+        break;
+    case 3:
+        actions = up;
+        break;
+    case 4:
+        actions = down;
+        break;
+    case 5:
+        actions = action;
+        break;
+    default:
+        return;
     }
     code = 0;
 }

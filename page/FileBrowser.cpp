@@ -119,10 +119,10 @@ void sortEntries(WString::Array& list)
 
 FileBrowser::FileBrowser(int x_, int y_, int right_, int bottom_, OptionTable& options,
                          BitmapFont* font_, ClockControl* clock_)
-    : x(x_), y(y_), right(right_), bottom(bottom_),
-      textColor(0x0000), cursorColor(0xFFDF), idleCursorColor(0x7BCF),
-      cursor(0), entries(), rows(0), filters(), mode(FILES_AND_DIRECTORIES), cwd("/mnt/sd/"),
-      action(), directory(""), speed(), listingDescriptor(false), font(font_), clock(clock_)
+    : x(x_), y(y_), right(right_), bottom(bottom_), textColor(0x0000), cursorColor(0xFFDF),
+      idleCursorColor(0x7BCF), cursor(0), entries(), rows(0), filters(),
+      mode(FILES_AND_DIRECTORIES), cwd("/mnt/sd/"), action(), directory(""), speed(),
+      listingDescriptor(false), font(font_), clock(clock_)
 {
     // A list whose bottom lies above its top, or a font without lines, has no rows: a negative
     // count would let the half-page moves push the cursor out of the list.

@@ -26,11 +26,7 @@ typedef WMap<WString, const char*, WString::Array, WString::Array&> OptionTable;
 // nothing proportional to the length of the list.
 class FileBrowser {
 public:
-    enum Mode {
-        FILES_AND_DIRECTORIES = 0,
-        DIRECTORIES_ONLY = 1,
-        FILES_ONLY = 2
-    };
+    enum Mode { FILES_AND_DIRECTORIES = 0, DIRECTORIES_ONLY = 1, FILES_ONLY = 2 };
 
     // Reads the options color, startdir, type and filter and lists the start directory. A font
     // without lines (none, or lineHeight 0) gives a list of no rows.

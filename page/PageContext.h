@@ -1,4 +1,5 @@
-// PageContext: the process-wide objects that pages draw and act with, handed to them by their owner.
+// PageContext: the process-wide objects that pages draw and act with, handed to them by their
+// owner.
 #ifndef TARVO_PAGE_PAGECONTEXT_H
 #define TARVO_PAGE_PAGECONTEXT_H
 

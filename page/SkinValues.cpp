@@ -26,7 +26,8 @@ uint16_t parseColor(const WString& text)
     const unsigned long red = static_cast<unsigned long>(colorPiece(digits, 0));
     const unsigned long green = static_cast<unsigned long>(colorPiece(digits, 2));
     const unsigned long blue = static_cast<unsigned long>(colorPiece(digits, 4));
-    return static_cast<uint16_t>(((red & 0xF8) << 8) | ((green & 0xF8) << 3) | ((blue & 0xF8) >> 3));
+    return static_cast<uint16_t>(((red & 0xF8) << 8) | ((green & 0xF8) << 3) |
+                                 ((blue & 0xF8) >> 3));
 }
 
 int skinNumber(const WString& text)

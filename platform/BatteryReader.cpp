@@ -6,8 +6,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-BatteryReader::BatteryReader(const char* devicePath)
-    : path(0), file(0)
+BatteryReader::BatteryReader(const char* devicePath) : path(0), file(0)
 {
     if (devicePath) {
         size_t length = strlen(devicePath) + 1;

@@ -36,10 +36,7 @@ void programDisplayClock(int select, int offset)
 
 } // namespace
 
-ClockControl::ClockControl()
-    : displayClockSelect_(-1), displayClockOffset_(-1), cpuMHz_(-1)
-{
-}
+ClockControl::ClockControl() : displayClockSelect_(-1), displayClockOffset_(-1), cpuMHz_(-1) {}
 
 bool ClockControl::setSpeed(const WString::Array& values)
 {

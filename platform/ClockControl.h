@@ -31,14 +31,12 @@ public:
     int displayClockOffset() const { return displayClockOffset_; }
     int cpuMHz() const { return cpuMHz_; }
 
-    // The processor clock the PLL register now produces, in Hz: (M + 8) * 7372800 / ((P + 2) * 2^S).
+    // The processor clock the PLL register now produces, in Hz: (M + 8) * 7372800 / ((P + 2) *
+    // 2^S).
     static uint32_t processorClockHz();
 
     // Register offsets within the window.
-    enum {
-        CPU_PLL_REGISTER = 0x0910,
-        DISPLAY_CLOCK_REGISTER = 0x0924
-    };
+    enum { CPU_PLL_REGISTER = 0x0910, DISPLAY_CLOCK_REGISTER = 0x0924 };
 
 private:
     int displayClockSelect_;

@@ -44,8 +44,7 @@ const char* sdRoot()
     return rootFolder;
 }
 
-MappedPath::MappedPath(const char* path)
-    : original(path), mapped(0)
+MappedPath::MappedPath(const char* path) : original(path), mapped(0)
 {
     if (!rootFolder || !isOnSdCard(path))
         return;

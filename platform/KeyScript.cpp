@@ -15,16 +15,25 @@ struct ButtonName {
 };
 
 const ButtonName buttonNames[] = {
-    { "UP", BUTTON_UP },           { "DOWN", BUTTON_DOWN },
-    { "LEFT", BUTTON_LEFT },       { "RIGHT", BUTTON_RIGHT },
-    { "UPLEFT", BUTTON_UP_LEFT },  { "UPRIGHT", BUTTON_UP_RIGHT },
-    { "DOWNLEFT", BUTTON_DOWN_LEFT }, { "DOWNRIGHT", BUTTON_DOWN_RIGHT },
-    { "A", BUTTON_A },             { "B", BUTTON_B },
-    { "X", BUTTON_X },             { "Y", BUTTON_Y },
-    { "L", BUTTON_L },             { "R", BUTTON_R },
-    { "START", BUTTON_START },     { "SELECT", BUTTON_SELECT },
-    { "VOLUP", BUTTON_VOLUME_UP }, { "VOLDOWN", BUTTON_VOLUME_DOWN },
-    { "PUSH", BUTTON_STICK_PUSH },
+    {"UP", BUTTON_UP},
+    {"DOWN", BUTTON_DOWN},
+    {"LEFT", BUTTON_LEFT},
+    {"RIGHT", BUTTON_RIGHT},
+    {"UPLEFT", BUTTON_UP_LEFT},
+    {"UPRIGHT", BUTTON_UP_RIGHT},
+    {"DOWNLEFT", BUTTON_DOWN_LEFT},
+    {"DOWNRIGHT", BUTTON_DOWN_RIGHT},
+    {"A", BUTTON_A},
+    {"B", BUTTON_B},
+    {"X", BUTTON_X},
+    {"Y", BUTTON_Y},
+    {"L", BUTTON_L},
+    {"R", BUTTON_R},
+    {"START", BUTTON_START},
+    {"SELECT", BUTTON_SELECT},
+    {"VOLUP", BUTTON_VOLUME_UP},
+    {"VOLDOWN", BUTTON_VOLUME_DOWN},
+    {"PUSH", BUTTON_STICK_PUSH},
 };
 
 const ButtonMask joystickLines = 0xFF;
@@ -34,11 +43,16 @@ ButtonMask foldLoneDiagonal(ButtonMask buttons)
 {
     ButtonMask rest = buttons & ~joystickLines;
     switch (buttons & joystickLines) {
-    case BUTTON_UP_LEFT: return rest | BUTTON_UP | BUTTON_LEFT;
-    case BUTTON_DOWN_LEFT: return rest | BUTTON_LEFT | BUTTON_DOWN;
-    case BUTTON_DOWN_RIGHT: return rest | BUTTON_DOWN | BUTTON_RIGHT;
-    case BUTTON_UP_RIGHT: return rest | BUTTON_UP | BUTTON_RIGHT;
-    default: return buttons;
+    case BUTTON_UP_LEFT:
+        return rest | BUTTON_UP | BUTTON_LEFT;
+    case BUTTON_DOWN_LEFT:
+        return rest | BUTTON_LEFT | BUTTON_DOWN;
+    case BUTTON_DOWN_RIGHT:
+        return rest | BUTTON_DOWN | BUTTON_RIGHT;
+    case BUTTON_UP_RIGHT:
+        return rest | BUTTON_UP | BUTTON_RIGHT;
+    default:
+        return buttons;
     }
 }
 
@@ -70,8 +84,8 @@ bool KeyScript::parseButtons(const std::string& word, ButtonMask* buttons, std::
     std::size_t start = 0;
     for (;;) {
         std::size_t plus = word.find('+', start);
-        std::string name = word.substr(start, plus == std::string::npos ? std::string::npos
-                                                                        : plus - start);
+        std::string name =
+            word.substr(start, plus == std::string::npos ? std::string::npos : plus - start);
         for (char& c : name)
             c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         ButtonMask bit = 0;
@@ -115,7 +129,7 @@ bool KeyScript::parse(const std::string& text, std::string* error)
             return fail("expected BUTTONS COUNT, found no count");
         if (words >> extra)
             return fail("unexpected \"" + extra + "\" after the count");
-        Step step = { 0, 0 };
+        Step step = {0, 0};
         std::string why;
         if (!parseButtons(buttonsWord, &step.buttons, &why))
             return fail(why);

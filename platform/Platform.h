@@ -1,7 +1,7 @@
-// The platform layer's whole contract: one frame, the buttons, start-up, shut-down and the hand-over
-// to the handheld's menu. One backend implements it per build (PlatformGp2x.cpp on the handheld,
-// PlatformDesktop.cpp in a window, PlatformHeadless.cpp in memory); the rest of the launcher never
-// sees which.
+// The platform layer's whole contract: one frame, the buttons, start-up, shut-down and the
+// hand-over to the handheld's menu. One backend implements it per build (PlatformGp2x.cpp on the
+// handheld, PlatformDesktop.cpp in a window, PlatformHeadless.cpp in memory); the rest of the
+// launcher never sees which.
 #ifndef TARVO_PLATFORM_PLATFORM_H
 #define TARVO_PLATFORM_PLATFORM_H
 

@@ -43,46 +43,93 @@ DesktopState desktop;
 ButtonMask keyBits(SDL_Keycode key)
 {
     switch (key) {
-    case SDLK_UP: case SDLK_KP_8: return BUTTON_UP;
-    case SDLK_DOWN: case SDLK_KP_2: return BUTTON_DOWN;
-    case SDLK_LEFT: case SDLK_KP_4: return BUTTON_LEFT;
-    case SDLK_RIGHT: case SDLK_KP_6: return BUTTON_RIGHT;
-    case SDLK_KP_7: return BUTTON_UP | BUTTON_LEFT;
-    case SDLK_KP_9: return BUTTON_UP | BUTTON_RIGHT;
-    case SDLK_KP_1: return BUTTON_DOWN | BUTTON_LEFT;
-    case SDLK_KP_3: return BUTTON_DOWN | BUTTON_RIGHT;
-    case SDLK_a: return BUTTON_A;
-    case SDLK_b: case SDLK_RETURN: case SDLK_KP_ENTER: return BUTTON_B;
-    case SDLK_x: return BUTTON_X;
-    case SDLK_y: return BUTTON_Y;
-    case SDLK_l: case SDLK_PAGEUP: return BUTTON_L;
-    case SDLK_r: case SDLK_PAGEDOWN: return BUTTON_R;
-    case SDLK_s: case SDLK_ESCAPE: return BUTTON_START;
-    case SDLK_BACKSPACE: return BUTTON_SELECT;
-    case SDLK_SPACE: case SDLK_KP_5: return BUTTON_STICK_PUSH;
-    case SDLK_MINUS: case SDLK_KP_MINUS: return BUTTON_VOLUME_DOWN;
-    case SDLK_EQUALS: case SDLK_PLUS: case SDLK_KP_PLUS: return BUTTON_VOLUME_UP;
-    default: return 0;
+    case SDLK_UP:
+    case SDLK_KP_8:
+        return BUTTON_UP;
+    case SDLK_DOWN:
+    case SDLK_KP_2:
+        return BUTTON_DOWN;
+    case SDLK_LEFT:
+    case SDLK_KP_4:
+        return BUTTON_LEFT;
+    case SDLK_RIGHT:
+    case SDLK_KP_6:
+        return BUTTON_RIGHT;
+    case SDLK_KP_7:
+        return BUTTON_UP | BUTTON_LEFT;
+    case SDLK_KP_9:
+        return BUTTON_UP | BUTTON_RIGHT;
+    case SDLK_KP_1:
+        return BUTTON_DOWN | BUTTON_LEFT;
+    case SDLK_KP_3:
+        return BUTTON_DOWN | BUTTON_RIGHT;
+    case SDLK_a:
+        return BUTTON_A;
+    case SDLK_b:
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+        return BUTTON_B;
+    case SDLK_x:
+        return BUTTON_X;
+    case SDLK_y:
+        return BUTTON_Y;
+    case SDLK_l:
+    case SDLK_PAGEUP:
+        return BUTTON_L;
+    case SDLK_r:
+    case SDLK_PAGEDOWN:
+        return BUTTON_R;
+    case SDLK_s:
+    case SDLK_ESCAPE:
+        return BUTTON_START;
+    case SDLK_BACKSPACE:
+        return BUTTON_SELECT;
+    case SDLK_SPACE:
+    case SDLK_KP_5:
+        return BUTTON_STICK_PUSH;
+    case SDLK_MINUS:
+    case SDLK_KP_MINUS:
+        return BUTTON_VOLUME_DOWN;
+    case SDLK_EQUALS:
+    case SDLK_PLUS:
+    case SDLK_KP_PLUS:
+        return BUTTON_VOLUME_UP;
+    default:
+        return 0;
     }
 }
 
 ButtonMask controllerButtonBit(int button)
 {
     switch (button) {
-    case SDL_CONTROLLER_BUTTON_DPAD_UP: return BUTTON_UP;
-    case SDL_CONTROLLER_BUTTON_DPAD_DOWN: return BUTTON_DOWN;
-    case SDL_CONTROLLER_BUTTON_DPAD_LEFT: return BUTTON_LEFT;
-    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT: return BUTTON_RIGHT;
-    case SDL_CONTROLLER_BUTTON_A: return BUTTON_A;
-    case SDL_CONTROLLER_BUTTON_B: return BUTTON_B;
-    case SDL_CONTROLLER_BUTTON_X: return BUTTON_X;
-    case SDL_CONTROLLER_BUTTON_Y: return BUTTON_Y;
-    case SDL_CONTROLLER_BUTTON_LEFTSHOULDER: return BUTTON_L;
-    case SDL_CONTROLLER_BUTTON_RIGHTSHOULDER: return BUTTON_R;
-    case SDL_CONTROLLER_BUTTON_START: return BUTTON_START;
-    case SDL_CONTROLLER_BUTTON_BACK: return BUTTON_SELECT;
-    case SDL_CONTROLLER_BUTTON_LEFTSTICK: return BUTTON_STICK_PUSH;
-    default: return 0;
+    case SDL_CONTROLLER_BUTTON_DPAD_UP:
+        return BUTTON_UP;
+    case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
+        return BUTTON_DOWN;
+    case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
+        return BUTTON_LEFT;
+    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
+        return BUTTON_RIGHT;
+    case SDL_CONTROLLER_BUTTON_A:
+        return BUTTON_A;
+    case SDL_CONTROLLER_BUTTON_B:
+        return BUTTON_B;
+    case SDL_CONTROLLER_BUTTON_X:
+        return BUTTON_X;
+    case SDL_CONTROLLER_BUTTON_Y:
+        return BUTTON_Y;
+    case SDL_CONTROLLER_BUTTON_LEFTSHOULDER:
+        return BUTTON_L;
+    case SDL_CONTROLLER_BUTTON_RIGHTSHOULDER:
+        return BUTTON_R;
+    case SDL_CONTROLLER_BUTTON_START:
+        return BUTTON_START;
+    case SDL_CONTROLLER_BUTTON_BACK:
+        return BUTTON_SELECT;
+    case SDL_CONTROLLER_BUTTON_LEFTSTICK:
+        return BUTTON_STICK_PUSH;
+    default:
+        return 0;
     }
 }
 
@@ -215,7 +262,8 @@ void handleEvent(const SDL_Event& event)
         desktop.controllerButtons[event.cbutton.which] |= controllerButtonBit(event.cbutton.button);
         break;
     case SDL_CONTROLLERBUTTONUP:
-        desktop.controllerButtons[event.cbutton.which] &= ~controllerButtonBit(event.cbutton.button);
+        desktop.controllerButtons[event.cbutton.which] &=
+            ~controllerButtonBit(event.cbutton.button);
         break;
     case SDL_CONTROLLERAXISMOTION:
         handleStick(event.caxis.which, event.caxis.axis, event.caxis.value);
@@ -250,9 +298,9 @@ void platformInit(int ticksPerSecond, int bitsPerPixel, int soundRate, int sound
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
 
     desktop.scale = chooseScale();
-    desktop.window = SDL_CreateWindow("Tarvo", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                      SCREEN_WIDTH * desktop.scale, SCREEN_HEIGHT * desktop.scale,
-                                      0);
+    desktop.window =
+        SDL_CreateWindow("Tarvo", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                         SCREEN_WIDTH * desktop.scale, SCREEN_HEIGHT * desktop.scale, 0);
     if (!desktop.window)
         failDisplay("open a window");
     desktop.renderer = SDL_CreateRenderer(desktop.window, -1, 0);

@@ -30,9 +30,9 @@ namespace {
 
 // Register offsets (bytes from physical 0xC0000000).
 enum {
-    GPIO_C_LEVELS = 0x1184,      // Start, Select, L, R, A, B, X, Y on lines 8 to 15; 0 = held
-    GPIO_D_LEVELS = 0x1186,      // volume and stick push among lines 0 to 15; 0 = held
-    GPIO_M_LEVELS = 0x1198,      // the eight joystick switches on lines 0 to 7; 0 = closed
+    GPIO_C_LEVELS = 0x1184, // Start, Select, L, R, A, B, X, Y on lines 8 to 15; 0 = held
+    GPIO_D_LEVELS = 0x1186, // volume and stick push among lines 0 to 15; 0 = held
+    GPIO_M_LEVELS = 0x1198, // the eight joystick switches on lines 0 to 7; 0 = closed
     RGB_LAYER_CONTROL = 0x28DA,
     RGB_LAYER_WIDTH = 0x290C,
     RGB_ODD_ADDRESS_LOW = 0x290E,
@@ -50,8 +50,8 @@ const uint32_t timerCountsPerSecond = 7372800;
 
 // The device slots: 0 to 4 are opened, 5 to 7 are spare.
 enum { FB0, FB1, MEM, DSP, MIXER, OPENED_DEVICES, DEVICE_SLOTS = 8 };
-const char* const deviceNames[OPENED_DEVICES] = { "fb0", "fb1", "mem", "dsp", "mixer" };
-const int deviceModes[OPENED_DEVICES] = { O_RDWR, O_RDWR, O_RDWR, O_WRONLY, O_RDWR };
+const char* const deviceNames[OPENED_DEVICES] = {"fb0", "fb1", "mem", "dsp", "mixer"};
+const int deviceModes[OPENED_DEVICES] = {O_RDWR, O_RDWR, O_RDWR, O_WRONLY, O_RDWR};
 
 const char defaultDeviceFolder[] = "/dev/";
 const char defaultMenuFolder[] = "/usr/gp2x";
@@ -231,7 +231,8 @@ void platformInit(int ticksPerSecond, int bitsPerPixel, int soundRate, int sound
 {
     (void)soundRate;
     (void)soundBits;
-    gp2x.timerScale = static_cast<int>(timerCountsPerSecond / (ticksPerSecond > 0 ? ticksPerSecond : 1));
+    gp2x.timerScale =
+        static_cast<int>(timerCountsPerSecond / (ticksPerSecond > 0 ? ticksPerSecond : 1));
 
     openDevices();
     acquireMemory();
@@ -301,8 +302,8 @@ ButtonMask readButtons()
         joystick = 0xAF; // down-right: down and right
     else if (joystick == 0x7F)
         joystick = 0xBE; // up-right: up and right
-    uint32_t levels = (readRegister(GPIO_C_LEVELS) & 0xFF00u) | joystick
-                      | (static_cast<uint32_t>(readRegister(GPIO_D_LEVELS)) << 16);
+    uint32_t levels = (readRegister(GPIO_C_LEVELS) & 0xFF00u) | joystick |
+        (static_cast<uint32_t>(readRegister(GPIO_D_LEVELS)) << 16);
     return ~levels;
 }
 

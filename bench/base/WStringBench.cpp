@@ -43,12 +43,18 @@ void ReadSkinText(benchmark::State& state)
     state.SetComplexityN(static_cast<int64_t>(size));
 }
 // 1 MiB in 40,000 lines is 26 bytes a line; 100,000 lines is 10 bytes a line.
-BENCHMARK(ReadSkinText)->ArgsProduct({{1 << 18, 1 << 19, 1 << 20, 1 << 21}, {26}})
-    ->Complexity(benchmark::oN)->Unit(benchmark::kMillisecond);
-BENCHMARK(ReadSkinText)->ArgsProduct({{1 << 18, 1 << 19, 1 << 20, 1 << 21}, {10}})
-    ->Complexity(benchmark::oN)->Unit(benchmark::kMillisecond);
-BENCHMARK(ReadSkinText)->ArgsProduct({{1 << 18, 1 << 19, 1 << 20, 1 << 21}, {0}})
-    ->Complexity(benchmark::oN)->Unit(benchmark::kMillisecond);
+BENCHMARK(ReadSkinText)
+    ->ArgsProduct({{1 << 18, 1 << 19, 1 << 20, 1 << 21}, {26}})
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(ReadSkinText)
+    ->ArgsProduct({{1 << 18, 1 << 19, 1 << 20, 1 << 21}, {10}})
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(ReadSkinText)
+    ->ArgsProduct({{1 << 18, 1 << 19, 1 << 20, 1 << 21}, {0}})
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
 
 void JoinLongArray(benchmark::State& state)
 {
@@ -62,8 +68,11 @@ void JoinLongArray(benchmark::State& state)
     }
     state.SetComplexityN(state.range(0));
 }
-BENCHMARK(JoinLongArray)->RangeMultiplier(4)->Range(1 << 12, 1 << 18)
-    ->Complexity(benchmark::oN)->Unit(benchmark::kMillisecond);
+BENCHMARK(JoinLongArray)
+    ->RangeMultiplier(4)
+    ->Range(1 << 12, 1 << 18)
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
 
 void WordsOfText(benchmark::State& state)
 {
@@ -75,8 +84,11 @@ void WordsOfText(benchmark::State& state)
     }
     state.SetComplexityN(static_cast<int64_t>(size));
 }
-BENCHMARK(WordsOfText)->RangeMultiplier(4)->Range(1 << 16, 1 << 22)
-    ->Complexity(benchmark::oN)->Unit(benchmark::kMillisecond);
+BENCHMARK(WordsOfText)
+    ->RangeMultiplier(4)
+    ->Range(1 << 16, 1 << 22)
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
 
 void ExpandTabsOfText(benchmark::State& state)
 {
@@ -92,8 +104,11 @@ void ExpandTabsOfText(benchmark::State& state)
     }
     state.SetComplexityN(static_cast<int64_t>(size));
 }
-BENCHMARK(ExpandTabsOfText)->RangeMultiplier(4)->Range(1 << 16, 1 << 22)
-    ->Complexity(benchmark::oN)->Unit(benchmark::kMillisecond);
+BENCHMARK(ExpandTabsOfText)
+    ->RangeMultiplier(4)
+    ->Range(1 << 16, 1 << 22)
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
 
 void RepeatText(benchmark::State& state)
 {
@@ -104,8 +119,11 @@ void RepeatText(benchmark::State& state)
     }
     state.SetComplexityN(state.range(0));
 }
-BENCHMARK(RepeatText)->RangeMultiplier(4)->Range(1 << 12, 1 << 18)
-    ->Complexity(benchmark::oN)->Unit(benchmark::kMillisecond);
+BENCHMARK(RepeatText)
+    ->RangeMultiplier(4)
+    ->Range(1 << 12, 1 << 18)
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
 
 void MapSetAndFind(benchmark::State& state)
 {

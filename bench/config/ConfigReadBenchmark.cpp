@@ -42,12 +42,8 @@ double peakRssKib()
 std::string skinOfLines(int lineCount)
 {
     static const char* const patterns[] = {
-        "IMAGE=%skindir%bg.png,0,0,",
-        "TEXT=%version%,\"a, b\",1,2,",
-        "ACTION=exec,%p0%,%P0%,x,y,",
-        "COLOR=%N[1]%,%N%,%%,FF00,,",
-        "// a comment line of text ",
-        "VARIABLE=W,%skindir%,1,2,,",
+        "IMAGE=%skindir%bg.png,0,0,", "TEXT=%version%,\"a, b\",1,2,", "ACTION=exec,%p0%,%P0%,x,y,",
+        "COLOR=%N[1]%,%N%,%%,FF00,,", "// a comment line of text ",   "VARIABLE=W,%skindir%,1,2,,",
     };
     std::string skin;
     skin.reserve(static_cast<size_t>(lineCount) * 27);
@@ -108,15 +104,23 @@ void BM_ReadAndExpandSkinLines(benchmark::State& state)
 {
     readAndExpand(state, skinOfLines(static_cast<int>(state.range(0))));
 }
-BENCHMARK(BM_ReadAndExpandSkinLines)->Arg(10000)->Arg(20000)->Arg(40000)->Arg(80000)
+BENCHMARK(BM_ReadAndExpandSkinLines)
+    ->Arg(10000)
+    ->Arg(20000)
+    ->Arg(40000)
+    ->Arg(80000)
     ->Unit(benchmark::kMillisecond);
 
 void BM_ReadAndExpandOneLongLine(benchmark::State& state)
 {
     readAndExpand(state, skinOfOneLine(static_cast<int>(state.range(0))));
 }
-BENCHMARK(BM_ReadAndExpandOneLongLine)->Arg(256 << 10)->Arg(512 << 10)->Arg(1 << 20)
-    ->Arg(2 << 20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadAndExpandOneLongLine)
+    ->Arg(256 << 10)
+    ->Arg(512 << 10)
+    ->Arg(1 << 20)
+    ->Arg(2 << 20)
+    ->Unit(benchmark::kMillisecond);
 
 // Rewriting a 1 MiB configuration of 40,000 lines: read, write, flush to disk, rename.
 void BM_UpdateConfigFile(benchmark::State& state)

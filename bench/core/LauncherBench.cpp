@@ -50,17 +50,16 @@ void StartUpToFirstFrame(benchmark::State& state)
     std::string keysOption = "--keys";
     std::string card = demoCard;
     std::string keysPath = keys;
-    char* argv[] = { program.data(), sdOption.data(), card.data(), keysOption.data(),
-                     keysPath.data(), nullptr };
+    char* argv[] = {program.data(),    sdOption.data(), card.data(),
+                    keysOption.data(), keysPath.data(), nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     for (auto _ : state) {
         pid_t child = 0;
         int status = 0;
-        if (posix_spawn(&child, argv[0], &actions, nullptr, argv, environ) != 0
-            || waitpid(child, &status, 0) != child || !WIFEXITED(status)
-            || WEXITSTATUS(status) != 0) {
+        if (posix_spawn(&child, argv[0], &actions, nullptr, argv, environ) != 0 ||
+            waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
             state.SkipWithError("tarvo-headless failed");
             break;
         }

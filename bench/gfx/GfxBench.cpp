@@ -31,7 +31,7 @@
 
 namespace {
 
-const char textLine[] = "The quick brown fox jumps over";  // 30 characters
+const char textLine[] = "The quick brown fox jumps over"; // 30 characters
 
 // A picture with every pixel partly transparent: the worst case, where no pixel can be copied
 // or skipped. Its pixman twin holds the same colours premultiplied, as pixman's OVER expects.
@@ -56,7 +56,8 @@ struct BlendCase {
             const unsigned a = 1 + random() % 254;
             pixels[i] = uint16_t((r << 8) | (g << 3) | (b >> 3));
             image.alpha[i] = uint8_t(a);
-            premultiplied[i] = (a << 24) | ((r * a / 255) << 16) | ((g * a / 255) << 8) | (b * a / 255);
+            premultiplied[i] =
+                (a << 24) | ((r * a / 255) << 16) | ((g * a / 255) << 8) | (b * a / 255);
         }
         source = pixman_image_create_bits(PIXMAN_a8r8g8b8, width, height, premultiplied.data(),
                                           width * 4);
@@ -71,9 +72,9 @@ struct Frame {
     {
         for (size_t i = 0; i < pixels.size(); ++i)
             pixels[i] = uint16_t((i * 2654435761u) >> 16) & 0xFFDF;
-        image = pixman_image_create_bits(PIXMAN_r5g6b5, SCREEN_WIDTH, SCREEN_HEIGHT,
-                                         reinterpret_cast<uint32_t*>(pixels.data()),
-                                         SCREEN_WIDTH * 2);
+        image =
+            pixman_image_create_bits(PIXMAN_r5g6b5, SCREEN_WIDTH, SCREEN_HEIGHT,
+                                     reinterpret_cast<uint32_t*>(pixels.data()), SCREEN_WIDTH * 2);
     }
     ~Frame() { pixman_image_unref(image); }
 };
@@ -138,7 +139,8 @@ struct PngCase {
 
     PngCase()
     {
-        const std::string folder = (std::filesystem::temp_directory_path() / "tarvo-bench-gfx").string();
+        const std::string folder =
+            (std::filesystem::temp_directory_path() / "tarvo-bench-gfx").string();
         std::filesystem::create_directories(folder);
         rgbaPath = folder + "/picture-rgba.png";
         rgbPath = folder + "/picture-rgb.png";
@@ -166,8 +168,9 @@ struct PngCase {
         png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
         png_infop info = png_create_info_struct(png);
         png_init_io(png, file);
-        png_set_IHDR(png, info, width, height, 8, alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB,
-                     PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+        png_set_IHDR(png, info, width, height, 8,
+                     alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                     PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
         png_write_info(png, info);
         for (int y = 0; y < height; ++y)
             png_write_row(png, &data[size_t(y) * width * channels]);
@@ -177,10 +180,26 @@ struct PngCase {
     }
 };
 
-BlendCase& icon() { static BlendCase c(48, 48); return c; }
-BlendCase& full() { static BlendCase c(SCREEN_WIDTH, SCREEN_HEIGHT); return c; }
-TextCase& text() { static TextCase c; return c; }
-PngCase& pngs() { static PngCase c; return c; }
+BlendCase& icon()
+{
+    static BlendCase c(48, 48);
+    return c;
+}
+BlendCase& full()
+{
+    static BlendCase c(SCREEN_WIDTH, SCREEN_HEIGHT);
+    return c;
+}
+TextCase& text()
+{
+    static TextCase c;
+    return c;
+}
+PngCase& pngs()
+{
+    static PngCase c;
+    return c;
+}
 
 bool decodeOurs(const std::string& path)
 {
@@ -220,43 +239,54 @@ struct Case {
 std::map<std::string, Case>& cases()
 {
     static std::map<std::string, Case> all = {
-        {"blend-icon", {[](Frame& f) { icon().image.blitBlended(f.pixels.data(), 136, 96); },
-                        [] { return 48L * 48; }}},
-        {"blend-full", {[](Frame& f) { full().image.blitBlended(f.pixels.data(), 0, 0); },
-                        [] { return long(SCREEN_PIXELS); }}},
-        {"pixman-icon", {[](Frame& f) {
-                             pixman_image_composite32(PIXMAN_OP_OVER, icon().source, nullptr, f.image,
-                                                      0, 0, 0, 0, 136, 96, 48, 48);
-                         },
-                         [] { return 48L * 48; }}},
-        {"pixman-full", {[](Frame& f) {
-                             pixman_image_composite32(PIXMAN_OP_OVER, full().source, nullptr, f.image,
-                                                      0, 0, 0, 0, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
-                         },
-                         [] { return long(SCREEN_PIXELS); }}},
-        {"text", {[](Frame& f) { text().font.drawText(f.pixels.data(), 4, 100, textLine); },
-                  [] { return text().pixels; }}},
-        {"pixman-text", {[](Frame& f) { text().drawWithPixman(f.image, 4, 100); },
-                         [] { return text().pixels; }}},
-        {"blit", {[](Frame& f) {
-                      DLImage& image = full().image;
-                      unsigned char* alpha = image.alpha;
-                      image.alpha = nullptr;  // the same picture, copied opaquely
-                      image.blit(f.pixels.data(), 0, 0);
-                      image.alpha = alpha;
-                  },
-                  [] { return long(SCREEN_PIXELS); }}},
-        {"memcpy", {[](Frame& f) {
-                        std::memcpy(f.pixels.data(), full().image.pixels, SCREEN_BYTES);
-                        benchmark::ClobberMemory();
-                    },
-                    [] { return long(SCREEN_PIXELS); }}},
-        {"png-rgba", {[](Frame&) { decodeOurs(pngs().rgbaPath); }, [] { return long(SCREEN_PIXELS); }}},
-        {"png-rgb", {[](Frame&) { decodeOurs(pngs().rgbPath); }, [] { return long(SCREEN_PIXELS); }}},
-        {"spng-rgba", {[](Frame&) { decodeSpng(pngs().rgbaPath, SPNG_FMT_RGBA8); },
-                       [] { return long(SCREEN_PIXELS); }}},
-        {"spng-rgb", {[](Frame&) { decodeSpng(pngs().rgbPath, SPNG_FMT_RGB8); },
-                      [] { return long(SCREEN_PIXELS); }}},
+        {"blend-icon",
+         {[](Frame& f) { icon().image.blitBlended(f.pixels.data(), 136, 96); },
+          [] { return 48L * 48; }}},
+        {"blend-full",
+         {[](Frame& f) { full().image.blitBlended(f.pixels.data(), 0, 0); },
+          [] { return long(SCREEN_PIXELS); }}},
+        {"pixman-icon",
+         {[](Frame& f) {
+              pixman_image_composite32(PIXMAN_OP_OVER, icon().source, nullptr, f.image, 0, 0, 0, 0,
+                                       136, 96, 48, 48);
+          },
+          [] { return 48L * 48; }}},
+        {"pixman-full",
+         {[](Frame& f) {
+              pixman_image_composite32(PIXMAN_OP_OVER, full().source, nullptr, f.image, 0, 0, 0, 0,
+                                       0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
+          },
+          [] { return long(SCREEN_PIXELS); }}},
+        {"text",
+         {[](Frame& f) { text().font.drawText(f.pixels.data(), 4, 100, textLine); },
+          [] { return text().pixels; }}},
+        {"pixman-text",
+         {[](Frame& f) { text().drawWithPixman(f.image, 4, 100); }, [] { return text().pixels; }}},
+        {"blit",
+         {[](Frame& f) {
+              DLImage& image = full().image;
+              unsigned char* alpha = image.alpha;
+              image.alpha = nullptr; // the same picture, copied opaquely
+              image.blit(f.pixels.data(), 0, 0);
+              image.alpha = alpha;
+          },
+          [] { return long(SCREEN_PIXELS); }}},
+        {"memcpy",
+         {[](Frame& f) {
+              std::memcpy(f.pixels.data(), full().image.pixels, SCREEN_BYTES);
+              benchmark::ClobberMemory();
+          },
+          [] { return long(SCREEN_PIXELS); }}},
+        {"png-rgba",
+         {[](Frame&) { decodeOurs(pngs().rgbaPath); }, [] { return long(SCREEN_PIXELS); }}},
+        {"png-rgb",
+         {[](Frame&) { decodeOurs(pngs().rgbPath); }, [] { return long(SCREEN_PIXELS); }}},
+        {"spng-rgba",
+         {[](Frame&) { decodeSpng(pngs().rgbaPath, SPNG_FMT_RGBA8); },
+          [] { return long(SCREEN_PIXELS); }}},
+        {"spng-rgb",
+         {[](Frame&) { decodeSpng(pngs().rgbPath, SPNG_FMT_RGB8); },
+          [] { return long(SCREEN_PIXELS); }}},
     };
     return all;
 }
@@ -265,14 +295,14 @@ void runCase(benchmark::State& state, const std::string& name)
 {
     Case& c = cases().at(name);
     Frame frame;
-    c.run(frame);  // warm up, and let the lazily built tables and pictures come into being
+    c.run(frame); // warm up, and let the lazily built tables and pictures come into being
     for (auto _ : state) {
         c.run(frame);
         benchmark::ClobberMemory();
     }
-    state.counters["ns/pixel"] = benchmark::Counter(double(c.pixels()) * state.iterations(),
-                                                    benchmark::Counter::kIsRate |
-                                                        benchmark::Counter::kInvert);
+    state.counters["ns/pixel"] =
+        benchmark::Counter(double(c.pixels()) * state.iterations(),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 // The only code callgrind counts in --measure mode (see the header).
@@ -302,9 +332,8 @@ int main(int argc, char** argv)
     }
     for (const auto& entry : cases()) {
         const std::string name = entry.first;
-        benchmark::RegisterBenchmark(name.c_str(), [name](benchmark::State& state) {
-            runCase(state, name);
-        });
+        benchmark::RegisterBenchmark(name.c_str(),
+                                     [name](benchmark::State& state) { runCase(state, name); });
     }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -43,7 +43,8 @@ namespace {
 
 const int bigFolderEntries = 20000;
 
-bool writePng(const std::string& path, int width, int height, const std::vector<unsigned char>& rgba)
+bool writePng(const std::string& path, int width, int height,
+              const std::vector<unsigned char>& rgba)
 {
     FILE* file = std::fopen(path.c_str(), "wb");
     if (!file)
@@ -109,7 +110,8 @@ struct Fixture {
     {
         for (int i = 0; i < count; ++i) {
             char name[64];
-            std::snprintf(name, sizeof name, "%s Game %05d.gpe", (i % 2) ? "Some" : "other", (i * 7919) % count);
+            std::snprintf(name, sizeof name, "%s Game %05d.gpe", (i % 2) ? "Some" : "other",
+                          (i * 7919) % count);
             const int fd = open((where + name).c_str(), O_CREAT | O_WRONLY, 0644);
             if (fd >= 0)
                 close(fd);
@@ -153,19 +155,22 @@ struct HeavyPage {
         for (int i = 0; i < 20; ++i) {
             const std::string icon = f.folder + "icon" + std::to_string(i) + ".png";
             page.applyDirective("BUTTON", words({std::to_string(i)}));
-            page.applyDirective("TYPE", words({"image", std::to_string(8 + (i % 5) * 60),
-                                               std::to_string(4 + (i / 5) * 52), icon, icon}));
+            page.applyDirective("TYPE",
+                                words({"image", std::to_string(8 + (i % 5) * 60),
+                                       std::to_string(4 + (i / 5) * 52), icon, icon}));
         }
         for (int i = 0; i < 10; ++i) {
             page.applyDirective("BUTTON", words({std::to_string(20 + i)}));
-            page.applyDirective("TYPE", words({"text", std::to_string(4 + (i % 2) * 160),
-                                               std::to_string(210 + (i / 2) * 6), "FFFFFF", "FFFF00",
-                                               "Battery %battery% - Tarvo"}));
+            page.applyDirective(
+                "TYPE",
+                words({"text", std::to_string(4 + (i % 2) * 160), std::to_string(210 + (i / 2) * 6),
+                       "FFFFFF", "FFFF00", "Battery %battery% - Tarvo"}));
         }
         page.applyDirective("BUTTON", words({"30"}));
         const int rowsTop = 40;
-        page.applyDirective("TYPE", words({"selector", "180", std::to_string(rowsTop), "316",
-                                           std::to_string(rowsTop + 12 * font.lineHeight())}));
+        page.applyDirective("TYPE",
+                            words({"selector", "180", std::to_string(rowsTop), "316",
+                                   std::to_string(rowsTop + 12 * font.lineHeight())}));
         page.applyDirective("OPTIONS", words({"startdir", f.smallFolder}));
         page.applyDirective("OPTIONS", words({"color", "FFFFFF", "FFFF00", "C0C0C0"}));
         page.draw(context);

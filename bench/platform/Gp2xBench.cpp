@@ -22,12 +22,14 @@ struct Gp2xOnMemory {
     Gp2xOnMemory()
         : registers(REGISTER_WINDOW_BYTES / 2, 0xFFFF), frame0(SCREEN_PIXELS), frame1(SCREEN_PIXELS)
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tarvo-bench-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "tarvo-bench-XXXXXX").string();
         if (mkdtemp(pattern.data()))
             folder = pattern;
-        for (const char* name : { "fb0", "fb1", "mem", "dsp", "mixer" })
+        for (const char* name : {"fb0", "fb1", "mem", "dsp", "mixer"})
             std::ofstream(folder + "/" + name);
-        Gp2xMemory memory = { registers.data(), frame0.data(), frame1.data(), 0x01000000, 0x01100000 };
+        Gp2xMemory memory = {registers.data(), frame0.data(), frame1.data(), 0x01000000,
+                             0x01100000};
         seam = memory;
         gp2xSetDeviceFolder(folder.c_str());
         gp2xUseMemory(&seam);

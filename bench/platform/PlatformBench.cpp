@@ -53,9 +53,8 @@ std::vector<uint16_t> testFrame()
     std::vector<uint16_t> frame(SCREEN_PIXELS);
     for (int y = 0; y < SCREEN_HEIGHT; ++y)
         for (int x = 0; x < SCREEN_WIDTH; ++x)
-            frame[y * SCREEN_WIDTH + x] = static_cast<uint16_t>(((x * 31 / 319) << 11)
-                                                                | ((y * 63 / 239) << 5)
-                                                                | ((x ^ y) & 0x1F));
+            frame[y * SCREEN_WIDTH + x] = static_cast<uint16_t>(
+                ((x * 31 / 319) << 11) | ((y * 63 / 239) << 5) | ((x ^ y) & 0x1F));
     return frame;
 }
 

@@ -15,8 +15,8 @@
 namespace {
 
 const char programName[] = "tarvo-desktop";
-const unsigned acceptedOptions = OPTION_SD | OPTION_SCALE | OPTION_MENU | OPTION_BATTERY
-                                 | OPTION_NO_EXEC | OPTION_HELP;
+const unsigned acceptedOptions =
+    OPTION_SD | OPTION_SCALE | OPTION_MENU | OPTION_BATTERY | OPTION_NO_EXEC | OPTION_HELP;
 
 } // namespace
 

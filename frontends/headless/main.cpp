@@ -24,8 +24,8 @@
 namespace {
 
 const char programName[] = "tarvo-headless";
-const unsigned acceptedOptions = OPTION_SD | OPTION_KEYS | OPTION_FRAMES | OPTION_RAW
-                                 | OPTION_BATTERY | OPTION_MENU | OPTION_NO_EXEC | OPTION_HELP;
+const unsigned acceptedOptions = OPTION_SD | OPTION_KEYS | OPTION_FRAMES | OPTION_RAW |
+    OPTION_BATTERY | OPTION_MENU | OPTION_NO_EXEC | OPTION_HELP;
 
 std::string framesFolder;
 bool writeRaw = false;

@@ -113,11 +113,21 @@ TEST(WStringTest, SlicingNeverReturnsTheNullString)
         WString slice;
         const char* expected;
     } cases[] = {
-        {abc.left(-1), ""},   {abc.right(-1), ""},    {abc.mid(0, -1), ""},
-        {abc.left(2), "ab"},  {abc.left(10), "abc"},  {abc.right(2), "bc"},
-        {abc.right(10), "abc"}, {abc.mid(3), ""},     {abc.mid(4, 1), ""},
-        {abc.mid(-4, 2), "ab"}, {abc.mid(1, 10), "bc"}, {abc.left(2147483647), "abc"},
-        {abc.mid(2147483647, 2147483647), ""}, {null.left(2), ""}, {null.right(2), ""},
+        {abc.left(-1), ""},
+        {abc.right(-1), ""},
+        {abc.mid(0, -1), ""},
+        {abc.left(2), "ab"},
+        {abc.left(10), "abc"},
+        {abc.right(2), "bc"},
+        {abc.right(10), "abc"},
+        {abc.mid(3), ""},
+        {abc.mid(4, 1), ""},
+        {abc.mid(-4, 2), "ab"},
+        {abc.mid(1, 10), "bc"},
+        {abc.left(2147483647), "abc"},
+        {abc.mid(2147483647, 2147483647), ""},
+        {null.left(2), ""},
+        {null.right(2), ""},
         {null.mid(0, 3), ""},
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
@@ -244,8 +254,11 @@ TEST(WStringTest, TrimRemovesOnlySpaceTabCrLf)
 
 TEST(WStringTest, CenterPutsTheOddSpaceOnTheRight)
 {
-    const struct { const char* text; int width; const char* expected; } cases[] = {
-        {"ab", 6, "  ab  "}, {"ab", 5, " ab  "}, {"abc", 2, "abc"}, {"", 3, "   "}};
+    const struct {
+        const char* text;
+        int width;
+        const char* expected;
+    } cases[] = {{"ab", 6, "  ab  "}, {"ab", 5, " ab  "}, {"abc", 2, "abc"}, {"", 3, "   "}};
     for (const auto& c : cases) {
         WString s(c.text);
         s.center(c.width);

@@ -68,7 +68,7 @@ TEST_F(ConfigInvalidInputTest, UnclosedQuotesAndPercentSignsRunToTheEnd)
 
     VariableStore store;
     store.setText("N", "5");
-    const char* cases[][2] = {{"abc%def", "abc"}, {"%%%", "%"},      {"%N%%N", "5"},
+    const char* cases[][2] = {{"abc%def", "abc"}, {"%%%", "%"},     {"%N%%N", "5"},
                               {"%N[%", "%N[%"},   {"%N]%", "%N]%"}, {"%[%", "%[%"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c[0]);
@@ -94,7 +94,7 @@ TEST_F(ConfigInvalidInputTest, MegabyteLineIsReadExpandedAndKeptWhole)
     std::string line = "KEY=";
     std::string expected;
     for (int i = 0; i < 65536; ++i) {
-        line += "%N%,\"q%A[1]%\"x,";  // 16 bytes each: 1 MiB of arguments
+        line += "%N%,\"q%A[1]%\"x,"; // 16 bytes each: 1 MiB of arguments
         expected += "7,\"qy\"x,";
     }
     std::vector<Words> lines = readContent(line + "\n");
@@ -116,7 +116,7 @@ TEST_F(ConfigInvalidInputTest, HundredThousandLinesAreAllReadAndKept)
     std::string content;
     for (int i = 0; i < 100000; ++i)
         content += (i % 3 == 0 ? "  // comment " : "K" + std::to_string(i % 50) + "=v,") +
-                   std::to_string(i) + "\n";
+            std::to_string(i) + "\n";
     std::vector<Words> lines = readContent(content);
     ASSERT_EQ(66666u, lines.size());
     EXPECT_EQ((Words{"K48", "v", "99998"}), lines.back());

@@ -31,10 +31,10 @@ inline std::vector<std::string> texts(const WString::Array& array)
 }
 
 // Every line a reader of path delivers, as its keyword followed by its arguments.
-inline std::vector<std::vector<std::string> > readSkinLines(const std::string& path)
+inline std::vector<std::vector<std::string>> readSkinLines(const std::string& path)
 {
     SkinReader reader(path.c_str());
-    std::vector<std::vector<std::string> > lines;
+    std::vector<std::vector<std::string>> lines;
     WString keyword;
     WString::Array arguments;
     while (reader.next(keyword, arguments)) {

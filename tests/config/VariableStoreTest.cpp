@@ -117,8 +117,11 @@ TEST(VariableStoreLoadTest, LoadReplacesEverythingAndLaterLinesWin)
     TempFolder folder;
     VariableStore store;
     store.setText("old", "gone");
-    EXPECT_TRUE(store.load(folder.write("Tarvo.cfg", "SKIN=dark\r\nspeed_menu=100,200\n// X=1\n"
-                                                     "SKIN=light\nVERSION=%SKIN%\n").c_str()));
+    EXPECT_TRUE(store.load(folder
+                               .write("Tarvo.cfg",
+                                      "SKIN=dark\r\nspeed_menu=100,200\n// X=1\n"
+                                      "SKIN=light\nVERSION=%SKIN%\n")
+                               .c_str()));
     WString::Array values;
     EXPECT_FALSE(store.find("old", values));
     EXPECT_EQ(WString("light"), store.getText("SKIN", nullptr));

@@ -50,11 +50,11 @@ TEST(DemoCardTest, EveryPageOfEverySkinRendersWithAllItsPictures)
         for (int page : pages) {
             TestCard card;
             ASSERT_TRUE(card.ok());
-            fs::copy(demoCard, card.card(), fs::copy_options::recursive
-                                                | fs::copy_options::overwrite_existing);
+            fs::copy(demoCard, card.card(),
+                     fs::copy_options::recursive | fs::copy_options::overwrite_existing);
             // A later line of the same keyword wins, in the configuration and for STARTPAGE.
-            card.config(TempFolder::readFile(demoCard + "/Tarvo/Tarvo.cfg") + "\nSKIN=" + skinName
-                        + "\n");
+            card.config(TempFolder::readFile(demoCard + "/Tarvo/Tarvo.cfg") + "\nSKIN=" + skinName +
+                        "\n");
             card.skin(skinText + "\nSTARTPAGE=" + std::to_string(page) + "\n", skinName);
             HeadlessRun run = card.run("- 1\n");
             SCOPED_TRACE(skinName + " page " + std::to_string(page));

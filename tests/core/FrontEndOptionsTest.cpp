@@ -12,10 +12,10 @@
 
 namespace {
 
-const unsigned headless = OPTION_SD | OPTION_KEYS | OPTION_FRAMES | OPTION_RAW | OPTION_BATTERY
-                          | OPTION_MENU | OPTION_NO_EXEC | OPTION_HELP;
-const unsigned desktop = OPTION_SD | OPTION_SCALE | OPTION_MENU | OPTION_BATTERY | OPTION_NO_EXEC
-                         | OPTION_HELP;
+const unsigned headless = OPTION_SD | OPTION_KEYS | OPTION_FRAMES | OPTION_RAW | OPTION_BATTERY |
+    OPTION_MENU | OPTION_NO_EXEC | OPTION_HELP;
+const unsigned desktop =
+    OPTION_SD | OPTION_SCALE | OPTION_MENU | OPTION_BATTERY | OPTION_NO_EXEC | OPTION_HELP;
 
 bool parse(std::vector<const char*> words, unsigned accepted, FrontEndOptions* options,
            std::string* error)
@@ -39,8 +39,8 @@ TEST(FrontEndOptionsTest, ReadsEveryOptionInBothSpellings)
 {
     FrontEndOptions options;
     std::string error;
-    ASSERT_TRUE(parse({ "--sd", "card", "--keys=k.txt", "--frames", "out", "--raw", "--battery",
-                        "b", "--menu=m", "--no-exec" },
+    ASSERT_TRUE(parse({"--sd", "card", "--keys=k.txt", "--frames", "out", "--raw", "--battery", "b",
+                       "--menu=m", "--no-exec"},
                       headless, &options, &error))
         << error;
     EXPECT_EQ(options.sdFolder, "card");
@@ -51,7 +51,7 @@ TEST(FrontEndOptionsTest, ReadsEveryOptionInBothSpellings)
     EXPECT_EQ(options.menuProgram, "m");
     EXPECT_TRUE(options.noExec);
 
-    ASSERT_TRUE(parse({ "--scale", "3", "--sd=/x" }, desktop, &options, &error)) << error;
+    ASSERT_TRUE(parse({"--scale", "3", "--sd=/x"}, desktop, &options, &error)) << error;
     EXPECT_EQ(options.scale, 3);
     EXPECT_EQ(options.sdFolder, "/x");
     EXPECT_FALSE(options.noExec);
@@ -60,31 +60,32 @@ TEST(FrontEndOptionsTest, ReadsEveryOptionInBothSpellings)
 TEST(FrontEndOptionsTest, RefusesWhatAFrontEndDoesNotTake)
 {
     std::vector<std::vector<const char*>> bad = {
-        {},                                   // no --sd
-        { "--sd" },                           // no value
-        { "--sd=" },                          // empty value
-        { "--sd", "a", "--sd", "b" },         // twice
-        { "--sd", "a", "--scale", "2" },      // not a headless option
-        { "--sd", "a", "--raw" },             // --raw without --frames
-        { "--sd", "a", "--no-exec=yes" },     // a flag with a value
-        { "--sd", "a", "stray" },
-        { "--sd", "a", "-x" },
+        {},                             // no --sd
+        {"--sd"},                       // no value
+        {"--sd="},                      // empty value
+        {"--sd", "a", "--sd", "b"},     // twice
+        {"--sd", "a", "--scale", "2"},  // not a headless option
+        {"--sd", "a", "--raw"},         // --raw without --frames
+        {"--sd", "a", "--no-exec=yes"}, // a flag with a value
+        {"--sd", "a", "stray"},
+        {"--sd", "a", "-x"},
     };
     for (const auto& words : bad)
         EXPECT_TRUE(refused(words, headless)) << (words.empty() ? "" : words.back());
-    for (const char* scale : { "0", "17", "-1", "2x", "" })
-        EXPECT_TRUE(refused({ "--sd", "a", "--scale", scale }, desktop)) << scale;
-    EXPECT_TRUE(refused({ "--sd", "a", "--keys", "k" }, desktop));
+    for (const char* scale : {"0", "17", "-1", "2x", ""})
+        EXPECT_TRUE(refused({"--sd", "a", "--scale", scale}, desktop)) << scale;
+    EXPECT_TRUE(refused({"--sd", "a", "--keys", "k"}, desktop));
 }
 
 TEST(FrontEndOptionsTest, HelpNeedsNoCard)
 {
     FrontEndOptions options;
     std::string error;
-    ASSERT_TRUE(parse({ "-h" }, desktop, &options, &error)) << error;
+    ASSERT_TRUE(parse({"-h"}, desktop, &options, &error)) << error;
     EXPECT_TRUE(options.help);
     std::string usage = frontEndUsage("tarvo-desktop", desktop);
-    EXPECT_EQ(usage.rfind("Usage: tarvo-desktop --sd DIR [--scale N] [--menu PROG]", 0), 0u) << usage;
+    EXPECT_EQ(usage.rfind("Usage: tarvo-desktop --sd DIR [--scale N] [--menu PROG]", 0), 0u)
+        << usage;
     EXPECT_EQ(usage.find("--keys"), std::string::npos);
 }
 
@@ -100,7 +101,7 @@ TEST(FrontEndOptionsTest, ApplyMakesTheCardAndMenuAbsolute)
 
     FrontEndOptions options;
     std::string error;
-    ASSERT_TRUE(parse({ "--sd", "card/", "--menu", "menu/gp2xmenu", "--battery", "battery" },
+    ASSERT_TRUE(parse({"--sd", "card/", "--menu", "menu/gp2xmenu", "--battery", "battery"},
                       headless, &options, &error));
     bool applied = applyFrontEndOptions(options, &error);
     EXPECT_EQ(chdir(here), 0);
@@ -125,7 +126,7 @@ TEST(FrontEndOptionsTest, ApplyRefusesACardThatIsNoFolder)
     TempFolder folder;
     ASSERT_TRUE(folder.ok());
     std::string file = folder.write("file", "x");
-    for (const std::string& card : { file, folder / "missing" }) {
+    for (const std::string& card : {file, folder / "missing"}) {
         FrontEndOptions options;
         options.sdFolder = card;
         std::string error;

@@ -78,14 +78,14 @@ TEST_F(LaunchTest, ProgramRunsInItsDirectoryWithItsArgumentsUpToAWordWithoutText
     words.append(WString());
     words.append("three");
     EXPECT_EQ(launchInChild(words), 0);
-    EXPECT_EQ(recorded(), (std::vector<std::string>{ folder / "card/emu", "./emu", "game.rom" }));
+    EXPECT_EQ(recorded(), (std::vector<std::string>{folder / "card/emu", "./emu", "game.rom"}));
 }
 
 TEST_F(LaunchTest, EmptyDirectoryKeepsTheWorkingDirectoryAndSearchesThePath)
 {
     WString::Array words("exec", "", "sh", "-c", "pwd > \"$TARVO_RECORD\"", static_cast<char*>(0));
     EXPECT_EQ(launchInChild(words, folder.path()), 0);
-    EXPECT_EQ(recorded(), (std::vector<std::string>{ folder.path() }));
+    EXPECT_EQ(recorded(), (std::vector<std::string>{folder.path()}));
 }
 
 TEST_F(LaunchTest, MoreThan255ProgramWordsAreCut)

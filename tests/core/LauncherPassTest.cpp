@@ -64,14 +64,14 @@ TEST_F(LauncherPassTest, MenuSpeedIsAppliedAfterEveryEventPass)
     Launcher launcher;
     launcher.start();
     EXPECT_EQ(clockControl.cpuMHz(), 33) << "start-up sets no speed";
-    EXPECT_EQ(play(launcher, { 0 }), 1);
+    EXPECT_EQ(play(launcher, {0}), 1);
     EXPECT_EQ(clockControl.cpuMHz(), 133);
 
     // Something else changes the speed; idle passes leave it, the next event restores it.
     clockControl.applySpeed(0, 0, 250);
-    EXPECT_EQ(play(launcher, { 0, 0, 0 }), 0);
+    EXPECT_EQ(play(launcher, {0, 0, 0}), 0);
     EXPECT_EQ(clockControl.cpuMHz(), 250);
-    EXPECT_EQ(play(launcher, { BUTTON_A }), 1);
+    EXPECT_EQ(play(launcher, {BUTTON_A}), 1);
     EXPECT_EQ(clockControl.cpuMHz(), 133);
 }
 
@@ -88,7 +88,7 @@ TEST_F(LauncherPassTest, DescriptorSpeedHoldsWhenNoMenuSpeedIsSet)
     testing::internal::CaptureStdout();
     // The start directory is listed without its descriptor (../ and a.rom): go up, which leaves
     // the cursor on emu/, and come back in so that the descriptor is read; then pick a.rom.
-    play(launcher, { 0, BUTTON_B, 0, BUTTON_B, 0, BUTTON_DOWN, 0, BUTTON_B, 0 });
+    play(launcher, {0, BUTTON_B, 0, BUTTON_B, 0, BUTTON_DOWN, 0, BUTTON_B, 0});
     std::string out = testing::internal::GetCapturedStdout();
     EXPECT_NE(out.find("Would run: exec /mnt/sd/emu/ /mnt/sd/emu/emu /mnt/sd/emu/a.rom\n"),
               std::string::npos)
@@ -104,12 +104,12 @@ TEST_F(LauncherPassTest, PagesKeepTheirSelectionWhenTheLauncherComesBack)
     Launcher launcher;
     launcher.start();
     testing::internal::CaptureStdout();
-    play(launcher, { 0, BUTTON_RIGHT, 0, BUTTON_B, 0 });
+    play(launcher, {0, BUTTON_RIGHT, 0, BUTTON_B, 0});
     EXPECT_EQ(launcher.currentPageIndex(), 1);
-    play(launcher, { BUTTON_B, 0 });
+    play(launcher, {BUTTON_B, 0});
     EXPECT_EQ(launcher.currentPageIndex(), 0);
     EXPECT_EQ(launcher.page(0).selected, 1);
-    play(launcher, { BUTTON_B, 0 });
+    play(launcher, {BUTTON_B, 0});
     EXPECT_EQ(launcher.currentPageIndex(), 1) << "button 1 is still the selected one";
     testing::internal::GetCapturedStdout();
 }

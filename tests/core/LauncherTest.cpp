@@ -11,12 +11,11 @@ namespace {
 
 // A page that says which navigation code reached it: button 0 answers codes 1 to 5 with the
 // words codeN, the page's return action (code 6) with code6.
-const char codeSkin[] =
-    "PAGE=0\n"
-    "RETURN=code6\n"
-    "BUTTON=0\n"
-    "TYPE=rect,0,0,9,9,FFFFFF\n"
-    "LEFT=code1\nRIGHT=code2\nUP=code3\nDOWN=code4\nACTION=code5\n";
+const char codeSkin[] = "PAGE=0\n"
+                        "RETURN=code6\n"
+                        "BUTTON=0\n"
+                        "TYPE=rect,0,0,9,9,FFFFFF\n"
+                        "LEFT=code1\nRIGHT=code2\nUP=code3\nDOWN=code4\nACTION=code5\n";
 
 uint16_t pixel(const std::vector<uint16_t>& frame, int x, int y)
 {
@@ -172,25 +171,25 @@ TEST_F(LauncherTest, KeyboardRateSetsTheRepeatInPolls)
         const char* config;
         const char* skinVariable;
         const char* keys;
-        const char* reported;  // the rate the launcher says it set
+        const char* reported; // the rate the launcher says it set
         const char* action;
         int actions;
     };
     const Row rows[] = {
-        { "KEYBOARD_RATE=500,10\n", "", "LEFT 63\n", "500, 100", "code1", 1 },
-        { "KEYBOARD_RATE=500,10\n", "", "LEFT 64\n", "500, 100", "code1", 2 },
-        { "KEYBOARD_RATE=500,10\n", "", "LEFT 76\n", "500, 100", "code1", 2 },
-        { "KEYBOARD_RATE=500,10\n", "", "LEFT 77\n", "500, 100", "code1", 3 },
+        {"KEYBOARD_RATE=500,10\n", "", "LEFT 63\n", "500, 100", "code1", 1},
+        {"KEYBOARD_RATE=500,10\n", "", "LEFT 64\n", "500, 100", "code1", 2},
+        {"KEYBOARD_RATE=500,10\n", "", "LEFT 76\n", "500, 100", "code1", 2},
+        {"KEYBOARD_RATE=500,10\n", "", "LEFT 77\n", "500, 100", "code1", 3},
         // Out of range keeps the defaults; an empty value reads as 0, which is in range.
-        { "KEYBOARD_RATE=10000\n", "", "LEFT 33\n", "250, 33", "code1", 2 },
-        { "KEYBOARD_RATE=300,0\n", "", "- 1\n", "300, 33", "code1", 0 },
-        { "KEYBOARD_RATE=-5,1000\n", "", "- 1\n", "250, 33", "code1", 0 },
-        { "KEYBOARD_RATE=\n", "", "- 1\n", "0, 33", "code1", 0 },
+        {"KEYBOARD_RATE=10000\n", "", "LEFT 33\n", "250, 33", "code1", 2},
+        {"KEYBOARD_RATE=300,0\n", "", "- 1\n", "300, 33", "code1", 0},
+        {"KEYBOARD_RATE=-5,1000\n", "", "- 1\n", "250, 33", "code1", 0},
+        {"KEYBOARD_RATE=\n", "", "- 1\n", "0, 33", "code1", 0},
         // Below eight milliseconds: a repeat on every poll.
-        { "KEYBOARD_RATE=0,200\n", "", "RIGHT 10\n", "0, 5", "code2", 10 },
+        {"KEYBOARD_RATE=0,200\n", "", "RIGHT 10\n", "0, 5", "code2", 10},
         // 100 ms is 12 polls, 20 ms is 2: repeats at polls 14, 17, 20...
-        { "", "VARIABLE=KEYBOARD_RATE,100,50\n", "DOWN 14\n", "100, 20", "code4", 2 },
-        { "", "VARIABLE=KEYBOARD_RATE,100,50\n", "DOWN 17\n", "100, 20", "code4", 3 },
+        {"", "VARIABLE=KEYBOARD_RATE,100,50\n", "DOWN 14\n", "100, 20", "code4", 2},
+        {"", "VARIABLE=KEYBOARD_RATE,100,50\n", "DOWN 17\n", "100, 20", "code4", 3},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.config) + row.skinVariable + row.keys);
@@ -211,8 +210,9 @@ TEST_F(LauncherTest, EachButtonGivesItsNavigationCode)
     HeadlessRun run = card.run("- 1\nLEFT 1\n- 1\nRIGHT 1\n- 1\nUP 1\n- 1\nDOWN 1\n- 1\nB 1\n- 1\n"
                                "PUSH 1\n- 1\nSTART 1\n- 1\nX 1\n- 1\nA 1\n- 1\nY 1\n- 1\n"
                                "SELECT 1\n- 1\nVOLUP+VOLDOWN 1\n- 1\nL 1\n- 1\nR 1\n- 1\n");
-    EXPECT_EQ(run.out, "Action is code1\nAction is code2\nAction is code3\nAction is code4\n"
-                       "Action is code5\nAction is code5\nAction is code6\nAction is code6\n");
+    EXPECT_EQ(run.out,
+              "Action is code1\nAction is code2\nAction is code3\nAction is code4\n"
+              "Action is code5\nAction is code5\nAction is code6\nAction is code6\n");
     // Every change is an event with a frame, whether or not the page was asked.
     EXPECT_EQ(run.frameCount(), 29);
 }
@@ -221,15 +221,16 @@ TEST_F(LauncherTest, DiagonalsAndButtonPrioritiesFollowTheFixedOrder)
 {
     card.skin(codeSkin);
     HeadlessRun run = card.run("- 1\n"
-                               "UPLEFT 1\n- 1\n"          // folded to up and left: no code
-                               "DOWNRIGHT+B 1\n- 1\n"     // two diagonal lines: B
-                               "UPLEFT+UP 1\n- 1\n"       // not folded: up alone
-                               "LEFT+B+START+L 1\n- 1\n"  // a direction beats every button
-                               "L+R+B 1\n- 1\n"           // L: nothing on a plain button
-                               "B+START 1\n- 1\n"         // B beats Start
-                               "X+PUSH 1\n- 1\n");        // the stick push beats X
-    EXPECT_EQ(run.out, "Action is code5\nAction is code3\nAction is code1\nAction is code5\n"
-                       "Action is code5\n");
+                               "UPLEFT 1\n- 1\n"         // folded to up and left: no code
+                               "DOWNRIGHT+B 1\n- 1\n"    // two diagonal lines: B
+                               "UPLEFT+UP 1\n- 1\n"      // not folded: up alone
+                               "LEFT+B+START+L 1\n- 1\n" // a direction beats every button
+                               "L+R+B 1\n- 1\n"          // L: nothing on a plain button
+                               "B+START 1\n- 1\n"        // B beats Start
+                               "X+PUSH 1\n- 1\n");       // the stick push beats X
+    EXPECT_EQ(run.out,
+              "Action is code5\nAction is code3\nAction is code1\nAction is code5\n"
+              "Action is code5\n");
 }
 
 // --- actions ---------------------------------------------------------------------------------
@@ -243,11 +244,12 @@ TEST_F(LauncherTest, PageAndSelectActions)
     HeadlessRun run = card.run("- 1\nB 1\n- 1\nRIGHT 1\n- 1\nDOWN 1\n- 1\nUP 1\n- 1\nB 1\n- 1\n"
                                "B 1\n- 1\n");
     EXPECT_EQ(run.out, "Action is page--2--3\nAction is select--1\n");
-    std::vector<uint16_t> expected = { 0xF800, 0xF800, 0xF800, 0xF800, 0xF800, 0xF800, 0xF800,
-                                       0xF800, 0xF800, 0x07C0, 0x07C0, 0xF800, 0xF800 };
+    std::vector<uint16_t> expected = {0xF800, 0xF800, 0xF800, 0xF800, 0xF800, 0xF800, 0xF800,
+                                      0xF800, 0xF800, 0x07C0, 0x07C0, 0xF800, 0xF800};
     ASSERT_EQ(run.frameCount(), static_cast<int>(expected.size()));
     for (std::size_t i = 0; i < expected.size(); ++i)
-        EXPECT_EQ(pixel(run.rawFrame(static_cast<int>(i) + 1), 0, 0), expected[i]) << "frame " << i + 1;
+        EXPECT_EQ(pixel(run.rawFrame(static_cast<int>(i) + 1), 0, 0), expected[i])
+            << "frame " << i + 1;
 }
 
 TEST_F(LauncherTest, QuitAndStartSelectEndTheRunOrStartTheMenuProgram)
@@ -264,9 +266,9 @@ TEST_F(LauncherTest, QuitAndStartSelectEndTheRunOrStartTheMenuProgram)
     EXPECT_EQ(startSelect.frameCount(), 1);
 
     std::string menu = menuRecorder(7);
-    for (const char* keys : { "- 1\nB 1\n- 100\n", "- 1\nSELECT+START 1\n" }) {
+    for (const char* keys : {"- 1\nB 1\n- 100\n", "- 1\nSELECT+START 1\n"}) {
         std::remove(menuRecord.c_str());
-        HeadlessRun run = card.run(keys, { "--menu", menu });
+        HeadlessRun run = card.run(keys, {"--menu", menu});
         EXPECT_EQ(run.status, 7) << keys << run.err;
         EXPECT_EQ(TempFolder::readFile(menuRecord), card.temp() / "menu" + "\ngp2xmenu\n");
     }
@@ -275,7 +277,7 @@ TEST_F(LauncherTest, QuitAndStartSelectEndTheRunOrStartTheMenuProgram)
 TEST_F(LauncherTest, MenuProgramThatFailsLeavesTheLauncherRunning)
 {
     card.skin("PAGE=0\nBACKGROUND=color,0000FF\nBUTTON=0\nACTION=quit\n");
-    HeadlessRun run = card.run("- 1\nB 1\n- 1\n", { "--menu", card.temp() / "no-menu" });
+    HeadlessRun run = card.run("- 1\nB 1\n- 1\n", {"--menu", card.temp() / "no-menu"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "Action is quit\n");
     EXPECT_NE(run.err.find("no-menu"), std::string::npos) << run.err;
@@ -295,11 +297,13 @@ TEST_F(LauncherTest, ExecFromAFileListRunsTheProgramInItsFolder)
     HeadlessRun run = card.run("- 1\nDOWN 1\n- 1\nB 1\n- 5\n");
     EXPECT_TRUE(run.exited);
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "Action is exec--/mnt/sd/games/--/mnt/sd/games/run me.sh--first--run me.sh"
-                       "--/mnt/sd/games/\n");
+    EXPECT_EQ(run.out,
+              "Action is exec--/mnt/sd/games/--/mnt/sd/games/run me.sh--first--run me.sh"
+              "--/mnt/sd/games/\n");
     // The program sees the real folder for the card's paths, its working directory included.
-    EXPECT_EQ(TempFolder::readFile(record), card.card("games") + "\n" + card.card("games/run me.sh")
-                                                + "\nfirst\nrun me.sh\n" + card.card("games/") + "\n");
+    EXPECT_EQ(TempFolder::readFile(record),
+              card.card("games") + "\n" + card.card("games/run me.sh") + "\nfirst\nrun me.sh\n" +
+                  card.card("games/") + "\n");
     EXPECT_EQ(run.frameCount(), 3) << "the launcher is gone after the launch";
 }
 
@@ -307,8 +311,9 @@ TEST_F(LauncherTest, DescriptorActionFillsInItsFolderAndRunsTheEmulator)
 {
     std::string record = card.temp() / "record";
     card.recorder("emu/emu.sh", record);
-    card.write("emu/Tarvo.dat", "FILTER=.rom\nDIRECTORY=%cwd%roms/\n"
-                                "ACTION=exec,%cwd%,%cwd%emu.sh,%P0%,%cwd%\nSPEED=200\n");
+    card.write("emu/Tarvo.dat",
+               "FILTER=.rom\nDIRECTORY=%cwd%roms/\n"
+               "ACTION=exec,%cwd%,%cwd%emu.sh,%P0%,%cwd%\nSPEED=200\n");
     card.write("emu/roms/alpha.rom", "rom");
     card.write("emu/roms/beta.txt", "not listed");
     card.skin("PAGE=0\nBUTTON=0\nTYPE=selector,10,10,300,230\n"
@@ -316,21 +321,24 @@ TEST_F(LauncherTest, DescriptorActionFillsInItsFolderAndRunsTheEmulator)
     // /mnt/sd/ lists ../, emu/, Tarvo/: go to emu/, enter, then ../ and alpha.rom: pick the rom.
     HeadlessRun run = card.run("- 1\nDOWN 1\n- 1\nB 1\n- 1\nDOWN 1\n- 1\nB 1\n- 1\n");
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "Changed to /mnt/sd/emu/\n"
-                       "Action is exec--/mnt/sd/emu/--/mnt/sd/emu/emu.sh--/mnt/sd/emu/roms/alpha.rom"
-                       "--/mnt/sd/emu/\n");
-    EXPECT_EQ(TempFolder::readFile(record), card.card("emu") + "\n" + card.card("emu/emu.sh") + "\n"
-                                                + card.card("emu/roms/alpha.rom") + "\n"
-                                                + card.card("emu/") + "\n");
+    EXPECT_EQ(run.out,
+              "Changed to /mnt/sd/emu/\n"
+              "Action is exec--/mnt/sd/emu/--/mnt/sd/emu/emu.sh--/mnt/sd/emu/roms/alpha.rom"
+              "--/mnt/sd/emu/\n");
+    EXPECT_EQ(TempFolder::readFile(record),
+              card.card("emu") + "\n" + card.card("emu/emu.sh") + "\n" +
+                  card.card("emu/roms/alpha.rom") + "\n" + card.card("emu/") + "\n");
 }
 
 TEST_F(LauncherTest, ExecThatCannotStartIsReportedAndTheLoopGoesOn)
 {
-    card.skin("PAGE=0\nBACKGROUND=color,00FF00\nBUTTON=0\nACTION=exec,/mnt/sd/,/mnt/sd/missing,arg\n");
+    card.skin(
+        "PAGE=0\nBACKGROUND=color,00FF00\nBUTTON=0\nACTION=exec,/mnt/sd/,/mnt/sd/missing,arg\n");
     HeadlessRun run = card.run("- 1\nB 1\n- 1\n");
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "Action is exec--/mnt/sd/--/mnt/sd/missing--arg\n"
-                       "Could not start /mnt/sd/missing: No such file or directory\n");
+    EXPECT_EQ(run.out,
+              "Action is exec--/mnt/sd/--/mnt/sd/missing--arg\n"
+              "Could not start /mnt/sd/missing: No such file or directory\n");
     ASSERT_EQ(run.frameCount(), 3);
     EXPECT_EQ(pixel(run.rawFrame(3), 0, 0), rgb565(0, 0xFF, 0)) << "drawn again after the failure";
 }
@@ -348,10 +356,11 @@ TEST_F(LauncherTest, ActionsWithoutTextPrintAsEmptyWords)
 TEST_F(LauncherTest, NoExecPrintsWhatWouldRun)
 {
     card.skin("PAGE=0\nBUTTON=0\nACTION=exec,/mnt/sd/games/,./game,one two\n");
-    HeadlessRun run = card.run("- 1\nB 1\n- 1\n", { "--no-exec" });
+    HeadlessRun run = card.run("- 1\nB 1\n- 1\n", {"--no-exec"});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "Action is exec--/mnt/sd/games/--./game--one two\n"
-                       "Would run: exec /mnt/sd/games/ ./game one two\n");
+    EXPECT_EQ(run.out,
+              "Action is exec--/mnt/sd/games/--./game--one two\n"
+              "Would run: exec /mnt/sd/games/ ./game one two\n");
     EXPECT_EQ(run.frameCount(), 3);
 }
 
@@ -363,12 +372,13 @@ TEST_F(LauncherTest, ConfigActionRewritesTheConfigurationAndStartsTheMenu)
     std::string menu = menuRecorder(3);
 
     // A bare config, or one without a key, writes nothing and leaves for nowhere.
-    HeadlessRun bare = card.run("- 1\nRIGHT 1\n- 1\nB 1\n- 1\nLEFT 1\n- 1\n", { "--menu", menu });
+    HeadlessRun bare = card.run("- 1\nRIGHT 1\n- 1\nB 1\n- 1\nLEFT 1\n- 1\n", {"--menu", menu});
     EXPECT_EQ(bare.status, 0);
     EXPECT_EQ(bare.out, "Action is select--1\nAction is config\nAction is config----x\n");
-    EXPECT_EQ(card.temp().read("card/Tarvo/Tarvo.cfg"), "// settings\nSKIN=concept\nSPEED_MENU=100\n");
+    EXPECT_EQ(card.temp().read("card/Tarvo/Tarvo.cfg"),
+              "// settings\nSKIN=concept\nSPEED_MENU=100\n");
 
-    HeadlessRun run = card.run("- 1\nB 1\n- 1\n", { "--menu", menu });
+    HeadlessRun run = card.run("- 1\nB 1\n- 1\n", {"--menu", menu});
     EXPECT_EQ(run.status, 3) << run.err;
     EXPECT_EQ(run.out, "Action is config--SKIN--night\n");
     std::string rewritten = card.temp().read("card/Tarvo/Tarvo.cfg");
@@ -409,13 +419,15 @@ TEST_F(LauncherTest, BadKeyScriptsAndCommandLinesStopWithStatusTwo)
 {
     card.skin("PAGE=0\nBACKGROUND=color,FFFFFF\n");
     const std::vector<HeadlessRun> runs = {
-        card.run("- 1\n\n# comment\nJUMP 3\n"), card.run("A+ 1\n"), card.run("B -4\n"),
+        card.run("- 1\n\n# comment\nJUMP 3\n"),
+        card.run("A+ 1\n"),
+        card.run("B -4\n"),
         card.runWith({}),
-        card.runWith({ "--sd", card.temp() / "missing" }),
-        card.runWith({ "--sd", card.card(), "--bogus" }),
-        card.runWith({ "--sd", card.card(), "--raw" }),
-        card.runWith({ "--sd", card.card(), "--keys", card.temp() / "no-keys" }),
-        card.runWith({ "--sd", card.card(), "--scale", "2" }),
+        card.runWith({"--sd", card.temp() / "missing"}),
+        card.runWith({"--sd", card.card(), "--bogus"}),
+        card.runWith({"--sd", card.card(), "--raw"}),
+        card.runWith({"--sd", card.card(), "--keys", card.temp() / "no-keys"}),
+        card.runWith({"--sd", card.card(), "--scale", "2"}),
     };
     EXPECT_NE(runs[0].err.find("keys-1.txt:4:"), std::string::npos) << runs[0].err;
     for (const HeadlessRun& run : runs) {

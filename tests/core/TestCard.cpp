@@ -49,8 +49,8 @@ std::vector<uint16_t> HeadlessRun::rawFrame(int number) const
         return pixels;
     pixels.resize(320 * 240);
     for (std::size_t i = 0; i < pixels.size(); ++i) {
-        pixels[i] = static_cast<uint16_t>(static_cast<unsigned char>(bytes[2 * i])
-                                          | static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+        pixels[i] = static_cast<uint16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                          static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
     }
     return pixels;
 }
@@ -91,8 +91,9 @@ std::string TestCard::write(const std::string& name, const std::string& content,
 std::string TestCard::recorder(const std::string& name, const std::string& recordPath,
                                int exitStatus) const
 {
-    std::string script = "#!/bin/sh\n{ pwd; printf '%s\\n' \"$0\"; for a in \"$@\"; do printf '%s\\n' \"$a\"; done; } > "
-                         + quoted(recordPath) + "\nexit " + std::to_string(exitStatus) + "\n";
+    std::string script = "#!/bin/sh\n{ pwd; printf '%s\\n' \"$0\"; for a in \"$@\"; do printf "
+                         "'%s\\n' \"$a\"; done; } > " +
+        quoted(recordPath) + "\nexit " + std::to_string(exitStatus) + "\n";
     if (!name.empty() && name[0] == '/') {
         std::filesystem::create_directories(std::filesystem::path(name).parent_path());
         folder.write(std::filesystem::relative(name, folder.path()).string(), script, 0755);
@@ -106,8 +107,8 @@ HeadlessRun TestCard::run(const std::string& keys, const std::vector<std::string
     int number = ++runs;
     std::string keysFile = folder.write("keys-" + std::to_string(number) + ".txt", keys);
     std::string frames = folder / ("frames-" + std::to_string(number));
-    std::vector<std::string> arguments = { "--sd", card(), "--keys", keysFile, "--frames", frames,
-                                           "--raw" };
+    std::vector<std::string> arguments = {"--sd",     card(), "--keys", keysFile,
+                                          "--frames", frames, "--raw"};
     arguments.insert(arguments.end(), extra.begin(), extra.end());
     HeadlessRun result = runWith(arguments);
     result.frames = frames;
@@ -120,7 +121,7 @@ HeadlessRun TestCard::runWith(const std::vector<std::string>& arguments) const
     std::string outPath = folder / ("stdout-" + std::to_string(number));
     std::string errPath = folder / ("stderr-" + std::to_string(number));
 
-    std::vector<std::string> words = { TARVO_HEADLESS_PROGRAM };
+    std::vector<std::string> words = {TARVO_HEADLESS_PROGRAM};
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& word : words)
@@ -130,8 +131,10 @@ HeadlessRun TestCard::runWith(const std::vector<std::string>& arguments) const
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
     HeadlessRun result;
     pid_t child = 0;
     int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);

@@ -9,11 +9,11 @@
 #include <vector>
 
 struct HeadlessRun {
-    bool exited = false;   // false: killed by a signal, or could not be started
-    int status = -1;       // the exit status when exited
-    std::string out;       // standard output
-    std::string err;       // standard error
-    std::string frames;    // the --frames folder of the run
+    bool exited = false; // false: killed by a signal, or could not be started
+    int status = -1;     // the exit status when exited
+    std::string out;     // standard output
+    std::string err;     // standard error
+    std::string frames;  // the --frames folder of the run
 
     // The frames written, counted by their PNG files.
     int frameCount() const;

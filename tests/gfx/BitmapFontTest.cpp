@@ -28,7 +28,10 @@ TestPng fontPicture(int width, int height, const std::vector<int>& markers, uint
     return png;
 }
 
-uint8_t solid(int) { return 255; }
+uint8_t solid(int)
+{
+    return 255;
+}
 
 class BitmapFontTest : public testing::Test {
 protected:
@@ -50,12 +53,12 @@ TEST_F(BitmapFontTest, MarkersAbove128EndTheGlyphBeforeThemAndTheLastRunsToTheEd
 {
     TestPng png = fontPicture(20, 3, {5}, solid);
     png.data[9] = 129;
-    png.data[12] = 128;  // not a marker
+    png.data[12] = 128; // not a marker
     ASSERT_TRUE(load(png));
     EXPECT_EQ(output, "Loaded font: 20x3\n");
     EXPECT_EQ(font.lineHeight(), 2);
-    const int glyphs[][3] = {{33, 1, 5}, {34, 5, 9}, {35, 9, 20}, {0, 0, 0}, {32, 0, 0},
-                             {127, 0, 0}};
+    const int glyphs[][3] = {{33, 1, 5}, {34, 5, 9}, {35, 9, 20},
+                             {0, 0, 0},  {32, 0, 0}, {127, 0, 0}};
     for (const auto& glyph : glyphs) {
         EXPECT_EQ(font.glyphStartOf(glyph[0]), glyph[1]) << glyph[0];
         EXPECT_EQ(font.glyphEndOf(glyph[0]), glyph[2]) << glyph[0];
@@ -96,8 +99,8 @@ TEST_F(BitmapFontTest, SpaceAdvancesThreeAndOtherBytesRepeatThePreviousWidth)
         {10, "! \"", {10, 11, 12, 16, 17, 18, 19}},
         // A tab after '"' advances 4, a byte above 126 after '#' advances 2.
         {0, "\"\t#\xE9!", {0, 1, 2, 3, 8, 9, 12, 13, 14}},
-        {5, "\n!", {5, 6, 7}},  // with nothing before it a control byte advances 0
-        {0, "%&z~", {}},        // past the last marker: nothing drawn
+        {5, "\n!", {5, 6, 7}}, // with nothing before it a control byte advances 0
+        {0, "%&z~", {}},       // past the last marker: nothing drawn
     };
     for (const auto& c : cases) {
         Frame frame(SCREEN_PIXELS, background);
@@ -126,9 +129,9 @@ TEST_F(BitmapFontTest, BlendMatchesTheFormulaForEveryCoverageColourAndDestinatio
             for (int a = 0; a < 256; ++a) {
                 auto mix = [a](int dst, int src) { return ((255 - a) * dst + a * src) / 255; };
                 wrong += frame[7 * SCREEN_WIDTH + 30 + a] !=
-                         ((mix(destination >> 11, color >> 11) << 11) |
-                          (mix((destination >> 6) & 31, (color >> 6) & 31) << 6) |
-                          mix(destination & 31, color & 31));
+                    ((mix(destination >> 11, color >> 11) << 11) |
+                     (mix((destination >> 6) & 31, (color >> 6) & 31) << 6) |
+                     mix(destination & 31, color & 31));
             }
             ASSERT_EQ(wrong, 0) << "colour " << color << " destination " << destination;
         }
@@ -144,10 +147,19 @@ TEST_F(BitmapFontTest, TextIsClippedAtEveryEdgeOfTheFrame)
         int x, y;
         const char* text;
     } cases[] = {
-        {318, 0, "!!"}, {0, 235, "!"}, {-2, -10, "!!"}, {316, 230, "!!!"},
+        {318, 0, "!!"},
+        {0, 235, "!"},
+        {-2, -10, "!!"},
+        {316, 230, "!!!"},
         // Far outside, including the ends of int: nothing drawn, nothing written outside.
-        {-12, 0, "!!!!"}, {0, -12, "!"}, {320, 0, "!"}, {0, 240, "!"}, {-1000, 5, "!!"},
-        {INT_MIN, INT_MIN, "!!"}, {INT_MAX, INT_MAX, "!!"}, {INT_MAX - 1, 0, "!!!!"},
+        {-12, 0, "!!!!"},
+        {0, -12, "!"},
+        {320, 0, "!"},
+        {0, 240, "!"},
+        {-1000, 5, "!!"},
+        {INT_MIN, INT_MIN, "!!"},
+        {INT_MAX, INT_MAX, "!!"},
+        {INT_MAX - 1, 0, "!!!!"},
         {5, INT_MIN, "!"},
     };
     for (const auto& c : cases) {

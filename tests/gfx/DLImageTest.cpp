@@ -48,9 +48,9 @@ protected:
 TEST_F(DLImageTest, LoadConvertsToScreenFormatAndKeepsOpacityOnlyWhenAskedFor)
 {
     // White (the low green bit stays clear), red, green, blue, a grey that truncates, black.
-    std::string path = scratch.write("rgba.png", rgbaPng(3, 2, {255, 255, 255, 0, 255, 0, 0, 64,
-                                                                0, 255, 0, 128, 0, 0, 255, 255,
-                                                                8, 9, 9, 200, 0, 0, 0, 100}));
+    std::string path = scratch.write(
+        "rgba.png", rgbaPng(3, 2, {255, 255, 255, 0,   255, 0, 0, 64,  0, 255, 0, 128,
+                                   0,   0,   255, 255, 8,   9, 9, 200, 0, 0,   0, 100}));
     const int expected[6] = {0xFFDF, 0xF800, 0x07C0, 0x001F, 0x0841, 0x0000};
     for (int depth : {15, 16}) {
         DLImage image;
@@ -94,7 +94,7 @@ TEST_F(DLImageTest, FailedLoadsAndReleaseLeaveAnEmptyImageThatDrawsNothing)
 
     // A failed load also drops what an earlier one had loaded; so does release, even twice.
     ASSERT_TRUE(image.loadPng(path.c_str(), 15, true));
-    EXPECT_EQ(image.alpha, nullptr);  // an RGB file has no opacity to keep
+    EXPECT_EQ(image.alpha, nullptr); // an RGB file has no opacity to keep
     EXPECT_FALSE(image.loadPng(scratch.path("missing.png").c_str(), 15, false));
     EXPECT_EQ(image.pixels, nullptr);
     EXPECT_EQ(image.width, 0);
@@ -112,7 +112,7 @@ TEST_F(DLImageTest, FailedLoadsAndReleaseLeaveAnEmptyImageThatDrawsNothing)
 TEST_F(DLImageTest, BothCopiesClipAtAllFourEdgesAndKeepThePixelsInside)
 {
     const int width = 400;
-    const int height = 300;  // larger than the frame in both directions
+    const int height = 300; // larger than the frame in both directions
     std::vector<uint16_t> pixels(width * height);
     std::vector<uint8_t> alpha(width * height);
     for (int i = 0; i < width * height; ++i) {
@@ -123,10 +123,10 @@ TEST_F(DLImageTest, BothCopiesClipAtAllFourEdgesAndKeepThePixelsInside)
     fill(image, width, height, pixels, alpha);
     const uint16_t background = 0x39E7;
     // Overhanging each edge and corner, then entirely outside (near the ends of int too).
-    const int places[][2] = {{0, 0},      {10, 20},   {-15, -7},  {300, 230},       {-390, -290},
-                             {319, 239},  {-399, 0},  {0, -299},  {-40, -30},       {100, -50},
-                             {320, 0},    {0, 240},   {-400, 0},  {0, -300},        {INT_MIN, 0},
-                             {INT_MAX, INT_MAX},      {INT_MIN, INT_MIN}};
+    const int places[][2] = {
+        {0, 0},    {10, 20},  {-15, -7},    {300, 230},         {-390, -290},      {319, 239},
+        {-399, 0}, {0, -299}, {-40, -30},   {100, -50},         {320, 0},          {0, 240},
+        {-400, 0}, {0, -300}, {INT_MIN, 0}, {INT_MAX, INT_MAX}, {INT_MIN, INT_MIN}};
     for (const auto& place : places) {
         SCOPED_TRACE(testing::Message() << place[0] << "," << place[1]);
         const int64_t left = place[0], top = place[1];
@@ -161,16 +161,15 @@ TEST_F(DLImageTest, BlendMatchesTheChannelFormulaForEveryCombination)
     std::vector<uint8_t> alpha(width * height);
     for (int r = 0; r < height; ++r) {
         for (int a = 0; a < width; ++a) {
-            pixels[r * width + a] =
-                uint16_t((r << 11) | (((r + 5) & 31) << 6) | ((r + 17) & 31));
+            pixels[r * width + a] = uint16_t((r << 11) | (((r + 5) & 31) << 6) | ((r + 17) & 31));
             alpha[r * width + a] = uint8_t(a);
         }
     }
     DLImage image;
     fill(image, width, height, pixels, alpha);
     for (int d = 0; d < 32; ++d) {
-        const uint16_t destination = uint16_t((((d + 3) & 31) << 11) | (d << 6) | 0x20 |
-                                              ((d + 29) & 31));
+        const uint16_t destination =
+            uint16_t((((d + 3) & 31) << 11) | (d << 6) | 0x20 | ((d + 29) & 31));
         Frame frame(SCREEN_PIXELS, destination);
         image.blitBlended(frame.data(), 40, 100);
         int wrong = 0;

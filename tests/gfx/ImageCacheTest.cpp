@@ -65,13 +65,13 @@ TEST_F(ImageCacheTest, MissingPictureIsReportedEachTimeAndNeverKept)
 {
     std::string path = scratch.path("missing.png");
     EXPECT_EQ(load(path), nullptr);
-    EXPECT_EQ(clock.cpuMHz(), -1);  // without SPEED_LOADING the clock is left alone
+    EXPECT_EQ(clock.cpuMHz(), -1); // without SPEED_LOADING the clock is left alone
     variables.setText("SPEED_LOADING", "150");
     for (int attempt = 0; attempt < 2; ++attempt) {
         ASSERT_TRUE(clock.applySpeed(-1, -1, 100));
         EXPECT_EQ(load(path), nullptr);
         EXPECT_EQ(printed, "Could not load image " + path + "\n");
-        EXPECT_EQ(clock.cpuMHz(), 150);  // every real attempt runs at the loading speed
+        EXPECT_EQ(clock.cpuMHz(), 150); // every real attempt runs at the loading speed
         EXPECT_EQ(cache.count(), 0);
     }
 

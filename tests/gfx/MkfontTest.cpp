@@ -15,7 +15,8 @@
 
 namespace {
 
-const char liberationNarrow[] = "/usr/share/fonts/truetype/liberation/LiberationSansNarrow-Regular.ttf";
+const char liberationNarrow[] =
+    "/usr/share/fonts/truetype/liberation/LiberationSansNarrow-Regular.ttf";
 
 int runMkfont(const std::string& arguments)
 {
@@ -45,8 +46,9 @@ std::vector<FreeTypeGlyph> freeTypeGlyphs(const char* fontPath, int size)
             const FT_GlyphSlot slot = face->glyph;
             FreeTypeGlyph glyph;
             const int advance = int((slot->advance.x + 32) >> 6);
-            glyph.width = std::max(1, std::max(advance, slot->bitmap_left + int(slot->bitmap.width)) -
-                                          std::min(0, slot->bitmap_left));
+            glyph.width = std::max(1,
+                                   std::max(advance, slot->bitmap_left + int(slot->bitmap.width)) -
+                                       std::min(0, slot->bitmap_left));
             for (unsigned row = 0; row < slot->bitmap.rows; ++row)
                 for (unsigned column = 0; column < slot->bitmap.width; ++column)
                     glyph.coverage += slot->bitmap.buffer[row * slot->bitmap.pitch + column];
@@ -98,7 +100,7 @@ TEST_F(MkfontTest, PictureLoadsWithAll94GlyphsAtFreeTypesWidths)
             EXPECT_EQ(coverage, glyph.coverage) << code;
             column += glyph.width;
         }
-        EXPECT_EQ(font.image->width, column);  // the last glyph runs to the right edge
+        EXPECT_EQ(font.image->width, column); // the last glyph runs to the right edge
         EXPECT_GE(font.lineHeight(), size);
     }
 }
@@ -112,7 +114,7 @@ TEST_F(MkfontTest, ColourTintsThePixelsAndCoverageBecomesAlpha)
     ASSERT_TRUE(d.ok);
     ASSERT_EQ(d.channels, 4);
     int inked = 0, wrong = 0;
-    for (size_t i = d.width * 4; i < d.samples.size(); i += 4) {  // below the marker row
+    for (size_t i = d.width * 4; i < d.samples.size(); i += 4) { // below the marker row
         const uint8_t* p = &d.samples[i];
         inked += p[3] != 0;
         wrong += p[0] != p[3] || p[1] != 0 || p[2] != (64 * p[3] + 127) / 255;

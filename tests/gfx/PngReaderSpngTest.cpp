@@ -29,7 +29,7 @@ DecodedPng decodeWithSpng(const std::string& path)
     spng_trns trns{};
     size_t size = 0;
     std::vector<uint8_t> rgba;
-    const int format = SPNG_FMT_RGBA16;  // cut to 8 bits below, for every depth alike
+    const int format = SPNG_FMT_RGBA16; // cut to 8 bits below, for every depth alike
     if (spng_set_png_buffer(ctx, bytes.data(), bytes.size()) == 0 &&
         spng_get_ihdr(ctx, &ihdr) == 0 && spng_decoded_image_size(ctx, format, &size) == 0) {
         rgba.resize(size);
@@ -37,15 +37,14 @@ DecodedPng decodeWithSpng(const std::string& path)
     }
     if (out.ok) {
         const bool hasAlpha = ihdr.color_type == SPNG_COLOR_TYPE_GRAYSCALE_ALPHA ||
-                              ihdr.color_type == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA ||
-                              spng_get_trns(ctx, &trns) == 0;
+            ihdr.color_type == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA || spng_get_trns(ctx, &trns) == 0;
         out.width = ihdr.width;
         out.height = ihdr.height;
         out.channels = hasAlpha ? 4 : 3;
         for (size_t i = 0; i < size_t(ihdr.width) * ihdr.height; ++i) {
             for (int c = 0; c < out.channels; ++c) {
                 uint16_t sample;
-                std::memcpy(&sample, &rgba[(i * 4 + c) * 2], 2);  // host byte order
+                std::memcpy(&sample, &rgba[(i * 4 + c) * 2], 2); // host byte order
                 out.samples.push_back(uint8_t(sample >> 8));
             }
         }
@@ -79,9 +78,9 @@ TEST(PngReaderSpngTest, EveryPngSuiteImageDecodesToTheIndependentDecodersPixels)
         const size_t mismatch =
             std::mismatch(got.samples.begin(), got.samples.end(), expected.samples.begin()).first -
             got.samples.begin();
-        EXPECT_EQ(mismatch, got.samples.size()) << name << ": first difference at pixel "
-                                                << mismatch / got.channels << ", channel "
-                                                << mismatch % got.channels;
+        EXPECT_EQ(mismatch, got.samples.size())
+            << name << ": first difference at pixel " << mismatch / got.channels << ", channel "
+            << mismatch % got.channels;
     }
 
     if (const char* out = std::getenv("TARVO_WRITE_PNGSUITE_DIGESTS"))

@@ -35,24 +35,39 @@ TEST_F(PngReaderTest, EveryColourTypeAndDepthLoadsAsEightBitRgbOrRgba)
         std::vector<uint8_t> samples;
     } cases[] = {
         {"rgb", rgbPng(2, 2, rgb), 3, rgb},
-        {"palette", {3, 1, PNG_COLOR_TYPE_PALETTE, 8, {2, 0, 1}, palette},
-         3, {70, 80, 90, 10, 20, 30, 40, 50, 60}},
+        {"palette",
+         {3, 1, PNG_COLOR_TYPE_PALETTE, 8, {2, 0, 1}, palette},
+         3,
+         {70, 80, 90, 10, 20, 30, 40, 50, 60}},
         // Entries past the end of the tRNS list are opaque.
-        {"palette-trns", {3, 1, PNG_COLOR_TYPE_PALETTE, 8, {2, 0, 1}, palette, {0, 128}},
-         4, {70, 80, 90, 255, 10, 20, 30, 0, 40, 50, 60, 128}},
+        {"palette-trns",
+         {3, 1, PNG_COLOR_TYPE_PALETTE, 8, {2, 0, 1}, palette, {0, 128}},
+         4,
+         {70, 80, 90, 255, 10, 20, 30, 0, 40, 50, 60, 128}},
         // 1010 0101 11: black and white.
-        {"grey1", {10, 1, PNG_COLOR_TYPE_GRAY, 1, {0xA5, 0xC0}}, 3,
-         {255, 255, 255, 0, 0, 0, 255, 255, 255, 0, 0, 0, 0, 0, 0,
+        {"grey1",
+         {10, 1, PNG_COLOR_TYPE_GRAY, 1, {0xA5, 0xC0}},
+         3,
+         {255, 255, 255, 0, 0, 0, 255, 255, 255, 0,   0,   0,   0,   0,   0,
           255, 255, 255, 0, 0, 0, 255, 255, 255, 255, 255, 255, 255, 255, 255}},
         // 16-bit samples keep their high byte.
-        {"rgba16", {2, 1, PNG_COLOR_TYPE_RGB_ALPHA, 16, {0x12, 0x34, 0xFF, 0xFF, 0x00, 0xFF,
-                                                        0x80, 0x01, 0xAB, 0xCD, 0x01, 0x00,
-                                                        0x7F, 0xFF, 0x00, 0x00}},
-         4, {0x12, 0xFF, 0x00, 0x80, 0xAB, 0x01, 0x7F, 0x00}},
-        {"grey-trns", {3, 1, PNG_COLOR_TYPE_GRAY, 8, {0, 77, 200}, {}, {}, 77},
-         4, {0, 0, 0, 255, 77, 77, 77, 0, 200, 200, 200, 255}},
-        {"grey-alpha", {2, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, {5, 6, 250, 251}},
-         4, {5, 5, 5, 6, 250, 250, 250, 251}},
+        {"rgba16",
+         {2,
+          1,
+          PNG_COLOR_TYPE_RGB_ALPHA,
+          16,
+          {0x12, 0x34, 0xFF, 0xFF, 0x00, 0xFF, 0x80, 0x01, 0xAB, 0xCD, 0x01, 0x00, 0x7F, 0xFF, 0x00,
+           0x00}},
+         4,
+         {0x12, 0xFF, 0x00, 0x80, 0xAB, 0x01, 0x7F, 0x00}},
+        {"grey-trns",
+         {3, 1, PNG_COLOR_TYPE_GRAY, 8, {0, 77, 200}, {}, {}, 77},
+         4,
+         {0, 0, 0, 255, 77, 77, 77, 0, 200, 200, 200, 255}},
+        {"grey-alpha",
+         {2, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, {5, 6, 250, 251}},
+         4,
+         {5, 5, 5, 6, 250, 250, 250, 251}},
         {"interlaced", {13, 11, PNG_COLOR_TYPE_RGB_ALPHA, 8, mixed, {}, {}, -1, true}, 4, mixed},
     };
     for (const Case& c : cases) {
@@ -97,7 +112,7 @@ TEST_F(PngReaderTest, TruncatedFileReportsLibpngErrorAndReleasesEverything)
         EXPECT_EQ(d.errors.rfind("libpng error: ", 0), 0u) << keep << ": " << d.errors;
         EXPECT_EQ(d.errors.back(), '\n') << keep;
     }
-    EXPECT_TRUE(decode("whole.png").ok);  // still usable after failed loads
+    EXPECT_TRUE(decode("whole.png").ok); // still usable after failed loads
 }
 
 TEST_F(PngReaderTest, PicturesAboveTheSizeLimitFailCleanly)
@@ -159,7 +174,7 @@ TEST(PngReaderSuiteTest, DamagedFilesFailOrLoadWithoutHarm)
     int files = 0;
     for (const char* folder : {"crashers", "badpal"}) {
         for (const auto& entry : std::filesystem::directory_iterator(shared + "/" + folder)) {
-            DecodedPng d = decodePng(entry.path().c_str());  // checks a failure hands back nothing
+            DecodedPng d = decodePng(entry.path().c_str()); // checks a failure hands back nothing
             ++files;
             if (d.ok) {
                 EXPECT_TRUE(d.channels == 3 || d.channels == 4) << entry.path();

@@ -19,13 +19,13 @@ struct TestPng {
 
     int width;
     int height;
-    int colorType;  // PNG_COLOR_TYPE_*
+    int colorType; // PNG_COLOR_TYPE_*
     int bitDepth;
     // Rows exactly as libpng takes them: packed bits below 8, big-endian samples at 16.
     std::vector<uint8_t> data;
-    std::vector<uint8_t> palette;       // r, g, b triples for colour type 3
-    std::vector<uint8_t> paletteAlpha;  // tRNS for colour type 3 (empty: none)
-    int transparentGrey;                // tRNS for a grey picture (-1: none)
+    std::vector<uint8_t> palette;      // r, g, b triples for colour type 3
+    std::vector<uint8_t> paletteAlpha; // tRNS for colour type 3 (empty: none)
+    int transparentGrey;               // tRNS for a grey picture (-1: none)
     bool interlaced;
 };
 
@@ -64,7 +64,7 @@ struct DecodedPng {
     uint32_t height = 0;
     int channels = 0;
     std::vector<uint8_t> samples;
-    std::string errors;  // what the load wrote to standard error
+    std::string errors; // what the load wrote to standard error
 };
 DecodedPng decodePng(const char* path);
 

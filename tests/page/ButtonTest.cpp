@@ -64,7 +64,7 @@ TEST_F(ButtonTest, NavigationAndExplicitWordsReplaceEachOther)
     EXPECT_EQ(wordsFor(4), (Names{"page", "2"}));
     EXPECT_EQ(wordsFor(5), (Names{"exec", "/mnt/sd/", "/mnt/sd/run.gpe", "x"}));
     apply("UNKNOWN", {"1"});
-    apply("left", {"not", "upper-cased"});  // the reader upper-cases keywords; this one is not
+    apply("left", {"not", "upper-cased"}); // the reader upper-cases keywords; this one is not
     EXPECT_EQ(wordsFor(1), (Names{"select", ""}));
 }
 
@@ -143,7 +143,8 @@ TEST_F(ButtonTest, ImagePicturesFollowTheSelection)
     EXPECT_EQ(frame.at(10, 20), 0x001F);
 
     Button brokenFirst;
-    brokenFirst.applyDirective("TYPE", words({"image", "10", "20", missing.c_str(), second.c_str()}));
+    brokenFirst.applyDirective("TYPE",
+                               words({"image", "10", "20", missing.c_str(), second.c_str()}));
     testing::internal::CaptureStdout();
     frame.fill(0);
     brokenFirst.draw(true, context);
@@ -175,7 +176,8 @@ TEST_F(ButtonTest, ImagesBlendAndClipAtTheEdges)
 
 TEST_F(ButtonTest, TextShowsTheBatteryInItsColours)
 {
-    // No battery: the reading is -1. "Battery -1" is 7 + 2 characters of 2 columns and a space of 3.
+    // No battery: the reading is -1. "Battery -1" is 7 + 2 characters of 2 columns and a space
+    // of 3.
     apply("TYPE", {"text", "20", "30", "000000", "FFFFFF", "Battery %battery%"});
     TestFrame frame(0x1234);
     button.draw(false, context);
@@ -245,11 +247,15 @@ TEST_F(ButtonTest, ShortTypeLinesAndMissingResourcesDrawNothing)
     const std::string picture = tmp.path() + "p.png";
     ASSERT_TRUE(writeSolidPng(picture, 4, 4, 255, 0, 0, 255));
     TestFrame frame(0x1234);
-    std::vector<WString::Array> lines = {
-        words({"text", "0", "0", "FFFFFF", "FFFFFF"}), words({"text"}),
-        words({"rect", "0", "0", "10"}), words({"image", "0"}), words({"image"}),
-        words({"selector", "0", "0", "100"}), words({"Image", "0", "0", picture.c_str()}),
-        words({" image", "0", "0", picture.c_str()}), words({"line", "0", "0"})};
+    std::vector<WString::Array> lines = {words({"text", "0", "0", "FFFFFF", "FFFFFF"}),
+                                         words({"text"}),
+                                         words({"rect", "0", "0", "10"}),
+                                         words({"image", "0"}),
+                                         words({"image"}),
+                                         words({"selector", "0", "0", "100"}),
+                                         words({"Image", "0", "0", picture.c_str()}),
+                                         words({" image", "0", "0", picture.c_str()}),
+                                         words({"line", "0", "0"})};
     for (const WString::Array& line : lines) {
         Button b;
         b.applyDirective("TYPE", line);

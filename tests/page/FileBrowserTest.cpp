@@ -40,8 +40,8 @@ protected:
     // A browser at (10, 10) whose rows fill rowsHigh lines of the test font.
     FileBrowser* make(int rowsHigh = 5)
     {
-        browser.reset(new FileBrowser(10, 10, 300, 10 + rowsHigh * fontGlyphHeight, options,
-                                      &font, &clock));
+        browser.reset(
+            new FileBrowser(10, 10, 300, 10 + rowsHigh * fontGlyphHeight, options, &font, &clock));
         return browser.get();
     }
 
@@ -147,8 +147,10 @@ TEST_F(FileBrowserTest, FiltersMatchExactEndingsOncePerFilter)
     EXPECT_EQ(read({".gpe", ".gpu"}, 2, {}), (Names{"x.gpe", "y.gpu"}));
     EXPECT_EQ(read({".gz", "z"}, 2, {}), (Names{"a.gz", "a.gz"})) << "once per filter it ends with";
     EXPECT_EQ(read({"*"}, 2, {}).size(), 7u) << "\"*\" alone lists every file";
-    EXPECT_EQ(read({"*", ".gpe"}, 2, {}), (Names{"star*", "x.gpe"})) << "\"*\" with others is an ending";
-    EXPECT_EQ(read({".gpe"}, 0, {}), (Names{"../", "dir.gpe/", "x.gpe"})) << "folders are never filtered";
+    EXPECT_EQ(read({"*", ".gpe"}, 2, {}), (Names{"star*", "x.gpe"}))
+        << "\"*\" with others is an ending";
+    EXPECT_EQ(read({".gpe"}, 0, {}), (Names{"../", "dir.gpe/", "x.gpe"}))
+        << "folders are never filtered";
     EXPECT_EQ(read({"readme"}, 2, words({"kept"})), (Names{"kept", "readme"}))
         << "appends, then sorts the whole list";
 }
@@ -156,7 +158,8 @@ TEST_F(FileBrowserTest, FiltersMatchExactEndingsOncePerFilter)
 TEST_F(FileBrowserTest, FolderThatCannotBeListedGivesAnEmptyList)
 {
     tmp.file("card/plain");
-    for (const std::string& folder : {root.substr(0, root.size() - 1), root + "plain/", root + "missing/"}) {
+    for (const std::string& folder :
+         {root.substr(0, root.size() - 1), root + "plain/", root + "missing/"}) {
         EXPECT_EQ(makeAt(folder)->entries.count(), 0) << folder;
         EXPECT_STREQ(browser->selectedEntry().text(), "");
     }
@@ -288,7 +291,7 @@ TEST_F(FileBrowserTest, CursorCodesAreUsedOnlyInsideTheList)
     for (int i = 0; i < 10; ++i)
         tmp.file("card/f" + std::to_string(i));
     option("type", {"file"});
-    FileBrowser* b = makeAt(root);  // 5 rows: half a page is 2
+    FileBrowser* b = makeAt(root); // 5 rows: half a page is 2
     // {code, cursor before, code left, cursor after}
     const int steps[][4] = {{3, 0, 3, 0}, {7, 0, 7, 0}, {4, 0, 0, 1}, {8, 1, 0, 3}, {7, 3, 0, 1},
                             {7, 1, 0, 0}, {8, 8, 0, 9}, {8, 9, 8, 9}, {4, 9, 4, 9}, {3, 9, 0, 8},
@@ -342,7 +345,7 @@ TEST_F(FileBrowserTest, DrawKeepsTheCursorOnTheMiddleRow)
         tmp.file(std::string("card/") + name);
     option("type", {"file"});
     option("color", {"FF0000", "00FF00", "0000FF"});
-    FileBrowser* b = makeAt(root);  // rows at y 10, 18, 26, 34, 42; the middle one is 26
+    FileBrowser* b = makeAt(root); // rows at y 10, 18, 26, 34, 42; the middle one is 26
     const uint16_t background = 0x1234;
     TestFrame frame(background);
     b->draw(true);
@@ -385,10 +388,17 @@ TEST_F(FileBrowserTest, RowsOffTheFrameAreNotDrawn)
 
 TEST_F(FileBrowserTest, HostileNamesAreListedExactly)
 {
-    const std::vector<std::string> names = {
-        "a,b.gpe", "quote\"d.gpe", "100%.gpe", "%P0%.gpe", "key=value.gpe", "with space.gpe",
-        ".leading.gpe", "..two.gpe", std::string("bad\xff\xfe utf8.gpe"), "line\nbreak.gpe",
-        std::string(251, 'L') + ".gpe"};
+    const std::vector<std::string> names = {"a,b.gpe",
+                                            "quote\"d.gpe",
+                                            "100%.gpe",
+                                            "%P0%.gpe",
+                                            "key=value.gpe",
+                                            "with space.gpe",
+                                            ".leading.gpe",
+                                            "..two.gpe",
+                                            std::string("bad\xff\xfe utf8.gpe"),
+                                            "line\nbreak.gpe",
+                                            std::string(251, 'L') + ".gpe"};
     for (const std::string& name : names)
         tmp.file("card/" + name);
     ASSERT_EQ(names.back().size(), 255u);
@@ -413,7 +423,8 @@ TEST_F(FileBrowserTest, TwentyThousandFilesAreListedSortedAndWalked)
     for (int i = 0; i < count; ++i) {
         // Mixed case so that the order really depends on ignoring it.
         char name[32];
-        snprintf(name, sizeof name, "%s%05d.gpe", (i % 3 == 0) ? "File" : "file", (i * 7919) % count);
+        snprintf(name, sizeof name, "%s%05d.gpe", (i % 3 == 0) ? "File" : "file",
+                 (i * 7919) % count);
         const int fd = open((big + name).c_str(), O_CREAT | O_WRONLY, 0644);
         ASSERT_GE(fd, 0);
         close(fd);

@@ -99,7 +99,8 @@ TEST_F(PageTest, LaterLinesFillTheSameButtonOrReplaceEarlierOnes)
     apply("RETURN", {"page", "2"});
     page.applyDirective("BACKGROUND", WString::Array());
     page.applyDirective("BUTTON", WString::Array());
-    EXPECT_STREQ(page.backgroundKind.text(), "gradient") << "an array without arguments changes nothing";
+    EXPECT_STREQ(page.backgroundKind.text(), "gradient")
+        << "an array without arguments changes nothing";
     EXPECT_EQ(listOf(page.backgroundArgs), (Names{"000000", "FFFFFF"}));
     EXPECT_EQ(listOf(page.returnAction), (Names{"page", "2"}));
     EXPECT_EQ(page.currentButton, 3);
@@ -182,9 +183,9 @@ TEST_F(PageTest, EmptyListGivesEmptyVariablesToTheButtonsAction)
 
 TEST_F(PageTest, HostileNamesReachTheActionWordsUnchanged)
 {
-    const std::vector<std::string> names = {"a,b.gpe", "100%.gpe", "%P3%.gpe", "%%.gpe",
-                                            "quote\".gpe", "line\nbreak.gpe", "x=y.gpe",
-                                            std::string("\xff\xfe.gpe")};
+    const std::vector<std::string> names = {
+        "a,b.gpe",     "100%.gpe",        "%P3%.gpe", "%%.gpe",
+        "quote\".gpe", "line\nbreak.gpe", "x=y.gpe",  std::string("\xff\xfe.gpe")};
     const std::string card = folderOf("card", names);
     listButton("0", card);
     apply("ACTION", {"exec", "%p0%", "%P0%"});
@@ -228,7 +229,7 @@ TEST_F(PageTest, ColourBackgroundFillsTheFrameAndAnythingElseIsBlack)
         {{}, 0},
         {{"color", "7F7F7F"}, 0x7BCF},
         {{"color", "12345"}, 0xD431},
-        {{"color", "FF0000", "00FF00"}, 0},  // a colour takes exactly one argument
+        {{"color", "FF0000", "00FF00"}, 0}, // a colour takes exactly one argument
         {{"Gradient", "FF0000", "00FF00"}, 0},
     };
     for (const auto& row : rows) {

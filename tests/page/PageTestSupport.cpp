@@ -27,7 +27,8 @@ TempFolder::~TempFolder()
 {
     std::error_code error;
     // Folders a test made unreadable must be opened again before they can be removed.
-    for (auto it = fs::recursive_directory_iterator(path_, fs::directory_options::skip_permission_denied, error);
+    for (auto it = fs::recursive_directory_iterator(
+             path_, fs::directory_options::skip_permission_denied, error);
          !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
         if (it->is_directory(error) && !it->is_symlink(error))
             fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
@@ -48,8 +49,8 @@ void TempFolder::folder(const std::string& name) const
     fs::create_directories(path_ + name);
 }
 
-bool writeSolidPng(const std::string& path, int width, int height, unsigned char r,
-                   unsigned char g, unsigned char b, unsigned char a)
+bool writeSolidPng(const std::string& path, int width, int height, unsigned char r, unsigned char g,
+                   unsigned char b, unsigned char a)
 {
     std::vector<unsigned char> rgba;
     for (int i = 0; i < width * height; ++i) {
@@ -93,8 +94,8 @@ TestFrame::~TestFrame()
     // A frame that a failed test drew is kept for a person to look at.
     if (::testing::Test::HasFailure()) {
         const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        const std::string name = test ? std::string(test->test_suite_name()) + "-" + test->name()
-                                      : std::string("frame");
+        const std::string name =
+            test ? std::string(test->test_suite_name()) + "-" + test->name() : std::string("frame");
         std::fprintf(stderr, "frame written to %s\n", save(name).c_str());
     }
 }

@@ -38,8 +38,8 @@ private:
 };
 
 // One colour (r, g, b, a) all over.
-bool writeSolidPng(const std::string& path, int width, int height, unsigned char r,
-                   unsigned char g, unsigned char b, unsigned char a);
+bool writeSolidPng(const std::string& path, int width, int height, unsigned char r, unsigned char g,
+                   unsigned char b, unsigned char a);
 
 // A font picture whose glyphs are all fontGlyphWidth columns wide and fontGlyphHeight rows tall
 // and fully covered, so that a character draws a block of exactly the font colour.

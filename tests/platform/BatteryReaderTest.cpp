@@ -22,14 +22,14 @@ TEST_F(BatteryReaderTest, ReadsLittleEndianPairsUntilTheStreamEnds)
     // The last byte is half a reading: the stream ends there.
     std::string path = folder.write("batt", std::string("\x34\x12\xFF\xFF\x00\x00\x01\x80\x56", 9));
     BatteryReader battery(path.c_str());
-    for (int expected : { 4660, 65535, 0, 0x8001, -1, -1 })
+    for (int expected : {4660, 65535, 0, 0x8001, -1, -1})
         EXPECT_EQ(battery.read(), expected);
 }
 
 TEST_F(BatteryReaderTest, MissingOrUnnamedDeviceReadsMinusOne)
 {
     std::string missing = folder / "no-such-batt";
-    for (const char* path : { missing.c_str(), static_cast<const char*>(nullptr) }) {
+    for (const char* path : {missing.c_str(), static_cast<const char*>(nullptr)}) {
         BatteryReader battery(path);
         EXPECT_FALSE(battery.isOpen());
         EXPECT_EQ(battery.read(), -1);

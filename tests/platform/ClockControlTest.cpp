@@ -50,15 +50,21 @@ TEST_F(ClockControlTest, SettingsWriteTheirPllAndDisplayClockValues)
         std::vector<const char*> setting;
         uint16_t pll, display;
     } cases[] = {
-        { { "200" }, 0x4904, untouched },         { { "133" }, 0x2E04, untouched },
-        { { "100" }, 0x2004, untouched },         { { "320" }, 0x7A04, untouched },
-        { { "33" }, 0x0504, untouched },          { { "266" }, 0x6404, untouched },
-        { { "200", "0", "0" }, 0x4904, 0x5A00 },  { { "200", "0", "1" }, 0x4904, 0x5B00 },
-        { { "200", "0", "-1" }, 0x4904, 0x5900 }, { { "200", "1", "2" }, 0x4904, 0x8B00 },
-        { { "200", "7", "0" }, 0x4904, 0x8900 },  { { "200", "0", "166" }, 0x4904, 0x0000 },
-        { { "200", "1", "-138" }, 0x4904, 0xFF00 },
-        { { " 200MHz", "1x", "+2" }, 0x4904, 0x8B00 }, // read as atoi reads them
-        { { "100", nullptr, nullptr }, 0x2004, 0x5A00 }, // a word without text reads as 0
+        {{"200"}, 0x4904, untouched},
+        {{"133"}, 0x2E04, untouched},
+        {{"100"}, 0x2004, untouched},
+        {{"320"}, 0x7A04, untouched},
+        {{"33"}, 0x0504, untouched},
+        {{"266"}, 0x6404, untouched},
+        {{"200", "0", "0"}, 0x4904, 0x5A00},
+        {{"200", "0", "1"}, 0x4904, 0x5B00},
+        {{"200", "0", "-1"}, 0x4904, 0x5900},
+        {{"200", "1", "2"}, 0x4904, 0x8B00},
+        {{"200", "7", "0"}, 0x4904, 0x8900},
+        {{"200", "0", "166"}, 0x4904, 0x0000},
+        {{"200", "1", "-138"}, 0x4904, 0xFF00},
+        {{" 200MHz", "1x", "+2"}, 0x4904, 0x8B00},   // read as atoi reads them
+        {{"100", nullptr, nullptr}, 0x2004, 0x5A00}, // a word without text reads as 0
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.setting));
@@ -70,39 +76,39 @@ TEST_F(ClockControlTest, SettingsWriteTheirPllAndDisplayClockValues)
         EXPECT_EQ(clock.displayClockSelect() == -1, c.setting.size() == 1);
     }
     EXPECT_EQ(ClockControl::processorClockHz(), 98304000u) << "just below the 100 MHz asked for";
-    EXPECT_FALSE(set({ nullptr }));
+    EXPECT_FALSE(set({nullptr}));
 }
 
 TEST_F(ClockControlTest, EachRegisterIsWrittenOnlyWhenItsPartChanges)
 {
-    ASSERT_TRUE(set({ "200", "1", "2" }));
+    ASSERT_TRUE(set({"200", "1", "2"}));
     markUntouched();
-    EXPECT_TRUE(set({ "200", "1", "2" }));
-    EXPECT_TRUE(set({ "200" })) << "one value keeps the display fields";
+    EXPECT_TRUE(set({"200", "1", "2"}));
+    EXPECT_TRUE(set({"200"})) << "one value keeps the display fields";
     EXPECT_EQ(pll(), untouched);
     EXPECT_EQ(display(), untouched);
 
-    ASSERT_TRUE(set({ "200", "0", "0" }));
+    ASSERT_TRUE(set({"200", "0", "0"}));
     EXPECT_EQ(pll(), untouched);
     EXPECT_EQ(display(), 0x5A00);
     markUntouched();
-    ASSERT_TRUE(set({ "133", "0", "0" }));
+    ASSERT_TRUE(set({"133", "0", "0"}));
     EXPECT_EQ(pll(), 0x2E04);
     EXPECT_EQ(display(), untouched);
 }
 
 TEST_F(ClockControlTest, RefusedSettingsWriteAndRememberNothing)
 {
-    EXPECT_FALSE(set({ "200", "1" }));
-    EXPECT_FALSE(set({ "200", "1", "0", "0" }));
+    EXPECT_FALSE(set({"200", "1"}));
+    EXPECT_FALSE(set({"200", "1", "0", "0"}));
     EXPECT_FALSE(set({}));
     EXPECT_EQ(clock.cpuMHz(), -1) << "nothing remembered, from the start on";
     EXPECT_EQ(pll(), untouched);
-    ASSERT_TRUE(set({ "200", "0", "0" }));
+    ASSERT_TRUE(set({"200", "0", "0"}));
     markUntouched();
-    for (const char* mhz : { "32", "321", "0", "-200", "fast", "" }) {
-        EXPECT_FALSE(set({ mhz, "1", "1" })) << mhz;
-        EXPECT_FALSE(set({ mhz })) << mhz;
+    for (const char* mhz : {"32", "321", "0", "-200", "fast", ""}) {
+        EXPECT_FALSE(set({mhz, "1", "1"})) << mhz;
+        EXPECT_FALSE(set({mhz})) << mhz;
     }
     EXPECT_EQ(pll(), untouched);
     EXPECT_EQ(display(), untouched);

@@ -76,8 +76,8 @@ TEST_F(FilesTest, OnlyTheCardItselfAndPathsBelowItAreMapped)
     EXPECT_EQ(std::string(MappedPath("/mnt/sd").text()), card.path());
     EXPECT_EQ(std::string(MappedPath("/mnt/sd/").text()), card.path() + "/");
     EXPECT_EQ(std::string(MappedPath("/mnt/sd/a/b.png").text()), card.path() + "/a/b.png");
-    for (const char* path : { "/mnt/sdcard/x", "/mnt/s", "/mnt/sd2", "mnt/sd/x",
-                              "/usr/gp2x/gp2xmenu", "./emu", "", "/MNT/SD/x" })
+    for (const char* path : {"/mnt/sdcard/x", "/mnt/s", "/mnt/sd2", "mnt/sd/x",
+                             "/usr/gp2x/gp2xmenu", "./emu", "", "/MNT/SD/x"})
         EXPECT_EQ(MappedPath(path).text(), path) << path; // the very same text, not a copy
     EXPECT_EQ(MappedPath(nullptr).text(), nullptr);
 
@@ -85,7 +85,7 @@ TEST_F(FilesTest, OnlyTheCardItselfAndPathsBelowItAreMapped)
     setSdRoot((card.path() + "//").c_str());
     EXPECT_EQ(std::string(sdRoot()), card.path());
     EXPECT_EQ(std::string(MappedPath("/mnt/sd/x").text()), card.path() + "/x");
-    for (const char* none : { static_cast<const char*>(nullptr), "" }) {
+    for (const char* none : {static_cast<const char*>(nullptr), ""}) {
         setSdRoot(none);
         EXPECT_EQ(sdRoot(), nullptr);
         EXPECT_STREQ(MappedPath("/mnt/sd/x").text(), "/mnt/sd/x");
@@ -113,8 +113,8 @@ TEST_F(FilesTest, ListAndStatSeeTheFolderContents)
     card.write("roms/game.rom", "12345");
     card.write("roms/readme.txt", "");
     EXPECT_EQ(listNames(openDirectory("/mnt/sd/roms")),
-              (std::vector<std::string>{ "game.rom", "readme.txt" }));
-    EXPECT_EQ(listNames(openDirectory("/mnt/sd")), (std::vector<std::string>{ "roms" }));
+              (std::vector<std::string>{"game.rom", "readme.txt"}));
+    EXPECT_EQ(listNames(openDirectory("/mnt/sd")), (std::vector<std::string>{"roms"}));
     errno = 0;
     EXPECT_EQ(openDirectory("/mnt/sd/missing"), nullptr);
     EXPECT_EQ(errno, ENOENT);
@@ -135,28 +135,29 @@ TEST_F(FilesTest, ExecuteMapsTheProgramItsOwnNameAndItsCardArguments)
     card.write("emu/run.sh",
                "#!/bin/sh\n{ pwd; for a in \"$@\"; do echo \"$a\"; done; } > seen.txt\n", 0755);
     ASSERT_EQ(runInChild("/mnt/sd/emu", "/mnt/sd/emu/run.sh",
-                         { "/mnt/sd/emu/run.sh", "/mnt/sd/roms/game.rom", "game.rom", "/mnt/sd",
-                           "/mnt/sdcard/x", "/usr/share" }),
+                         {"/mnt/sd/emu/run.sh", "/mnt/sd/roms/game.rom", "game.rom", "/mnt/sd",
+                          "/mnt/sdcard/x", "/usr/share"}),
               0);
-    EXPECT_EQ(card.read("emu/seen.txt"), card / "emu" + "\n" + card / "roms/game.rom" + "\n"
-                                             + "game.rom\n/mnt/sd\n/mnt/sdcard/x\n/usr/share\n");
+    EXPECT_EQ(card.read("emu/seen.txt"),
+              card / "emu" + "\n" + card / "roms/game.rom" + "\n" +
+                  "game.rom\n/mnt/sd\n/mnt/sdcard/x\n/usr/share\n");
 
     // sh -c hands the word after the command to the command as $0: a program's argument 0.
     ASSERT_EQ(runInChild("/mnt/sd/emu", "/bin/sh",
-                         { "/mnt/sd/emu/run.sh", "-c", "echo \"$0\" > name.txt", "/mnt/sd/emu/x" }),
+                         {"/mnt/sd/emu/run.sh", "-c", "echo \"$0\" > name.txt", "/mnt/sd/emu/x"}),
               0);
     EXPECT_EQ(card.read("emu/name.txt"), card / "emu/x" + "\n");
 
     // A relative program runs from the entered folder.
     card.write("emu/emu", "#!/bin/sh\necho \"$0 $1\" > seen.txt\n", 0755);
-    EXPECT_EQ(runInChild("/mnt/sd/emu/", "./emu", { "./emu", "game.rom" }), 0);
+    EXPECT_EQ(runInChild("/mnt/sd/emu/", "./emu", {"./emu", "game.rom"}), 0);
     EXPECT_EQ(card.read("emu/seen.txt"), "./emu game.rom\n");
 }
 
 TEST_F(FilesTest, ChangeDirectoryAndExecuteFailuresReturnWithTheReason)
 {
     EXPECT_EQ(changeDirectory("/mnt/sd/none"), -1);
-    char* arguments[] = { const_cast<char*>("/mnt/sd/none/prog"), nullptr };
+    char* arguments[] = {const_cast<char*>("/mnt/sd/none/prog"), nullptr};
     errno = 0;
     EXPECT_EQ(executeProgram("/mnt/sd/none/prog", arguments), -1);
     EXPECT_EQ(errno, ENOENT);

@@ -25,7 +25,7 @@ public:
         : registers(REGISTER_WINDOW_BYTES / 2, 0), frameBuffer0(SCREEN_PIXELS, fill),
           frameBuffer1(SCREEN_PIXELS, fill)
     {
-        for (const char* name : { "fb0", "fb1", "mem", "dsp", "mixer" })
+        for (const char* name : {"fb0", "fb1", "mem", "dsp", "mixer"})
             devices.write(name, "");
         memory.registers = registers.data();
         memory.frameBuffer0 = frameBuffer0.data();

@@ -23,8 +23,9 @@ TEST(KeyScriptTest, StepsGiveTheirButtonsForCountPolls)
     KeyScript script;
     std::string error;
     ASSERT_TRUE(script.parse("# a comment\n\n- 2\r\nA+B 1\n  left   3  \n", &error)) << error;
-    EXPECT_EQ(play(script), (std::vector<ButtonMask>{ 0, 0, BUTTON_A | BUTTON_B, BUTTON_LEFT,
-                                                      BUTTON_LEFT, BUTTON_LEFT }));
+    EXPECT_EQ(play(script),
+              (std::vector<ButtonMask>{0, 0, BUTTON_A | BUTTON_B, BUTTON_LEFT, BUTTON_LEFT,
+                                       BUTTON_LEFT}));
     ButtonMask buttons = 0;
     EXPECT_FALSE(script.nextPoll(&buttons)) << "used up stays used up";
     ASSERT_TRUE(script.parse("", &error));
@@ -34,13 +35,20 @@ TEST(KeyScriptTest, StepsGiveTheirButtonsForCountPolls)
 TEST(KeyScriptTest, NamesGiveTheirBitsAndALoneDiagonalIsFoldedAsOnTheHandheld)
 {
     const std::pair<const char*, ButtonMask> words[] = {
-        { "UP", BUTTON_UP }, { "down", BUTTON_DOWN }, { "RIGHT", BUTTON_RIGHT }, { "-", 0 },
-        { "X+Y+L+R", BUTTON_X | BUTTON_Y | BUTTON_L | BUTTON_R },
-        { "START+SELECT", BUTTON_START | BUTTON_SELECT },
-        { "VOLUP+VOLDOWN+PUSH", BUTTON_VOLUME_UP | BUTTON_VOLUME_DOWN | BUTTON_STICK_PUSH },
-        { "UPLEFT", 0x5 }, { "UPRIGHT", 0x41 }, { "DOWNRIGHT", 0x50 }, { "DOWNLEFT", 0x14 },
-        { "UPLEFT+B", 0x5 | BUTTON_B }, // buttons do not stop the folding
-        { "UPLEFT+UP", 0x3 }, { "UPLEFT+DOWNRIGHT", 0x22 }, // another joystick line: no folding
+        {"UP", BUTTON_UP},
+        {"down", BUTTON_DOWN},
+        {"RIGHT", BUTTON_RIGHT},
+        {"-", 0},
+        {"X+Y+L+R", BUTTON_X | BUTTON_Y | BUTTON_L | BUTTON_R},
+        {"START+SELECT", BUTTON_START | BUTTON_SELECT},
+        {"VOLUP+VOLDOWN+PUSH", BUTTON_VOLUME_UP | BUTTON_VOLUME_DOWN | BUTTON_STICK_PUSH},
+        {"UPLEFT", 0x5},
+        {"UPRIGHT", 0x41},
+        {"DOWNRIGHT", 0x50},
+        {"DOWNLEFT", 0x14},
+        {"UPLEFT+B", 0x5 | BUTTON_B}, // buttons do not stop the folding
+        {"UPLEFT+UP", 0x3},
+        {"UPLEFT+DOWNRIGHT", 0x22}, // another joystick line: no folding
     };
     for (const auto& [word, expected] : words) {
         ButtonMask buttons = 0xDEAD;
@@ -52,8 +60,10 @@ TEST(KeyScriptTest, NamesGiveTheirBitsAndALoneDiagonalIsFoldedAsOnTheHandheld)
 
 TEST(KeyScriptTest, MalformedLinesAreRefusedWithTheirNumber)
 {
-    const char* bad[] = { "LEFT\n", "JUMP 3\n", "A 0\n", "A -1\n", "A+ 1\n", "+A 1\n", "A 1 2\n",
-                          "A 1x\n", "A 99999999999999999999\n", "-- 1\n" };
+    const char* bad[] = {"LEFT\n",  "JUMP 3\n", "A 0\n",
+                         "A -1\n",  "A+ 1\n",   "+A 1\n",
+                         "A 1 2\n", "A 1x\n",   "A 99999999999999999999\n",
+                         "-- 1\n"};
     for (const char* text : bad) {
         KeyScript script;
         std::string error;
@@ -78,5 +88,5 @@ TEST(KeyScriptTest, LoadNamesTheFileAndLine)
     EXPECT_FALSE(script.load(folder.write("binary", std::string("A 1\n\0", 5)), &error));
 
     ASSERT_TRUE(script.load(folder.write("good", "A 2\n- 1"), &error)) << error;
-    EXPECT_EQ(play(script), (std::vector<ButtonMask>{ BUTTON_A, BUTTON_A, 0 }));
+    EXPECT_EQ(play(script), (std::vector<ButtonMask>{BUTTON_A, BUTTON_A, 0}));
 }

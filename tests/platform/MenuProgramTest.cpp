@@ -73,9 +73,9 @@ TEST_F(MenuProgramTest, ProgramRunsInItsFolderWithItsNameAsOnlyArgument)
 TEST_F(MenuProgramTest, ProgramThatCannotStartIsReportedAndTheDirectoryKept)
 {
     const std::pair<std::string, const char*> failures[] = {
-        { folder.write("menu/plain", "not a program", 0644), "Permission denied" },
-        { folder / "none/menu", "No such file or directory" },
-        { folder.path() + "/", "Is a directory" },
+        {folder.write("menu/plain", "not a program", 0644), "Permission denied"},
+        {folder / "none/menu", "No such file or directory"},
+        {folder.path() + "/", "Is a directory"},
     };
     for (const auto& [program, reason] : failures) {
         setMenuProgram(program.c_str());

@@ -90,13 +90,13 @@ TEST_F(PlatformDesktopTest, WindowShowsThePresentedFrameScaledPixelForPixel)
     const struct {
         int x, y;
         uint32_t colour;
-    } blocks[] = { { 0, 0, 0xFF0000 }, { 2, 0, 0xFFFFFF }, { 638, 478, 0x0000FF } };
+    } blocks[] = {{0, 0, 0xFF0000}, {2, 0, 0xFFFFFF}, {638, 478, 0x0000FF}};
     for (const auto& b : blocks) {
         EXPECT_TRUE(sameColour(at(b.x, b.y), b.colour));
         for (int i = 1; i < 4; ++i)
             EXPECT_EQ(at(b.x + i % 2, b.y + i / 2), at(b.x, b.y)) << b.x << "," << b.y;
     }
-    for (auto [x, y] : { std::pair{ 4, 0 }, { 5, 1 }, { 637, 479 }, { 639, 477 } })
+    for (auto [x, y] : {std::pair{4, 0}, {5, 1}, {637, 479}, {639, 477}})
         EXPECT_EQ(at(x, y), green) << x << "," << y;
 }
 
@@ -109,23 +109,53 @@ TEST_F(PlatformDesktopTest, KeysAndControllerButtonsReadAsTheirButtons)
         ButtonMask bits;
         bool controller = false;
     } cases[] = {
-        { "Up", BUTTON_UP }, { "Down", BUTTON_DOWN }, { "Left", BUTTON_LEFT },
-        { "Right", BUTTON_RIGHT }, { "Keypad 8", BUTTON_UP }, { "Keypad 2", BUTTON_DOWN },
-        { "Keypad 4", BUTTON_LEFT }, { "Keypad 6", BUTTON_RIGHT }, { "Keypad 7", upLeft },
-        { "Keypad 9", upRight }, { "Keypad 1", downLeft }, { "Keypad 3", downRight },
-        { "A", BUTTON_A }, { "B", BUTTON_B }, { "Return", BUTTON_B }, { "Keypad Enter", BUTTON_B },
-        { "X", BUTTON_X }, { "Y", BUTTON_Y }, { "L", BUTTON_L }, { "PageUp", BUTTON_L },
-        { "R", BUTTON_R }, { "PageDown", BUTTON_R }, { "S", BUTTON_START },
-        { "Escape", BUTTON_START }, { "Backspace", BUTTON_SELECT }, { "Space", BUTTON_STICK_PUSH },
-        { "Keypad 5", BUTTON_STICK_PUSH }, { "-", BUTTON_VOLUME_DOWN },
-        { "Keypad -", BUTTON_VOLUME_DOWN }, { "=", BUTTON_VOLUME_UP },
-        { "Keypad +", BUTTON_VOLUME_UP }, { "Q", 0 }, { "F1", 0 },
-        { "dpup", BUTTON_UP, true }, { "dpdown", BUTTON_DOWN, true },
-        { "dpleft", BUTTON_LEFT, true }, { "dpright", BUTTON_RIGHT, true }, { "a", BUTTON_A, true },
-        { "b", BUTTON_B, true }, { "x", BUTTON_X, true }, { "y", BUTTON_Y, true },
-        { "leftshoulder", BUTTON_L, true }, { "rightshoulder", BUTTON_R, true },
-        { "start", BUTTON_START, true }, { "back", BUTTON_SELECT, true },
-        { "leftstick", BUTTON_STICK_PUSH, true }, { "guide", 0, true },
+        {"Up", BUTTON_UP},
+        {"Down", BUTTON_DOWN},
+        {"Left", BUTTON_LEFT},
+        {"Right", BUTTON_RIGHT},
+        {"Keypad 8", BUTTON_UP},
+        {"Keypad 2", BUTTON_DOWN},
+        {"Keypad 4", BUTTON_LEFT},
+        {"Keypad 6", BUTTON_RIGHT},
+        {"Keypad 7", upLeft},
+        {"Keypad 9", upRight},
+        {"Keypad 1", downLeft},
+        {"Keypad 3", downRight},
+        {"A", BUTTON_A},
+        {"B", BUTTON_B},
+        {"Return", BUTTON_B},
+        {"Keypad Enter", BUTTON_B},
+        {"X", BUTTON_X},
+        {"Y", BUTTON_Y},
+        {"L", BUTTON_L},
+        {"PageUp", BUTTON_L},
+        {"R", BUTTON_R},
+        {"PageDown", BUTTON_R},
+        {"S", BUTTON_START},
+        {"Escape", BUTTON_START},
+        {"Backspace", BUTTON_SELECT},
+        {"Space", BUTTON_STICK_PUSH},
+        {"Keypad 5", BUTTON_STICK_PUSH},
+        {"-", BUTTON_VOLUME_DOWN},
+        {"Keypad -", BUTTON_VOLUME_DOWN},
+        {"=", BUTTON_VOLUME_UP},
+        {"Keypad +", BUTTON_VOLUME_UP},
+        {"Q", 0},
+        {"F1", 0},
+        {"dpup", BUTTON_UP, true},
+        {"dpdown", BUTTON_DOWN, true},
+        {"dpleft", BUTTON_LEFT, true},
+        {"dpright", BUTTON_RIGHT, true},
+        {"a", BUTTON_A, true},
+        {"b", BUTTON_B, true},
+        {"x", BUTTON_X, true},
+        {"y", BUTTON_Y, true},
+        {"leftshoulder", BUTTON_L, true},
+        {"rightshoulder", BUTTON_R, true},
+        {"start", BUTTON_START, true},
+        {"back", BUTTON_SELECT, true},
+        {"leftstick", BUTTON_STICK_PUSH, true},
+        {"guide", 0, true},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(after(c.name, true, c.controller), c.bits) << c.name;

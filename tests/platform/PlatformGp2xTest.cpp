@@ -82,7 +82,7 @@ TEST_F(PlatformGp2xTest, PresentCyclesTheSlotsInSixteenAndEightBits)
     };
     platformInit(100, 16, 44100, 16);
     backBuffer[0] = 0x1234;
-    cycle({ { fb0, physical0 }, { fb1, physical1 }, { fb0, physical0 }, { fb1, physical1 } });
+    cycle({{fb0, physical0}, {fb1, physical1}, {fb0, physical0}, {fb1, physical1}});
     EXPECT_EQ(gp2x.frameBuffer0[0], 0x1234);
     platformShutdown();
 
@@ -92,8 +92,10 @@ TEST_F(PlatformGp2xTest, PresentCyclesTheSlotsInSixteenAndEightBits)
     EXPECT_EQ(reg(0x290C), 320);
     EXPECT_EQ(gp2x.shownAddress(), physical1);
     const int half = SCREEN_PIXELS / 2; // 76800 bytes
-    cycle({ { fb0 + half, physical0 + 76800 }, { fb1 + half, physical1 + 76800 },
-            { fb0, physical0 }, { fb1, physical1 } });
+    cycle({{fb0 + half, physical0 + 76800},
+           {fb1 + half, physical1 + 76800},
+           {fb0, physical0},
+           {fb1, physical1}});
     platformShutdown();
     EXPECT_EQ(reg(0x28DA), 0x4AB) << "the menu's display mode is back";
     EXPECT_EQ(reg(0x290C), 640);
@@ -142,23 +144,23 @@ TEST_F(PlatformGp2xTest, ButtonMaskFromTheGpioLevels)
         ButtonMask expected;
         const char* what;
     } cases[] = {
-        { 0xFFFF, 0xFFFF, 0xFFFF, 0x0, "nothing held" },
-        { 0xFFFF, 0xFFFF, 0xFFFE, 0x1, "up" },
-        { 0xFFFF, 0xFFFF, 0xFFFD, 0x5, "lone up-left reads as up and left" },
-        { 0xFFFF, 0xFFFF, 0xFFFC, 0x3, "up-left with up is not folded" },
-        { 0xFFFF, 0xFFFF, 0xFFF7, 0x14, "lone down-left reads as left and down" },
-        { 0xFFFF, 0xFFFF, 0xFFDF, 0x50, "lone down-right reads as down and right" },
-        { 0xFFFF, 0xFFFF, 0xFF7F, 0x41, "lone up-right reads as up and right" },
-        { 0xFFFF, 0xFFFF, 0xFF5F, 0xA0, "up-right with down-right is not folded" },
-        { 0xFFFF, 0xFFFF, 0x00FF, 0x0, "port M's upper lines are not buttons" },
-        { 0xFCFF, 0xFFFF, 0xFFFF, 0x300, "Start and Select together" },
-        { 0xDFFF, 0xFFFF, 0xFFFB, 0x2004, "B with left" },
-        { 0x00FF, 0xFFFF, 0xFFFF, 0xFF00, "all eight buttons of port C" },
-        { 0xFF00, 0xFFFF, 0xFFFF, 0x0, "port C's lower lines are the joystick's, not port C's" },
-        { 0xFFFF, 0xFFBF, 0xFFFF, 0x400000, "volume down" },
-        { 0xFFFF, 0xFF7F, 0xFFFF, 0x800000, "volume up" },
-        { 0xFFFF, 0xF7FF, 0xFFFF, 0x8000000, "stick push" },
-        { 0xFFFF, 0x0000, 0xFFFF, 0xFFFF0000, "every port D line" },
+        {0xFFFF, 0xFFFF, 0xFFFF, 0x0, "nothing held"},
+        {0xFFFF, 0xFFFF, 0xFFFE, 0x1, "up"},
+        {0xFFFF, 0xFFFF, 0xFFFD, 0x5, "lone up-left reads as up and left"},
+        {0xFFFF, 0xFFFF, 0xFFFC, 0x3, "up-left with up is not folded"},
+        {0xFFFF, 0xFFFF, 0xFFF7, 0x14, "lone down-left reads as left and down"},
+        {0xFFFF, 0xFFFF, 0xFFDF, 0x50, "lone down-right reads as down and right"},
+        {0xFFFF, 0xFFFF, 0xFF7F, 0x41, "lone up-right reads as up and right"},
+        {0xFFFF, 0xFFFF, 0xFF5F, 0xA0, "up-right with down-right is not folded"},
+        {0xFFFF, 0xFFFF, 0x00FF, 0x0, "port M's upper lines are not buttons"},
+        {0xFCFF, 0xFFFF, 0xFFFF, 0x300, "Start and Select together"},
+        {0xDFFF, 0xFFFF, 0xFFFB, 0x2004, "B with left"},
+        {0x00FF, 0xFFFF, 0xFFFF, 0xFF00, "all eight buttons of port C"},
+        {0xFF00, 0xFFFF, 0xFFFF, 0x0, "port C's lower lines are the joystick's, not port C's"},
+        {0xFFFF, 0xFFBF, 0xFFFF, 0x400000, "volume down"},
+        {0xFFFF, 0xFF7F, 0xFFFF, 0x800000, "volume up"},
+        {0xFFFF, 0xF7FF, 0xFFFF, 0x8000000, "stick push"},
+        {0xFFFF, 0x0000, 0xFFFF, 0xFFFF0000, "every port D line"},
     };
     for (const auto& c : cases) {
         gp2x.setReg(0x1184, c.portC);
@@ -217,7 +219,7 @@ TEST_F(PlatformGp2xTest, ReturnToMenuComesBackShutDownWhenTheMenuCannotStart)
 {
     int before = openDescriptors();
     std::string directory = std::filesystem::current_path().string();
-    for (std::string folder : { menu.path(), menu / "missing" }) {
+    for (std::string folder : {menu.path(), menu / "missing"}) {
         SCOPED_TRACE(folder);
         gp2xSetMenuFolder(folder.c_str());
         platformInit(100, 16, 44100, 16);

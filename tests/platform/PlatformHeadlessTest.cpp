@@ -26,9 +26,8 @@ protected:
         ASSERT_TRUE(folder.ok());
         headlessReset();
         shown.clear();
-        headlessSetFrameObserver([](const uint16_t* frame, int number) {
-            shown.emplace_back(frame[0], number);
-        });
+        headlessSetFrameObserver(
+            [](const uint16_t* frame, int number) { shown.emplace_back(frame[0], number); });
         platformInit(100, 16, 44100, 16);
     }
     void TearDown() override
@@ -59,7 +58,7 @@ TEST_F(PlatformHeadlessTest, PresentShowsTheDrawnBufferAndTheTwoBuffersTakeTurns
     backBuffer[0] = 0x07E0;
     presentFrame();
     EXPECT_EQ(backBuffer, first);
-    EXPECT_EQ(shown, (std::vector<std::pair<uint16_t, int>>{ { 0xF800, 1 }, { 0x07E0, 2 } }));
+    EXPECT_EQ(shown, (std::vector<std::pair<uint16_t, int>>{{0xF800, 1}, {0x07E0, 2}}));
     EXPECT_EQ(headlessFrameCount(), 2);
     headlessReset();
     presentFrame();
@@ -115,9 +114,8 @@ TEST_F(PlatformHeadlessTest, FramesAreWrittenAsPngAndRawRgb565)
     const struct {
         uint16_t colour;
         png_byte rgb[3];
-    } pixels[] = { { 0xFFFF, { 255, 255, 255 } }, { 0xF800, { 255, 0, 0 } },
-                   { 0x07E0, { 0, 255, 0 } },     { 0x001F, { 0, 0, 255 } },
-                   { 0x8410, { 132, 130, 132 } }, { 0x0821, { 8, 4, 8 } } };
+    } pixels[] = {{0xFFFF, {255, 255, 255}}, {0xF800, {255, 0, 0}},     {0x07E0, {0, 255, 0}},
+                  {0x001F, {0, 0, 255}},     {0x8410, {132, 130, 132}}, {0x0821, {8, 4, 8}}};
     const int last = SCREEN_PIXELS - SCREEN_WIDTH;
     std::vector<uint16_t> frame(SCREEN_PIXELS, 0);
     for (int i = 0; i < 6; ++i)

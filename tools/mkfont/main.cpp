@@ -7,7 +7,8 @@
 // current folder). The launcher's default font picture is made with
 //
 //   tarvo-mkfont --name ARIALN.TTF --output-dir sdcard/Tarvo
-//                /usr/share/fonts/truetype/liberation/LiberationSansNarrow-Regular.ttf 12 255 255 255
+//                /usr/share/fonts/truetype/liberation/LiberationSansNarrow-Regular.ttf 12 255 255
+//                255
 //
 // (one line; run from the repository's root).
 //
@@ -51,11 +52,11 @@ struct Options {
 
 struct Glyph {
     int cellWidth = 0;
-    int inkColumn = 0;  // column of the bitmap's left edge within the cell
-    int top = 0;        // rows of ink above the baseline
+    int inkColumn = 0; // column of the bitmap's left edge within the cell
+    int top = 0;       // rows of ink above the baseline
     int rows = 0;
     int columns = 0;
-    std::vector<unsigned char> coverage;  // rows * columns
+    std::vector<unsigned char> coverage; // rows * columns
 };
 
 void usage()
@@ -110,7 +111,8 @@ bool parseOptions(int argc, char** argv, Options& options)
     options.blue = int(numbers[3]);
     if (options.name.empty()) {
         std::string::size_type slash = options.fontPath.find_last_of('/');
-        options.name = slash == std::string::npos ? options.fontPath : options.fontPath.substr(slash + 1);
+        options.name =
+            slash == std::string::npos ? options.fontPath : options.fontPath.substr(slash + 1);
     }
     return !options.name.empty() && options.name.find('/') == std::string::npos;
 }
@@ -125,7 +127,8 @@ bool renderGlyphs(FT_Face face, std::vector<Glyph>& glyphs)
         FT_GlyphSlot slot = face->glyph;
         const FT_Bitmap& bitmap = slot->bitmap;
         if (bitmap.pixel_mode != FT_PIXEL_MODE_GRAY && bitmap.rows > 0) {
-            std::fprintf(stderr, "tarvo-mkfont: character %d did not render as grey levels\n", code);
+            std::fprintf(stderr, "tarvo-mkfont: character %d did not render as grey levels\n",
+                         code);
             return false;
         }
         Glyph glyph;
@@ -152,7 +155,8 @@ bool writePicture(const std::string& path, int width, int height,
 {
     FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) {
-        std::fprintf(stderr, "tarvo-mkfont: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "tarvo-mkfont: cannot write %s: %s\n", path.c_str(),
+                     std::strerror(errno));
         return false;
     }
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -173,7 +177,8 @@ bool writePicture(const std::string& path, int width, int height,
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
     if (std::fclose(file) != 0) {
-        std::fprintf(stderr, "tarvo-mkfont: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "tarvo-mkfont: cannot write %s: %s\n", path.c_str(),
+                     std::strerror(errno));
         return false;
     }
     return true;
@@ -204,7 +209,8 @@ int main(int argc, char** argv)
     std::vector<Glyph> glyphs;
     bool ok = FT_Set_Pixel_Sizes(face, 0, FT_UInt(options.size)) == 0;
     if (!ok)
-        std::fprintf(stderr, "tarvo-mkfont: %s has no size %d\n", options.fontPath.c_str(), options.size);
+        std::fprintf(stderr, "tarvo-mkfont: %s has no size %d\n", options.fontPath.c_str(),
+                     options.size);
     ok = ok && renderGlyphs(face, glyphs);
 
     // All glyphs share one baseline: room above it for the tallest ascent, below for the
