@@ -6,10 +6,11 @@ TARVO_RUN_PACKAGES="cmake ninja-build g++ pkg-config libpng-dev zlib1g-dev libsd
 
 # To build and run every test: the above, GoogleTest, Google Benchmark, the armel cross
 # toolchain and qemu for the handheld build, Xvfb for the desktop window, the reference
-# libraries the graphics benchmarks compare with, and Python for the demo card's checks.
+# libraries the graphics benchmarks compare with, Python for the demo card's checks, and
+# clang-format for the layout check.
 TARVO_TEST_PACKAGES="$TARVO_RUN_PACKAGES googletest libgtest-dev libbenchmark-dev
   crossbuild-essential-armel qemu-user xvfb xauth
-  libpixman-1-dev libspng-dev valgrind python3"
+  libpixman-1-dev libspng-dev valgrind python3 clang-format"
 
 # The armel packages whose files the ARM build links against (unpacked, never installed).
 TARVO_ARMEL_DEBS="libpng-dev:armel libpng16-16:armel zlib1g-dev:armel zlib1g:armel"
