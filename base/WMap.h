@@ -11,12 +11,12 @@
 
 // Memory rules
 // ------------
-// The table has a fixed number of buckets (31 for every map of the launcher), chosen at
-// construction and never resized; each bucket is a WList of entries in insertion order. An entry
-// owns its key (K, a WString) and its value (V): a WString::Array value is destroyed with the
-// entry, a pointer value is simply dropped (the map does not own what it points to). A reference
-// returned by operator[] or an iterator stays valid until that entry is removed: adding entries
-// never moves existing ones. A map is never copied.
+// The table has a fixed number of buckets (DEFAULT_BUCKET_COUNT, 31, for every map of the
+// launcher), chosen at construction and never resized; each bucket is a WList of entries in
+// insertion order. An entry owns its key (K, a WString) and its value (V): a WString::Array value
+// is destroyed with the entry, a pointer value is simply dropped (the map does not own what it
+// points to). A reference returned by operator[] or an iterator stays valid until that entry is
+// removed: adding entries never moves existing ones. A map is never copied.
 //
 // Keys are looked up byte for byte (case-sensitive). A null key is treated as the empty key.
 // Iteration visits bucket 0 to the last bucket, each bucket in insertion order.
@@ -76,7 +76,11 @@ public:
         typename List::Iterator inner_;
     };
 
-    explicit WMap(int bucketCount) : bucketCount_(bucketCount), buckets_(0), entryCount_(0)
+    // The bucket count of every map of the launcher.
+    static const int DEFAULT_BUCKET_COUNT = 31;
+
+    explicit WMap(int bucketCount = DEFAULT_BUCKET_COUNT)
+        : bucketCount_(bucketCount), buckets_(0), entryCount_(0)
     {
         TARVO_CHECK(bucketCount > 0);
         buckets_ = new List[bucketCount];
@@ -210,5 +214,8 @@ private:
     List* buckets_;
     int entryCount_;
 };
+
+template <typename K, typename KArg, typename V, typename VArg>
+const int WMap<K, KArg, V, VArg>::DEFAULT_BUCKET_COUNT;
 
 #endif

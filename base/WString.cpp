@@ -70,12 +70,12 @@ size_t boundedLength(const char* text, size_t limit)
     return n;
 }
 
-bool isWhitespace(char c)
+} // namespace
+
+bool WString::isWhitespace(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
-
-} // namespace
 
 WString::WString() : text_(0) {}
 
@@ -380,15 +380,21 @@ void WString::toLower()
     }
 }
 
-int WString::compare(const char* s) const
+// The null text equals only itself and sorts before every text; two texts are ranked by order.
+static int compareTexts(const char* text, const char* s, int (*order)(const char*, const char*))
 {
-    if (text_ == 0) {
+    if (text == 0) {
         return s == 0 ? 0 : -1;
     }
     if (s == 0) {
         return 1;
     }
-    return strcmp(text_, s);
+    return order(text, s);
+}
+
+int WString::compare(const char* s) const
+{
+    return compareTexts(text_, s, strcmp);
 }
 
 int WString::compare(const WString& s) const
@@ -398,13 +404,7 @@ int WString::compare(const WString& s) const
 
 int WString::compareNoCase(const char* s) const
 {
-    if (text_ == 0) {
-        return s == 0 ? 0 : -1;
-    }
-    if (s == 0) {
-        return 1;
-    }
-    return strcasecmp(text_, s);
+    return compareTexts(text_, s, strcasecmp);
 }
 
 int WString::compareNoCase(const WString& s) const

@@ -124,7 +124,11 @@ public:
     // string, and the null string, give the null string.
     WString escaped() const;
 
-    // Whitespace is exactly space, TAB, LF and CR. The block is not reallocated.
+    // The whitespace of trim() and words(), and of the launcher's text files: exactly space, TAB,
+    // LF and CR (vertical tab and form feed are not whitespace).
+    static bool isWhitespace(char c);
+
+    // Whitespace as isWhitespace() says. The block is not reallocated.
     void trim();
     void trimLeft();
     void trimRight();

@@ -5,16 +5,11 @@
 #include <string.h>
 #include <unistd.h>
 
-#include "config/SkinReader.h"
-#include "config/TextBuffer.h"
+#include "base/TextBuffer.h"
+#include "config/ReadLines.h"
 #include "platform/Files.h"
 
 namespace {
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
 
 bool writeBytes(FILE* stream, const char* bytes, size_t count)
 {
@@ -25,7 +20,7 @@ bool startsWithKey(const char* line, const char* key, size_t keyLength)
 {
     if (!line)
         return false;
-    while (isBlank(*line))
+    while (WString::isWhitespace(*line))
         ++line;
     return strncmp(line, key, keyLength) == 0;
 }

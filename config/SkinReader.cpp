@@ -2,107 +2,11 @@
 // keyword and arguments.
 #include "config/SkinReader.h"
 
-#include <limits.h>
-#include <stdlib.h>
 #include <string.h>
-#include <sys/stat.h>
 
-#include "config/TextBuffer.h"
+#include "base/TextBuffer.h"
+#include "config/ReadLines.h"
 #include "platform/Files.h"
-
-namespace {
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
-
-// Reads exactly size bytes into a new NUL-terminated block, or gives null. The size comes from
-// fstat, not from seeking to the end: on Linux a directory opens like a file and its "size"
-// says nothing about what fread would deliver. A stream that turns out longer than that (a
-// file still being written, or one of the kernel's files that report no size) counts as
-// unreadable rather than silently cut short.
-char* readWholeStream(FILE* stream, long* sizeOut)
-{
-    struct stat info;
-    if (!stream || fstat(fileno(stream), &info) != 0 || !S_ISREG(info.st_mode))
-        return 0;
-    if (info.st_size < 0 || info.st_size > INT_MAX - 2)
-        return 0;
-    long size = static_cast<long>(info.st_size);
-    if (fseek(stream, 0, SEEK_SET) != 0)
-        return 0;
-    char* block = static_cast<char*>(malloc(size + 1));
-    if (!block)
-        return 0;
-    long got = 0;
-    while (got < size) {
-        size_t count = fread(block + got, 1, size - got, stream);
-        if (count == 0)
-            break;
-        got += static_cast<long>(count);
-    }
-    if (got != size || ferror(stream) || fgetc(stream) != EOF || ferror(stream)) {
-        free(block);
-        return 0;
-    }
-    block[size] = '\0';
-    *sizeOut = size;
-    return block;
-}
-
-} // namespace
-
-LineReadResult readLines(FILE* stream, WString::Array& lines)
-{
-    lines.resize(0);
-    long size = 0;
-    char* block = readWholeStream(stream, &size);
-    if (!block)
-        return LinesUnreadable;
-    if (size == 0) {
-        free(block);
-        return LinesRead;
-    }
-
-    const char* nul = static_cast<const char*>(memchr(block, '\0', size));
-    LineReadResult result = nul ? LinesReadUpToNul : LinesRead;
-    long end = nul ? nul - block : size;
-
-    // Drop the CRs and count the lines in one pass, then cut the block at each LF so that
-    // every line can be copied out as a text of its own.
-    long kept = 0;
-    int lineCount = 1;
-    for (long i = 0; i < end; ++i) {
-        char c = block[i];
-        if (c == '\r')
-            continue;
-        if (c == '\n')
-            ++lineCount;
-        block[kept++] = c;
-    }
-    block[kept] = '\0';
-
-    lines.resize(lineCount);
-    char* start = block;
-    for (int index = 0; index < lineCount; ++index) {
-        char* feed = static_cast<char*>(memchr(start, '\n', block + kept - start));
-        if (feed)
-            *feed = '\0';
-        lines[index] = start;
-        if (feed)
-            start = feed + 1;
-    }
-    free(block);
-    return result;
-}
-
-WString::Array readLines(FILE* stream)
-{
-    WString::Array lines;
-    readLines(stream, lines);
-    return lines;
-}
 
 SkinReader::SkinReader(const char* path) : open(false), nextIndex(0)
 {
@@ -129,10 +33,10 @@ bool SkinReader::next(WString& keyword, WString::Array& arguments)
             continue;
         // Trim by moving two pointers: the line is parsed from the range, never rebuilt.
         const char* begin = line;
-        while (isBlank(*begin))
+        while (WString::isWhitespace(*begin))
             ++begin;
         const char* end = begin + strlen(begin);
-        while (end > begin && isBlank(end[-1]))
+        while (end > begin && WString::isWhitespace(end[-1]))
             --end;
         if (begin == end || (end - begin >= 2 && begin[0] == '/' && begin[1] == '/'))
             continue;

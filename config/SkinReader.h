@@ -3,10 +3,8 @@
 #ifndef TARVO_CONFIG_SKINREADER_H
 #define TARVO_CONFIG_SKINREADER_H
 
-#include <stdio.h>
-
+#include "base/TextBuffer.h"
 #include "base/WString.h"
-#include "config/TextBuffer.h"
 
 // Line syntax: KEYWORD=argument,argument,... The keyword is everything before the first "="
 // (at least one byte), upper-cased; the arguments are split at commas outside double quotes,
@@ -40,19 +38,5 @@ private:
     // Reused from line to line, so that parsing a line rarely allocates.
     TextBuffer scratch;
 };
-
-enum LineReadResult {
-    LinesRead,        // the whole stream
-    LinesReadUpToNul, // everything before the stream's first NUL byte; the rest is ignored
-    LinesUnreadable   // not a regular file, a read error, or too large to hold: no lines
-};
-
-// Splits a whole stream into lines: reading stops at the first NUL byte, every CR is dropped,
-// and the rest is split at every LF, so a stream ending in LF gives a last, empty line. An
-// empty stream gives no lines. lines is replaced in every case (empty when unreadable).
-LineReadResult readLines(FILE* stream, WString::Array& lines);
-
-// The same, for callers that only want the lines: unreadable streams give no lines.
-WString::Array readLines(FILE* stream);
 
 #endif

@@ -1,16 +1,14 @@
 // Named variables, each a list of text values, and the %name% expansion of texts against them.
 #include "config/VariableStore.h"
 
-#include <limits.h>
 #include <stdio.h>
 #include <string.h>
 
+#include "base/ParseNumber.h"
+#include "base/TextBuffer.h"
 #include "config/SkinReader.h"
-#include "config/TextBuffer.h"
 
 namespace {
-
-const int bucketCount = 31;
 
 // The values joined with ",", with exactly the null/empty outcome of WString::join: nothing at
 // all for no values or a single null value. WString::join appends through strlen at every step;
@@ -27,35 +25,17 @@ void appendJoined(TextBuffer& out, const WString::Array& values)
     }
 }
 
-bool isAtoiSpace(char c)
+// An undefined name stays in the text, so that a misspelt name shows in the result.
+void appendUndefined(TextBuffer& out, const TextBuffer& name)
 {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// Reads an index as atoi does (leading white space, optional sign, digits up to the first
-// non-digit, 0 without digits), except that a number too large for an int gives INT_MAX or -1
-// instead of atoi's undefined result. Either way such an index lies outside every value list.
-int parseIndex(const char* text)
-{
-    while (isAtoiSpace(*text))
-        ++text;
-    bool negative = false;
-    if (*text == '+' || *text == '-')
-        negative = *text++ == '-';
-    int value = 0;
-    for (; *text >= '0' && *text <= '9'; ++text) {
-        int digit = *text - '0';
-        // Tested before multiplying: long is no wider than int on the handheld.
-        if (value > (INT_MAX - digit) / 10)
-            return negative ? -1 : INT_MAX;
-        value = value * 10 + digit;
-    }
-    return negative ? -value : value;
+    out.append('%');
+    out.append(name.data(), name.length());
+    out.append('%');
 }
 
 } // namespace
 
-VariableStore::VariableStore() : variables(bucketCount), loaded(false) {}
+VariableStore::VariableStore() : variables(), loaded(false) {}
 
 VariableStore::~VariableStore() {}
 
@@ -144,25 +124,21 @@ WString VariableStore::expand(const WString& text) const
             } else if (name.data()[length - 1] == ']' && bracket && bracket != name.data()) {
                 int bracketAt = static_cast<int>(bracket - name.data());
                 name.truncate(length - 1); // cut the "]" so the index text ends there
-                int index = parseIndex(name.data() + bracketAt + 1);
+                int index = parseNumber(name.data() + bracketAt + 1);
                 name.truncate(bracketAt);
                 const WString::Array* values = lookup(name.data());
                 if (values) {
                     if (index >= 0 && index < values->count())
                         result.append((*values)[index]);
                 } else {
-                    result.append('%');
-                    result.append(name.data(), name.length());
-                    result.append('%');
+                    appendUndefined(result, name);
                 }
             } else {
                 const WString::Array* values = lookup(name.data());
                 if (values) {
                     appendJoined(result, *values);
                 } else {
-                    result.append('%');
-                    result.append(name.data(), name.length());
-                    result.append('%');
+                    appendUndefined(result, name);
                 }
             }
             name.clear();

@@ -11,7 +11,7 @@
 //
 // References that expand() replaces:
 //   %name%      all values of name joined with ","
-//   %name[i]%   value i (from 0), nothing when i is outside the values
+//   %name[i]%   value i (from 0, read by parseNumber), nothing when i is outside the values
 //   %%          a single "%"
 // An undefined name comes back as %name% (without an index), so a misspelt name shows in the
 // result; a "%" that is never closed is dropped with everything after it. Inserted values are

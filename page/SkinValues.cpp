@@ -1,8 +1,9 @@
 // Reading the numbers and colours that skin arguments carry.
 #include "page/SkinValues.h"
 
-#include <limits.h>
 #include <stdlib.h>
+
+#include "base/ParseNumber.h"
 
 namespace {
 
@@ -32,12 +33,5 @@ uint16_t parseColor(const WString& text)
 
 int skinNumber(const WString& text)
 {
-    if (text.text() == 0)
-        return 0;
-    const long value = strtol(text.text(), 0, 10);
-    if (value > INT_MAX)
-        return INT_MAX;
-    if (value < INT_MIN)
-        return INT_MIN;
-    return static_cast<int>(value);
+    return parseNumber(text.text());
 }

@@ -15,9 +15,10 @@ const uint16_t badColor = 0xD431;
 // the result is always 0: FFFFFF gives 0xFFDF.
 uint16_t parseColor(const WString& text);
 
-// A number in a skin argument, read as atoi reads it (leading white space, a sign, the digits up
-// to the first non-digit, 0 without digits). The null string gives 0, and a value beyond the range
-// of int is held at INT_MIN or INT_MAX instead of being undefined.
+// A number in a skin argument, read by parseNumber (base/ParseNumber.h): as atoi reads it
+// (leading white space, a sign, the digits up to the first non-digit, 0 without digits). The null
+// string gives 0, and a value beyond the range of int is held at INT_MIN or INT_MAX instead of
+// being undefined.
 int skinNumber(const WString& text);
 
 #endif

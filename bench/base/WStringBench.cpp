@@ -133,7 +133,7 @@ void MapSetAndFind(benchmark::State& state)
         names.push_back("VARIABLE_" + std::to_string(i));
     }
     for (auto _ : state) {
-        Variables map(31);
+        Variables map;
         for (const std::string& name : names) {
             map[name.c_str()].append("value");
         }

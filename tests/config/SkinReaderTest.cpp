@@ -1,105 +1,84 @@
-// Tests of the line reader: line splitting, comments, keywords, arguments and quotes.
+// Tests of the line reader: the whole-file splitting of readLines, and the comments, keywords,
+// arguments and quotes of SkinReader.
 #include "config/SkinReader.h"
 
 #include <gtest/gtest.h>
 
-#include "tests/config/ConfigTestFiles.h"
+#include <string>
+#include <vector>
+
+#include "config/ReadLines.h"
+#include "tests/platform/TempFolder.h"
 
 namespace {
 
 typedef std::vector<std::string> Words;
 
-std::vector<Words> parse(const std::string& content)
+// The elements' bytes after first, if given; a null element shows as "<null>", never as the
+// empty string.
+Words texts(const WString::Array& array, const char* first = nullptr)
 {
-    TempFolder folder;
-    return readSkinLines(folder.write("Tarvo.skin", content));
+    Words out(first ? 1 : 0, first ? first : "");
+    for (int i = 0; i < array.count(); ++i)
+        out.push_back(array[i].text() ? array[i].text() : "<null>");
+    return out;
 }
 
-// The lines readLines gives for content, starting from the second byte of the stream.
-Words streamLines(const std::string& content, LineReadResult expected)
+} // namespace
+
+TEST(SkinReaderTest, ReadLinesTakesTheWholeRegularFileFromItsStartWithoutCarriageReturns)
 {
     TempFolder folder;
-    FILE* stream = fopen(folder.write("f", content).c_str(), "rb");
-    fgetc(stream);
-    WString::Array lines("stale", nullptr);
-    EXPECT_EQ(expected, readLines(stream, lines));
-    fclose(stream);
-    return texts(lines);
+    const struct {
+        FILE* stream;
+        LineReadResult result;
+        Words lines;
+    } cases[] = {
+        {fopen(folder.write("a", "a\r\n\r\nb\r").c_str(), "rb"), LinesRead, {"a", "", "b"}},
+        {fopen(folder.write("b", {"a\nb\0c", 5}).c_str(), "rb"), LinesReadUpToNul, {"a", "b"}},
+        {fopen(folder.write("c", "A=1\n").c_str(), "ab"), LinesUnreadable, {}},
+        {fopen(folder.path().c_str(), "rb"), LinesUnreadable, {}},
+    };
+    for (const auto& c : cases) {
+        WString::Array lines("stale", nullptr);
+        fgetc(c.stream); // a stream already read from is read again from its start
+        EXPECT_EQ(c.result, readLines(c.stream, lines));
+        EXPECT_EQ(c.lines, texts(lines));
+        fclose(c.stream);
+    }
 }
 
+// The keyword is upper-cased (ASCII letters only); the arguments keep their bytes. Quotes protect
+// commas and are dropped; the first argument starts as the null string. Comments, blank lines and
+// lines without an "=" after the first byte yield nothing.
 TEST(SkinReaderTest, EachLineRule)
 {
     const struct {
         const char* line;
         Words expected;
     } cases[] = {
-        // The keyword is upper-cased; the arguments keep their text, spaces and backslashes.
-        {"Text=a=b", {"TEXT", "a=b"}},
-        {"PAGE = 1", {"PAGE ", " 1"}},
-        {"  image= Back Ground.png ,a\\b\t", {"IMAGE", " Back Ground.png ", "a\\b"}},
-        // Quotes protect commas and are dropped, even unbalanced or inside a word.
+        {"// A=1\n  // x=1\n \t \n\nno equals\n=v\n \t PAGE = 1\r", {"PAGE ", " 1"}},
+        {"\xe9t\xe9=\xff,\\x", {"\xe9T\xe9", "\xff", "\\x"}},
+        {"dir=/mnt/sd//g=b // x", {"DIR", "/mnt/sd//g=b // x"}},
         {"ACTION=exec,\"/mnt/sd/my games/\",\"a,b\"",
          {"ACTION", "exec", "/mnt/sd/my games/", "a,b"}},
-        {"KEY=a\"b,c\"d", {"KEY", "ab,cd"}},
-        // The first argument starts as the null string, later ones as empty strings.
-        {"KEY=", {"KEY", "<null>"}},
+        {"KEY=a\"b,c\"d,\"e,f", {"KEY", "ab,cd", "e,f"}},
         {"KEY=\"\"", {"KEY", "<null>"}},
-        {"KEY=,,", {"KEY", "<null>", "", ""}},
-        {"KEY=a,", {"KEY", "a", ""}},
-        // Every CR vanishes, wherever it stands.
-        {"KE\rY=a\rb\r", {"KEY", "ab"}},
+        {"KEY=,,a", {"KEY", "<null>", "", "a"}},
+        {"KE\rY=a\rb", {"KEY", "ab"}},
     };
+    std::string content;
+    for (const auto& c : cases)
+        content += std::string(c.line) + "\n";
+    TempFolder folder;
+    SkinReader reader(folder.write("s", content + "no equals").c_str());
+    folder.write("s", "C=3\n"); // the reader holds the whole file from the start
+    WString keyword;
+    WString::Array arguments;
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.line);
-        EXPECT_EQ(std::vector<Words>{c.expected}, parse(c.line));
+        ASSERT_TRUE(reader.next(keyword, arguments)) << c.line;
+        EXPECT_EQ(c.expected, texts(arguments, keyword.text())) << c.line;
     }
-}
-
-TEST(SkinReaderTest, CommentsBlankLinesAndLinesWithoutEqualsYieldNothing)
-{
-    EXPECT_EQ(std::vector<Words>{(Words{"B", "2 // not a comment"})},
-              parse("// A=1\n  // x=1\n \t \n\nno equals here\n=value\nB=2 // not a comment\r\n"));
-}
-
-TEST(SkinReaderTest, SkippedLineStillClearsArguments)
-{
-    TempFolder folder;
-    SkinReader reader(folder.write("s", "nothing to see\n").c_str());
-    WString keyword("old");
-    WString::Array arguments("x", "y", nullptr);
     EXPECT_FALSE(reader.next(keyword, arguments));
-    EXPECT_EQ(0, arguments.count());
-    EXPECT_EQ(WString("old"), keyword);
+    EXPECT_EQ(0, arguments.count()); // a skipped line still clears the arguments
 }
-
-TEST(SkinReaderTest, MissingFileIsNotOpenAndDeliversNothing)
-{
-    TempFolder folder;
-    SkinReader reader((folder / "absent").c_str());
-    EXPECT_FALSE(reader.isOpen());
-    WString keyword;
-    WString::Array arguments;
-    EXPECT_FALSE(reader.next(keyword, arguments));
-}
-
-TEST(SkinReaderTest, TheFileIsReadOnceWhenTheReaderIsMade)
-{
-    TempFolder folder;
-    SkinReader reader(folder.write("s", "A=1\n").c_str());
-    folder.write("s", "B=2\n");
-    WString keyword;
-    WString::Array arguments;
-    ASSERT_TRUE(reader.next(keyword, arguments));
-    EXPECT_EQ(WString("A"), keyword);
-}
-
-TEST(SkinReaderTest, ReadLinesReadsTheWholeStreamFromTheStart)
-{
-    EXPECT_EQ((Words{"a", "", "b"}), streamLines("a\n\nb", LinesRead));
-    EXPECT_EQ((Words{"a", "b", ""}), streamLines("a\r\nb\r\n", LinesRead));
-    EXPECT_EQ(Words{}, streamLines("", LinesRead));
-    EXPECT_EQ((Words{"a", "b"}), streamLines(std::string("a\nb\0c\nd", 7), LinesReadUpToNul));
-    EXPECT_EQ((Words{""}), streamLines(std::string("\0x", 2), LinesReadUpToNul));
-}
-
-} // namespace

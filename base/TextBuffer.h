@@ -1,6 +1,6 @@
 // A growable byte buffer that tracks its own length, for building texts in linear time.
-#ifndef TARVO_CONFIG_TEXTBUFFER_H
-#define TARVO_CONFIG_TEXTBUFFER_H
+#ifndef TARVO_BASE_TEXTBUFFER_H
+#define TARVO_BASE_TEXTBUFFER_H
 
 #include "base/WString.h"
 

@@ -1,5 +1,5 @@
 // A growable byte buffer that tracks its own length, for building texts in linear time.
-#include "config/TextBuffer.h"
+#include "base/TextBuffer.h"
 
 #include "base/Check.h"
 

@@ -1,0 +1,20 @@
+// readLines: a whole launcher text file split into its lines, for the line reader and the update.
+#ifndef TARVO_CONFIG_READLINES_H
+#define TARVO_CONFIG_READLINES_H
+
+#include <stdio.h>
+
+#include "base/WString.h"
+
+enum LineReadResult {
+    LinesRead,        // the whole stream
+    LinesReadUpToNul, // everything before the stream's first NUL byte; the rest is ignored
+    LinesUnreadable   // not a regular file, a read error, or too large to hold: no lines
+};
+
+// Splits a whole stream into lines: reading stops at the first NUL byte, every CR is dropped,
+// and the rest is split at every LF, so a stream ending in LF gives a last, empty line. An
+// empty stream gives no lines. lines is replaced in every case (empty when unreadable).
+LineReadResult readLines(FILE* stream, WString::Array& lines);
+
+#endif
