@@ -4,16 +4,9 @@
 #include "platform/Files.h"
 
 #include <stdlib.h>
-#include <string.h>
 
-BatteryReader::BatteryReader(const char* devicePath) : path(0), file(0)
+BatteryReader::BatteryReader(const char* devicePath) : path(copyText(devicePath)), file(0)
 {
-    if (devicePath) {
-        size_t length = strlen(devicePath) + 1;
-        path = static_cast<char*>(malloc(length));
-        if (path)
-            memcpy(path, devicePath, length);
-    }
     open();
 }
 

@@ -1,9 +1,8 @@
 // Processor and display clock programming through the register window.
 #include "platform/ClockControl.h"
 
+#include "base/ParseNumber.h"
 #include "platform/RegisterWindow.h"
-
-#include <stdlib.h>
 
 namespace {
 
@@ -11,13 +10,6 @@ const uint32_t pllReferenceHz = 7372800;
 // The PLL output is (M + 8) * reference / ((P + 2) * 2^S). With P fixed at 1 (a divisor of 3) and
 // S at 0, M + 8 = mhz * 3 / 7.3728, rounded down: the clock comes out slightly below the request.
 const uint32_t pllDivisor = 3;
-
-int numberOf(const WString& value)
-{
-    // A word without text (PAGE= style) reads as 0, as "" would.
-    const char* text = value.text();
-    return text ? atoi(text) : 0;
-}
 
 void programProcessorClock(int mhz)
 {
@@ -41,9 +33,10 @@ ClockControl::ClockControl() : displayClockSelect_(-1), displayClockOffset_(-1),
 bool ClockControl::setSpeed(const WString::Array& values)
 {
     if (values.count() == 1)
-        return applySpeed(displayClockSelect_, displayClockOffset_, numberOf(values[0]));
+        return applySpeed(displayClockSelect_, displayClockOffset_, parseNumber(values[0].text()));
     if (values.count() == 3)
-        return applySpeed(numberOf(values[1]), numberOf(values[2]), numberOf(values[0]));
+        return applySpeed(parseNumber(values[1].text()), parseNumber(values[2].text()),
+                          parseNumber(values[0].text()));
     return false;
 }
 

@@ -17,9 +17,9 @@ public:
     // Every remembered value -1 (not set); touches no register.
     ClockControl();
 
-    // One value (MHz) or three (MHz, display clock select, display clock offset), each read as
-    // atoi reads it. A single value keeps the remembered display clock fields. Any other count is
-    // rejected: false, nothing written.
+    // One value (MHz) or three (MHz, display clock select, display clock offset), each read by
+    // parseNumber (base/ParseNumber.h). A single value keeps the remembered display clock fields.
+    // Any other count is rejected: false, nothing written.
     bool setSpeed(const WString::Array& values);
 
     // False, with nothing written and nothing remembered, unless 33 <= mhz <= 320. Otherwise

@@ -2,6 +2,7 @@
 #include "platform/Files.h"
 
 #include <errno.h>
+#include <fcntl.h>
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
@@ -22,21 +23,25 @@ bool isOnSdCard(const char* path)
 
 } // namespace
 
+char* copyText(const char* text)
+{
+    if (!text || !*text)
+        return 0;
+    size_t size = strlen(text) + 1;
+    char* copy = static_cast<char*>(malloc(size));
+    if (copy)
+        memcpy(copy, text, size);
+    return copy;
+}
+
 void setSdRoot(const char* folder)
 {
     free(rootFolder);
-    rootFolder = 0;
-    if (!folder || !*folder)
-        return;
-    size_t length = strlen(folder);
+    rootFolder = copyText(folder);
     // A trailing slash on the folder would double the one that starts the rest of the path.
-    while (length > 1 && folder[length - 1] == '/')
-        --length;
-    rootFolder = static_cast<char*>(malloc(length + 1));
-    if (!rootFolder)
-        return;
-    memcpy(rootFolder, folder, length);
-    rootFolder[length] = '\0';
+    for (size_t length = rootFolder ? strlen(rootFolder) : 0;
+         length > 1 && rootFolder[length - 1] == '/'; --length)
+        rootFolder[length - 1] = '\0';
 }
 
 const char* sdRoot()
@@ -123,13 +128,8 @@ int executeProgram(const char* program, char* const arguments[])
         const char* argument = arguments[i];
         if (strncmp(argument, sdPrefix, sdPrefixLength) == 0 && argument[sdPrefixLength] == '/') {
             MappedPath mappedArgument(argument);
-            size_t length = strlen(mappedArgument.text()) + 1;
-            owned[i] = static_cast<char*>(malloc(length));
-            if (!owned[i]) {
-                complete = false;
-                break;
-            }
-            memcpy(owned[i], mappedArgument.text(), length);
+            owned[i] = copyText(mappedArgument.text());
+            complete = owned[i] != 0;
             mapped[i] = owned[i];
         } else {
             mapped[i] = arguments[i];
@@ -147,4 +147,24 @@ int executeProgram(const char* program, char* const arguments[])
     free(mapped);
     errno = error;
     return result;
+}
+
+SavedWorkingFolder::SavedWorkingFolder() : descriptor(open(".", O_RDONLY))
+{
+    if (descriptor >= 0)
+        fcntl(descriptor, F_SETFD, FD_CLOEXEC);
+}
+
+SavedWorkingFolder::~SavedWorkingFolder()
+{
+    if (descriptor >= 0)
+        close(descriptor);
+}
+
+bool SavedWorkingFolder::restore()
+{
+    int error = errno;
+    bool back = descriptor >= 0 && fchdir(descriptor) == 0;
+    errno = error;
+    return back;
 }

@@ -13,6 +13,9 @@
 #include <stdio.h>
 #include <sys/stat.h>
 
+// A malloc'ed copy of text, for free(); null for a null or empty text, or when memory runs out.
+char* copyText(const char* text);
+
 // The folder that stands for the SD card, or null (the default) for no mapping. The text is
 // copied. Host front-ends call this once before start-up; the handheld never does.
 void setSdRoot(const char* folder);
@@ -49,5 +52,21 @@ int changeDirectory(const char* path);
 // the files it is given. arguments ends with a null pointer. Returns only on failure (-1, errno
 // set); the launcher's own array is never changed.
 int executeProgram(const char* program, char* const arguments[]);
+
+// The working folder at construction, to come back to after a launch attempt changed it. The
+// descriptor is closed on exec, so a program that starts never inherits it. restore() returns
+// whether the launcher is back in that folder; it leaves errno as the failed attempt set it.
+class SavedWorkingFolder {
+public:
+    SavedWorkingFolder();
+    ~SavedWorkingFolder();
+    bool restore();
+
+private:
+    SavedWorkingFolder(const SavedWorkingFolder&);
+    SavedWorkingFolder& operator=(const SavedWorkingFolder&);
+
+    int descriptor;
+};
 
 #endif

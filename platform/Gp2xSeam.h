@@ -28,7 +28,8 @@ struct Gp2xMemory {
 // later platformInit() calls only while the same memory setting is in force.
 void gp2xUseMemory(const Gp2xMemory* memory);
 
-// The folder holding fb0, fb1, mem, dsp and mixer; "/dev/" by default. A null or empty folder
+// The folder holding fb0, fb1, mem, dsp and mixer (the last two may be missing); "/dev/" by
+// default. A null or empty folder
 // restores the default. The text is copied.
 void gp2xSetDeviceFolder(const char* folder);
 

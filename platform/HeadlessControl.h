@@ -33,7 +33,8 @@ bool headlessWritePng(const uint16_t* frame, const char* path);
 bool headlessWriteRaw(const uint16_t* frame, const char* path);
 
 // Hooks for a caller that drives the buttons or keeps the frames its own way. A button source,
-// when set, answers every readButtons() in place of the script; it may end the process. A frame
+// when set, answers every readButtons() in place of the script (its lone diagonals folded like the
+// script's); it may end the process. A frame
 // observer, when set, is called with each presented frame and its number (from 1, as
 // headlessFrameCount() counts). Null removes either; headlessReset() removes both.
 typedef ButtonMask (*HeadlessButtonSource)();

@@ -36,26 +36,6 @@ const ButtonName buttonNames[] = {
     {"PUSH", BUTTON_STICK_PUSH},
 };
 
-const ButtonMask joystickLines = 0xFF;
-
-// The handheld reports a lone diagonal switch as its two neighbours.
-ButtonMask foldLoneDiagonal(ButtonMask buttons)
-{
-    ButtonMask rest = buttons & ~joystickLines;
-    switch (buttons & joystickLines) {
-    case BUTTON_UP_LEFT:
-        return rest | BUTTON_UP | BUTTON_LEFT;
-    case BUTTON_DOWN_LEFT:
-        return rest | BUTTON_LEFT | BUTTON_DOWN;
-    case BUTTON_DOWN_RIGHT:
-        return rest | BUTTON_DOWN | BUTTON_RIGHT;
-    case BUTTON_UP_RIGHT:
-        return rest | BUTTON_UP | BUTTON_RIGHT;
-    default:
-        return buttons;
-    }
-}
-
 bool parseCount(const std::string& text, uint64_t* count)
 {
     if (text.empty() || text.size() > 18)
@@ -103,7 +83,7 @@ bool KeyScript::parseButtons(const std::string& word, ButtonMask* buttons, std::
             break;
         start = plus + 1;
     }
-    *buttons = foldLoneDiagonal(mask);
+    *buttons = mask;
     return true;
 }
 

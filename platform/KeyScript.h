@@ -12,8 +12,9 @@
 // BUTTONS held. BUTTONS is "-" for none, or names joined with "+" from
 //     UP DOWN LEFT RIGHT UPLEFT UPRIGHT DOWNLEFT DOWNRIGHT A B X Y L R START SELECT VOLUP
 //     VOLDOWN PUSH
-// (upper or lower case). A diagonal that is the only joystick switch named reads as its two
-// neighbours, as the handheld reports it (UPLEFT alone is UP+LEFT; UPLEFT+UP stays as it is).
+// (upper or lower case). The steps hold the buttons as named; readButtons() then folds a lone
+// diagonal as on the handheld (platform/Platform.h: UPLEFT alone reads as UP+LEFT; UPLEFT+UP stays
+// as it is).
 // Blank lines and lines whose first character is '#' are skipped; a line may end in CR LF.
 //
 // A poll counts once each time the launcher reads the buttons, whatever the pass then does.
@@ -37,7 +38,7 @@ public:
 
     const std::vector<Step>& steps() const { return steps_; }
 
-    // The mask of one BUTTONS word, with a lone diagonal folded; false for a word that is not one.
+    // The mask of one BUTTONS word; false for a word that is not one.
     static bool parseButtons(const std::string& word, ButtonMask* buttons, std::string* why);
 
 private:

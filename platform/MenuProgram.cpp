@@ -4,7 +4,6 @@
 #include "platform/Files.h"
 
 #include <errno.h>
-#include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -24,13 +23,7 @@ void reportFailure(const char* path, int error)
 void setMenuProgram(const char* path)
 {
     free(programPath);
-    programPath = 0;
-    if (!path || !*path)
-        return;
-    size_t length = strlen(path) + 1;
-    programPath = static_cast<char*>(malloc(length));
-    if (programPath)
-        memcpy(programPath, path, length);
+    programPath = copyText(path);
 }
 
 const char* menuProgram()
@@ -52,24 +45,15 @@ void startMenuProgram()
         return;
     }
     // "/x" lives in "/"; "x" in the launcher's own directory.
-    size_t folderLength = slash ? static_cast<size_t>(slash - programPath) : 0;
-    char* folder = static_cast<char*>(malloc(folderLength + 2));
+    char* folder = copyText(slash ? programPath : ".");
     if (!folder) {
         reportFailure(programPath, ENOMEM);
         return;
     }
-    if (!slash) {
-        strcpy(folder, ".");
-    } else if (folderLength == 0) {
-        strcpy(folder, "/");
-    } else {
-        memcpy(folder, programPath, folderLength);
-        folder[folderLength] = '\0';
-    }
+    if (slash)
+        folder[slash == programPath ? 1 : slash - programPath] = '\0';
 
-    int home = open(".", O_RDONLY);
-    if (home >= 0)
-        fcntl(home, F_SETFD, FD_CLOEXEC);
+    SavedWorkingFolder home;
     int error = 0;
     if (changeDirectory(folder) != 0) {
         error = errno;
@@ -77,11 +61,8 @@ void startMenuProgram()
         // The name alone, as the handheld passes it: execl takes it relative to the new directory.
         execl(name, name, static_cast<char*>(0));
         error = errno;
-        if (home >= 0 && fchdir(home) != 0)
-            errno = 0;
+        home.restore();
     }
-    if (home >= 0)
-        close(home);
     free(folder);
     reportFailure(programPath, error);
 }

@@ -49,15 +49,38 @@ extern uint16_t* backBuffer;
 // Opens the display and the buttons, puts the display into bitsPerPixel (16 for the launcher),
 // clears both buffers and leaves backBuffer on a cleared buffer that is not shown. ticksPerSecond
 // sets the timer scale; the sound arguments are accepted and ignored. A display that cannot be
-// opened ends the program with one line on standard error naming the device and the reason.
+// opened ends the program with one line on standard error naming the device and the reason; the
+// launcher plays no sound, so missing sound devices do not stop it.
 // May be called again after platformShutdown() to bring the display and buttons back.
 void platformInit(int ticksPerSecond, int bitsPerPixel, int soundRate, int soundBits);
 
 // Shows the frame just drawn into backBuffer and moves backBuffer to another buffer.
 void presentFrame();
 
-// The buttons held at this instant: no buffering, debouncing or repeat.
+// The buttons held at this instant: no buffering, debouncing or repeat. Every backend returns the
+// mask through foldLoneDiagonal().
 ButtonMask readButtons();
+
+// A diagonal switch that is the only joystick line held reads as its two neighbouring directions
+// (up-left alone as up and left), so that consumers testing only the four main directions still
+// see it. A diagonal together with any other joystick line is left as it is, and so are the
+// other buttons.
+inline ButtonMask foldLoneDiagonal(ButtonMask buttons)
+{
+    const ButtonMask rest = buttons & ~static_cast<ButtonMask>(0xFF);
+    switch (buttons & 0xFF) {
+    case BUTTON_UP_LEFT:
+        return rest | BUTTON_UP | BUTTON_LEFT;
+    case BUTTON_DOWN_LEFT:
+        return rest | BUTTON_DOWN | BUTTON_LEFT;
+    case BUTTON_DOWN_RIGHT:
+        return rest | BUTTON_DOWN | BUTTON_RIGHT;
+    case BUTTON_UP_RIGHT:
+        return rest | BUTTON_UP | BUTTON_RIGHT;
+    default:
+        return buttons;
+    }
+}
 
 // The main loop's idle wait. On the headless backend time is virtual and this costs nothing.
 void platformSleepMs(int milliseconds);

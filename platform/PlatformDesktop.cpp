@@ -3,6 +3,7 @@
 // the handheld's menu. The key map and the test controls are in platform/DesktopControl.h.
 #include "platform/DesktopControl.h"
 
+#include "platform/MemoryFrames.h"
 #include "platform/MenuProgram.h"
 #include "platform/Platform.h"
 
@@ -11,7 +12,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <map>
 #include <set>
 
@@ -24,8 +24,7 @@ const SDL_JoystickID syntheticController = 0x7FFF0000;
 const int stickThreshold = 16384;
 
 struct DesktopState {
-    uint16_t buffers[2][SCREEN_PIXELS] = {};
-    int back = 0;
+    MemoryFrames frames;
     SDL_Window* window = nullptr;
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
@@ -275,17 +274,10 @@ void handleEvent(const SDL_Event& event)
 
 } // namespace
 
-void platformInit(int ticksPerSecond, int bitsPerPixel, int soundRate, int soundBits)
+// The window is always 16-bit RGB565; time is the computer's own.
+void platformInit(int, int, int, int)
 {
-    // The window is always 16-bit RGB565; time is the computer's own.
-    (void)ticksPerSecond;
-    (void)bitsPerPixel;
-    (void)soundRate;
-    (void)soundBits;
-
-    std::memset(desktop.buffers, 0, sizeof desktop.buffers);
-    desktop.back = 0;
-    backBuffer = desktop.buffers[desktop.back];
+    desktop.frames.clear();
     if (desktop.window)
         return;
 
@@ -317,7 +309,7 @@ void platformInit(int ticksPerSecond, int bitsPerPixel, int soundRate, int sound
     if (!desktop.texture)
         failDisplay("draw into the window");
 
-    SDL_UpdateTexture(desktop.texture, nullptr, desktop.buffers[1], SCREEN_WIDTH * 2);
+    SDL_UpdateTexture(desktop.texture, nullptr, desktop.frames.buffers[1], SCREEN_WIDTH * 2);
     drawShownFrame();
     SDL_RenderPresent(desktop.renderer);
 
@@ -329,9 +321,7 @@ void platformInit(int ticksPerSecond, int bitsPerPixel, int soundRate, int sound
 
 void presentFrame()
 {
-    const uint16_t* shown = desktop.buffers[desktop.back];
-    desktop.back ^= 1;
-    backBuffer = desktop.buffers[desktop.back];
+    const uint16_t* shown = desktop.frames.flip();
     if (!desktop.window)
         return;
     SDL_UpdateTexture(desktop.texture, nullptr, shown, SCREEN_WIDTH * 2);
@@ -353,7 +343,7 @@ ButtonMask readButtons()
         buttons |= entry.second;
     for (const auto& entry : desktop.controllerStick)
         buttons |= entry.second;
-    return buttons;
+    return foldLoneDiagonal(buttons);
 }
 
 void platformSleepMs(int milliseconds)

@@ -10,6 +10,7 @@
 #include "platform/Platform.h"
 
 #include "base/Check.h"
+#include "platform/Files.h"
 #include "platform/Gp2xSeam.h"
 #include "platform/RegisterWindow.h"
 
@@ -80,6 +81,9 @@ struct Gp2xState {
     uint32_t slotPhysical[4];
     int currentSlot;
     int timerScale;
+    // The identification line is printed at the first start only, not each time the platform
+    // comes back after a program or the menu could not be started.
+    bool identified;
 
     char* deviceFolder;
     char* menuFolder;
@@ -87,7 +91,7 @@ struct Gp2xState {
 
 Gp2xState::Gp2xState()
     : mappedRegisters(0), mappedUpperMemory(0), memory(0), currentSlot(0), timerScale(0),
-      deviceFolder(0), menuFolder(0)
+      identified(false), deviceFolder(0), menuFolder(0)
 {
     for (int i = 0; i < DEVICE_SLOTS; ++i)
         devices[i] = -1;
@@ -104,18 +108,6 @@ Gp2xState::Gp2xState()
 }
 
 Gp2xState gp2x;
-
-char* copyText(char* old, const char* text)
-{
-    free(old);
-    if (!text || !*text)
-        return 0;
-    size_t length = strlen(text) + 1;
-    char* copy = static_cast<char*>(malloc(length));
-    if (copy)
-        memcpy(copy, text, length);
-    return copy;
-}
 
 void devicePath(int slot, char* path, size_t size)
 {
@@ -143,6 +135,9 @@ void openDevices()
             continue;
         devicePath(slot, path, sizeof path);
         int fd = open(path, deviceModes[slot]);
+        // The launcher plays no sound: without its sound devices it runs all the same.
+        if (fd < 0 && (slot == DSP || slot == MIXER))
+            continue;
         if (fd < 0)
             failDevice("open", slot);
         // A launched program has no business with /dev/mem.
@@ -219,12 +214,14 @@ void gp2xUseMemory(const Gp2xMemory* memory)
 
 void gp2xSetDeviceFolder(const char* folder)
 {
-    gp2x.deviceFolder = copyText(gp2x.deviceFolder, folder);
+    free(gp2x.deviceFolder);
+    gp2x.deviceFolder = copyText(folder);
 }
 
 void gp2xSetMenuFolder(const char* folder)
 {
-    gp2x.menuFolder = copyText(gp2x.menuFolder, folder);
+    free(gp2x.menuFolder);
+    gp2x.menuFolder = copyText(folder);
 }
 
 void platformInit(int ticksPerSecond, int bitsPerPixel, int soundRate, int soundBits)
@@ -237,7 +234,9 @@ void platformInit(int ticksPerSecond, int bitsPerPixel, int soundRate, int sound
     openDevices();
     acquireMemory();
 
-    puts("Tarvo platform layer: GP2X binding 0.4");
+    if (!gp2x.identified)
+        puts("Tarvo platform layer: GP2X binding 0.4");
+    gp2x.identified = true;
     writeRegister(STARTUP_REGISTER_1, 0x830A);
     settle();
     writeRegister(STARTUP_REGISTER_2, 0x100C);
@@ -291,20 +290,10 @@ void presentFrame()
 
 ButtonMask readButtons()
 {
-    uint32_t joystick = readRegister(GPIO_M_LEVELS) & 0xFF;
-    // A lone diagonal reads as its two neighbours, so that consumers testing only the four main
-    // directions still see it. A diagonal with any other switch closed is left as it is.
-    if (joystick == 0xFD)
-        joystick = 0xFA; // up-left: up and left
-    else if (joystick == 0xF7)
-        joystick = 0xEB; // down-left: left and down
-    else if (joystick == 0xDF)
-        joystick = 0xAF; // down-right: down and right
-    else if (joystick == 0x7F)
-        joystick = 0xBE; // up-right: up and right
-    uint32_t levels = (readRegister(GPIO_C_LEVELS) & 0xFF00u) | joystick |
+    uint32_t levels = (readRegister(GPIO_C_LEVELS) & 0xFF00u) |
+        (readRegister(GPIO_M_LEVELS) & 0xFFu) |
         (static_cast<uint32_t>(readRegister(GPIO_D_LEVELS)) << 16);
-    return ~levels;
+    return foldLoneDiagonal(~levels);
 }
 
 void platformSleepMs(int milliseconds)
@@ -332,15 +321,10 @@ void returnToMenu()
     platformShutdown();
     const char* folder = gp2x.menuFolder ? gp2x.menuFolder : defaultMenuFolder;
     // Without its folder, "gp2xmenu" would name whatever lies in the launcher's own directory.
-    int home = open(".", O_RDONLY);
-    if (home >= 0)
-        fcntl(home, F_SETFD, FD_CLOEXEC);
+    SavedWorkingFolder home;
     if (chdir(folder) == 0) {
         execl(menuProgram, menuProgram, static_cast<char*>(0));
         // The menu did not start: the launcher goes on, from its own directory when it can.
-        if (home >= 0 && fchdir(home) != 0)
-            errno = 0;
+        home.restore();
     }
-    if (home >= 0)
-        close(home);
 }

@@ -4,6 +4,7 @@
 #include "platform/HeadlessControl.h"
 
 #include "platform/Files.h"
+#include "platform/MemoryFrames.h"
 #include "platform/MenuProgram.h"
 #include "platform/Platform.h"
 
@@ -11,15 +12,13 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 uint16_t* backBuffer = nullptr;
 
 namespace {
 
 struct HeadlessState {
-    uint16_t buffers[2][SCREEN_PIXELS] = {};
-    int back = 0;
+    MemoryFrames frames;
     KeyScript script;
     bool scripted = false;
     int frameCount = 0;
@@ -42,25 +41,17 @@ void toRgb(uint16_t pixel, png_byte* rgb)
 
 } // namespace
 
-void platformInit(int ticksPerSecond, int bitsPerPixel, int soundRate, int soundBits)
+// Fixed geometry and virtual time: nothing here depends on the arguments.
+void platformInit(int, int, int, int)
 {
-    // Fixed geometry and virtual time: nothing here depends on these.
-    (void)ticksPerSecond;
-    (void)bitsPerPixel;
-    (void)soundRate;
-    (void)soundBits;
     // The script and the frame count go on across a shutdown and a new platformInit(): a failed
     // launch neither rewinds the script nor reuses frame numbers.
-    std::memset(headless.buffers, 0, sizeof headless.buffers);
-    headless.back = 0;
-    backBuffer = headless.buffers[headless.back];
+    headless.frames.clear();
 }
 
 void presentFrame()
 {
-    const uint16_t* shown = headless.buffers[headless.back];
-    headless.back ^= 1;
-    backBuffer = headless.buffers[headless.back];
+    const uint16_t* shown = headless.frames.flip();
     ++headless.frameCount;
     if (headless.frameObserver)
         headless.frameObserver(shown, headless.frameCount);
@@ -69,11 +60,11 @@ void presentFrame()
 ButtonMask readButtons()
 {
     if (headless.buttonSource)
-        return headless.buttonSource();
+        return foldLoneDiagonal(headless.buttonSource());
     ButtonMask buttons = 0;
     if (headless.scripted && !headless.script.nextPoll(&buttons))
         std::exit(EXIT_SUCCESS);
-    return buttons;
+    return foldLoneDiagonal(buttons);
 }
 
 void platformSleepMs(int milliseconds)

@@ -27,11 +27,7 @@ public:
     {
         for (const char* name : {"fb0", "fb1", "mem", "dsp", "mixer"})
             devices.write(name, "");
-        memory.registers = registers.data();
-        memory.frameBuffer0 = frameBuffer0.data();
-        memory.frameBuffer1 = frameBuffer1.data();
-        memory.physicalAddress0 = physical0;
-        memory.physicalAddress1 = physical1;
+        memory = {registers.data(), frameBuffer0.data(), frameBuffer1.data(), physical0, physical1};
         gp2xSetDeviceFolder(devices.path().c_str());
         gp2xSetMenuFolder(devices.path().c_str());
         gp2xUseMemory(&memory);
