@@ -33,7 +33,6 @@ public:
     // A space advances 3 columns; bytes outside 32-126 draw nothing and advance by the width of
     // the character before them (0 at the start of the text). Clipped at all four edges.
     void drawText(uint16_t* frame, int x, int y, const char* text);
-    void drawText(int x, int y, const char* text) { drawText(backBuffer, x, y, text); }
 
     // The columns of a character's glyph in the picture, [start, end); both 0 outside 33-126.
     int glyphStartOf(int code) const;

@@ -45,13 +45,11 @@ public:
     // Copies the picture opaquely with its top-left corner at (x, y). Nothing for an empty or
     // depth-8 image.
     void blit(uint16_t* frame, int x, int y) const;
-    void blit(int x, int y) const { blit(backBuffer, x, y); }
 
     // Blends the picture through its opacity plane: per 5-bit channel
     // (source * a) / 255 + (destination * (255 - a)) / 255, each quotient truncated. Without an
     // opacity plane this is blit. Nothing for an empty or depth-8 image.
     void blitBlended(uint16_t* frame, int x, int y) const;
-    void blitBlended(int x, int y) const { blitBlended(backBuffer, x, y); }
 
     // Frees both buffers; the image is empty again.
     void release();

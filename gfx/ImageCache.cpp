@@ -8,7 +8,7 @@
 #include "platform/ClockControl.h"
 
 ImageCache::ImageCache(const VariableStore& variableStore, ClockControl& clockControl)
-    : images(31), variables(variableStore), clock(clockControl)
+    : images(), variables(variableStore), clock(clockControl)
 {
 }
 

@@ -1,191 +1,98 @@
-// BitmapFont: the glyph table from the marker row, advances, the coverage blend and clipping.
+// BitmapFont: text checked against the drawing rule written out pixel by pixel, over a font
+// picture whose glyph table, advances and levels are known: every coverage level over every
+// destination in every colour, and clipping at every edge.
 #include "gfx/BitmapFont.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
 
-#include <algorithm>
 #include <climits>
-#include <cstring>
-#include <vector>
+#include <tuple>
 
 #include "gfx/DLImage.h"
 #include "tests/gfx/TestPng.h"
 
-namespace {
+// Markers at columns 4 and 8 (128 at column 6 is none): '!' spans columns 1-3, '"' 4-7 and '#' 8
+// to the right edge; the later characters are empty. The levels of the 32 glyph rows cycle
+// through 0-255 along each row, so '#' holds every level in every row.
+const int fontWidth = 264;
+const int glyphStart[3] = {1, 4, 8};
+const int glyphWidth[3] = {3, 4, 256};
 
-using Frame = std::vector<uint16_t>;
-
-// A grey font picture: markers (level 255) in row 0 at the given columns, and glyph rows whose
-// level in each column comes from level().
-TestPng fontPicture(int width, int height, const std::vector<int>& markers, uint8_t (*level)(int))
+int level(int column, int row)
 {
-    TestPng png(width, height, PNG_COLOR_TYPE_GRAY, 8, std::vector<uint8_t>(width * height));
-    for (int column : markers)
-        png.data[column] = 255;
-    for (size_t i = width; i < png.data.size(); ++i)
-        png.data[i] = level(int(i % width));
-    return png;
+    return (column + 7 * row) & 255;
 }
 
-uint8_t solid(int)
+// The rule, one glyph pixel at a time, over patternFrame(0).
+Frame drawnByTheRule(int x, int y, const char* text, uint16_t color)
 {
-    return 255;
+    Frame frame = patternFrame(0);
+    int64_t pen = x;
+    int advance = 0;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
+        const int glyph = *p >= 33 && *p <= 35 ? *p - 33 : -1;
+        if (*p >= 32 && *p <= 126)
+            advance = *p == 32 ? 3 : glyph >= 0 ? glyphWidth[glyph] : 0;
+        for (int64_t j = 0; glyph >= 0 && j < 32; ++j) {
+            for (int64_t k = 0; k < advance; ++k) {
+                if (pen + k < 0 || y + j < 0 || pen + k >= SCREEN_WIDTH || y + j >= SCREEN_HEIGHT)
+                    continue;
+                const int a = level(glyphStart[glyph] + k, j + 1);
+                uint16_t& d = frame[(y + j) * SCREEN_WIDTH + pen + k];
+                auto mix = [&](int shift) {
+                    return ((255 - a) * (d >> shift & 31) + a * (color >> shift & 31)) / 255;
+                };
+                d = screenPixel(mix(11), mix(6), mix(0));
+            }
+        }
+        pen += advance;
+    }
+    return frame;
 }
 
-class BitmapFontTest : public testing::Test {
-protected:
+TEST(BitmapFontTest, TextFollowsTheDrawingRuleAndIsClippedAtEveryEdge)
+{
+    // An RGB picture: a level is the average of the three samples, truncated.
+    std::vector<uint8_t> rgb(fontWidth * 33 * 3);
+    for (int i = fontWidth; i < fontWidth * 33; ++i) {
+        const int a = level(i % fontWidth, i / fontWidth);
+        rgb[i * 3] = rgb[i * 3 + 1] = uint8_t(a);
+        rgb[i * 3 + 2] = uint8_t(a < 254 ? a + 2 : a);
+    }
+    for (int column : {4, 6, 8})
+        rgb[column * 3] = rgb[column * 3 + 1] = rgb[column * 3 + 2] = column == 6 ? 128 : 129;
     ScratchFolder scratch;
     BitmapFont font;
-    std::string output;
-
-    bool load(const TestPng& png)
-    {
-        std::string path = scratch.write("font.png", png);
-        testing::internal::CaptureStdout();
-        bool ok = font.load(path.c_str());
-        output = testing::internal::GetCapturedStdout();
-        return ok;
-    }
-};
-
-TEST_F(BitmapFontTest, MarkersAbove128EndTheGlyphBeforeThemAndTheLastRunsToTheEdge)
-{
-    TestPng png = fontPicture(20, 3, {5}, solid);
-    png.data[9] = 129;
-    png.data[12] = 128; // not a marker
-    ASSERT_TRUE(load(png));
-    EXPECT_EQ(output, "Loaded font: 20x3\n");
-    EXPECT_EQ(font.lineHeight(), 2);
-    const int glyphs[][3] = {{33, 1, 5}, {34, 5, 9}, {35, 9, 20},
-                             {0, 0, 0},  {32, 0, 0}, {127, 0, 0}};
-    for (const auto& glyph : glyphs) {
-        EXPECT_EQ(font.glyphStartOf(glyph[0]), glyph[1]) << glyph[0];
-        EXPECT_EQ(font.glyphEndOf(glyph[0]), glyph[2]) << glyph[0];
-    }
-    for (int c = 36; c <= 126; ++c)
-        EXPECT_EQ(font.glyphEndOf(c) - font.glyphStartOf(c), 0) << c;
-}
-
-TEST_F(BitmapFontTest, FailedLoadLeavesAFontThatDrawsNothing)
-{
-    ASSERT_TRUE(load(fontPicture(9, 5, {4, 8}, solid)));
     testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
+    ASSERT_TRUE(
+        font.load(scratch.write("font.png", {fontWidth, 33, PNG_COLOR_TYPE_RGB, 8, rgb}).c_str()));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Loaded font: 264x33\n");
+    EXPECT_EQ(font.lineHeight(), 32);
+
+    auto drawsByTheRule = [&](int x, int y, const char* text, uint16_t color) {
+        Frame frame = patternFrame(0);
+        font.setColor(color);
+        font.drawText(frame.data(), x, y, text);
+        return frame == drawnByTheRule(x, y, text, color);
+    };
+    // A leading control byte advances 0, a tab after '"' 4, a byte above 126 after '!' 3; then
+    // text over each edge and corner, and far outside.
+    using Case = std::tuple<int, int, const char*>;
+    const Case cases[] = {
+        {10, 5, "! \"#"}, {0, 0, "\n\"\t!\xE9#"},   {20, 200, "$%z~!"}, {318, 0, "!!"},
+        {0, 230, "!"},    {-2, -10, "!!"},          {-300, 220, "##"},  {-12, -31, "!!!!"},
+        {320, 0, "!"},    {INT_MIN, INT_MIN, "!!"}, {0, INT_MAX, "!"},  {INT_MAX - 1, 0, "!!!!"}};
+    for (const auto& [x, y, text] : cases)
+        EXPECT_TRUE(drawsByTheRule(x, y, text, 0xFFFF)) << x << "," << y << " " << text;
+    // '#' in 32 colours: every level over every destination value in every colour.
+    for (int c = 0; c < 32; ++c)
+        EXPECT_TRUE(drawsByTheRule(30, 7, "#", screenPixel(c, c + 9, c + 21))) << c;
+
+    // A failed load forgets the glyphs: nothing is drawn.
     EXPECT_FALSE(font.load(scratch.path("absent.png").c_str()));
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    // The glyphs of the earlier load are forgotten too.
-    EXPECT_EQ(font.image, nullptr);
-    EXPECT_EQ(font.lineHeight(), 0);
-    EXPECT_EQ(font.glyphEndOf(33), 0);
+    EXPECT_TRUE(font.image == nullptr && font.lineHeight() == 0);
     Frame frame(SCREEN_PIXELS, 0x1234);
     font.drawText(frame.data(), 0, 0, "Hello, world");
     EXPECT_EQ(frame, Frame(SCREEN_PIXELS, 0x1234));
 }
-
-TEST_F(BitmapFontTest, SpaceAdvancesThreeAndOtherBytesRepeatThePreviousWidth)
-{
-    // Solid glyphs: '!' 3 wide, '"' 4 wide, '#' 2 wide, '$' 1; everything after '$' is empty. The
-    // background has bit 5 set, so a column the text passes over but draws into shows too.
-    ASSERT_TRUE(load(fontPicture(11, 5, {4, 8, 10}, solid)));
-    font.setColor(0xFFFF);
-    const uint16_t background = 0x0020;
-    const struct {
-        int x;
-        const char* text;
-        std::vector<int> columns;
-    } cases[] = {
-        {10, "! \"", {10, 11, 12, 16, 17, 18, 19}},
-        // A tab after '"' advances 4, a byte above 126 after '#' advances 2.
-        {0, "\"\t#\xE9!", {0, 1, 2, 3, 8, 9, 12, 13, 14}},
-        {5, "\n!", {5, 6, 7}}, // with nothing before it a control byte advances 0
-        {0, "%&z~", {}},       // past the last marker: nothing drawn
-    };
-    for (const auto& c : cases) {
-        Frame frame(SCREEN_PIXELS, background);
-        font.drawText(frame.data(), c.x, 0, c.text);
-        std::vector<int> columns;
-        for (int x = 0; x < SCREEN_WIDTH; ++x)
-            if (frame[x] != background)
-                columns.push_back(x);
-        EXPECT_EQ(columns, c.columns) << c.text;
-    }
-}
-
-TEST_F(BitmapFontTest, BlendMatchesTheFormulaForEveryCoverageColourAndDestination)
-{
-    // '!' is one row holding every level 0..255.
-    ASSERT_TRUE(load(fontPicture(258, 2, {257}, [](int column) { return uint8_t(column - 1); })));
-    for (int c = 0; c < 32; ++c) {
-        const uint16_t color = uint16_t((c << 11) | (((c + 9) & 31) << 6) | ((c + 21) & 31));
-        font.setColor(color);
-        for (int d = 0; d < 32; ++d) {
-            const uint16_t destination =
-                uint16_t((((d + 4) & 31) << 11) | (d << 6) | 0x20 | ((d + 13) & 31));
-            Frame frame(SCREEN_PIXELS, destination);
-            font.drawText(frame.data(), 30, 7, "!");
-            int wrong = 0;
-            for (int a = 0; a < 256; ++a) {
-                auto mix = [a](int dst, int src) { return ((255 - a) * dst + a * src) / 255; };
-                wrong += frame[7 * SCREEN_WIDTH + 30 + a] !=
-                    ((mix(destination >> 11, color >> 11) << 11) |
-                     (mix((destination >> 6) & 31, (color >> 6) & 31) << 6) |
-                     mix(destination & 31, color & 31));
-            }
-            ASSERT_EQ(wrong, 0) << "colour " << color << " destination " << destination;
-        }
-    }
-}
-
-TEST_F(BitmapFontTest, TextIsClippedAtEveryEdgeOfTheFrame)
-{
-    // '!' is 3 wide and 12 tall, every pixel level 255: a run of them inks one rectangle.
-    ASSERT_TRUE(load(fontPicture(5, 13, {4}, solid)));
-    font.setColor(0xFFFF);
-    const struct {
-        int x, y;
-        const char* text;
-    } cases[] = {
-        {318, 0, "!!"},
-        {0, 235, "!"},
-        {-2, -10, "!!"},
-        {316, 230, "!!!"},
-        // Far outside, including the ends of int: nothing drawn, nothing written outside.
-        {-12, 0, "!!!!"},
-        {0, -12, "!"},
-        {320, 0, "!"},
-        {0, 240, "!"},
-        {-1000, 5, "!!"},
-        {INT_MIN, INT_MIN, "!!"},
-        {INT_MAX, INT_MAX, "!!"},
-        {INT_MAX - 1, 0, "!!!!"},
-        {5, INT_MIN, "!"},
-    };
-    for (const auto& c : cases) {
-        Frame frame(SCREEN_PIXELS, 0), expected = frame;
-        font.drawText(frame.data(), c.x, c.y, c.text);
-        const int64_t right = std::min<int64_t>(SCREEN_WIDTH, int64_t(c.x) + 3 * strlen(c.text));
-        const int64_t bottom = std::min<int64_t>(SCREEN_HEIGHT, int64_t(c.y) + 12);
-        for (int64_t y = std::max(0, c.y); y < bottom; ++y)
-            for (int64_t x = std::max(0, c.x); x < right; ++x)
-                expected[y * SCREEN_WIDTH + x] = 0xFFDF;
-        EXPECT_EQ(frame, expected) << c.x << "," << c.y << " " << c.text;
-    }
-}
-
-TEST_F(BitmapFontTest, DefaultFontPictureHasEveryPrintableCharacter)
-{
-    testing::internal::CaptureStdout();
-    ASSERT_TRUE(font.load(TARVO_SOURCE_DIR "/sdcard/Tarvo/ARIALN.TTF_0_12_255_255_255.png"));
-    testing::internal::GetCapturedStdout();
-    EXPECT_GE(font.lineHeight(), 12);
-    EXPECT_LE(font.lineHeight(), 16);
-    for (int c = 33; c <= 126; ++c) {
-        EXPECT_GT(font.glyphEndOf(c) - font.glyphStartOf(c), 0) << c;
-        EXPECT_LT(font.glyphEndOf(c) - font.glyphStartOf(c), 16) << c;
-    }
-    EXPECT_EQ(font.glyphEndOf(126), font.image->width);
-}
-
-} // namespace

@@ -1,4 +1,4 @@
-// PNG files written with libpng for the graphics tests.
+// PNG files written with libpng for the graphics and page tests.
 #include "tests/gfx/TestPng.h"
 
 #include <gtest/gtest.h>
@@ -9,10 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
-#include "gfx/PngReader.h"
+#include "platform/Platform.h"
 
 bool writeTestPng(const std::string& path, const TestPng& png)
 {
@@ -30,30 +28,19 @@ bool writeTestPng(const std::string& path, const TestPng& png)
     png_set_IHDR(writer, info, png.width, png.height, png.bitDepth, png.colorType,
                  png.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    static_assert(sizeof(png_color) == 3, "palette entries are packed r, g, b triples");
     if (!png.palette.empty())
         png_set_PLTE(writer, info, reinterpret_cast<png_const_colorp>(png.palette.data()),
                      int(png.palette.size() / 3));
     if (!png.paletteAlpha.empty())
         png_set_tRNS(writer, info, png.paletteAlpha.data(), int(png.paletteAlpha.size()), nullptr);
-    png_color_16 grey{};
-    grey.gray = png_uint_16(png.transparentGrey);
-    if (png.transparentGrey >= 0)
-        png_set_tRNS(writer, info, nullptr, 0, &grey);
-    png_write_info(writer, info);
     const size_t rowBytes = png.data.size() / std::max(png.height, 1);
     std::vector<png_bytep> rows(png.height);
     for (int i = 0; i < png.height; ++i)
         rows[i] = const_cast<png_bytep>(png.data.data()) + i * rowBytes;
-    png_write_image(writer, rows.data());
-    png_write_end(writer, nullptr);
+    png_set_rows(writer, info, rows.data());
+    png_write_png(writer, info, PNG_TRANSFORM_IDENTITY, nullptr);
     png_destroy_write_struct(&writer, &info);
     return std::fclose(file) == 0;
-}
-
-TestPng rgbPng(int width, int height, const std::vector<uint8_t>& rgb)
-{
-    return TestPng{width, height, PNG_COLOR_TYPE_RGB, 8, rgb};
 }
 
 TestPng rgbaPng(int width, int height, const std::vector<uint8_t>& rgba)
@@ -81,56 +68,17 @@ std::string ScratchFolder::write(const std::string& name, const TestPng& png) co
     return path(name);
 }
 
-std::string readFileBytes(const std::string& path)
+uint16_t screenPixel(int red, int green, int blue)
 {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return uint16_t(((red & 31) << 11) | ((green & 31) << 6) | (blue & 31));
 }
 
-void writeFileBytes(const std::string& path, const std::string& bytes)
+Frame patternFrame(int shift)
 {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-DecodedPng decodePng(const char* path)
-{
-    DecodedPng out;
-    unsigned char* rows = nullptr;
-    testing::internal::CaptureStderr();
-    out.ok = readPng(path, rows, out.width, out.height, out.channels);
-    out.errors = testing::internal::GetCapturedStderr();
-    EXPECT_TRUE(out.ok || rows == nullptr) << "a failed load handed back a block";
-    // Copying every sample lets the sanitizer build catch a block shorter than its size.
-    if (out.ok)
-        out.samples.assign(rows, rows + size_t(out.width) * out.height * out.channels);
-    std::free(rows);
-    return out;
-}
-
-std::string digestLine(const std::string& name, const DecodedPng& png)
-{
-    uint64_t hash = 1469598103934665603ull;
-    for (uint8_t sample : png.samples)
-        hash = (hash ^ sample) * 1099511628211ull;
-    char line[256];
-    std::snprintf(line, sizeof(line), "%s %u %u %d %016llx", name.c_str(), png.width, png.height,
-                  png.channels, static_cast<unsigned long long>(hash));
-    return line;
-}
-
-std::string sharedPngFolder()
-{
-    std::string folder = std::string(TARVO_TESTDATA_DIR) + "/png";
-    return std::filesystem::is_directory(folder + "/pngsuite") ? folder : std::string();
-}
-
-std::vector<std::string> pngSuiteNames(const std::string& shared)
-{
-    std::vector<std::string> names;
-    for (const char* folder : {"pngsuite", "pngsuite/interlaced"})
-        for (const auto& entry : std::filesystem::directory_iterator(shared + "/" + folder))
-            if (entry.path().extension() == ".png")
-                names.push_back(std::string(folder) + "/" + entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
+    Frame frame(SCREEN_PIXELS);
+    for (int y = 0; y < SCREEN_HEIGHT; ++y)
+        for (int x = 0; x < SCREEN_WIDTH; ++x)
+            frame[y * SCREEN_WIDTH + x] =
+                screenPixel(shift + x, shift + y, shift + x + 2 * y) | 0x20;
+    return frame;
 }
