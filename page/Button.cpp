@@ -37,7 +37,7 @@ void setSelect(WString::Array& words, const WString& target)
 } // namespace
 
 Button::Button()
-    : type(), typeArgs(), action(), left(), right(), up(), down(), browser(0), options(31),
+    : type(), typeArgs(), action(), left(), right(), up(), down(), browser(0), options(),
       selectedImage(0), normalImage(0), loaded(0)
 {
 }
@@ -79,28 +79,30 @@ void Button::applyDirective(const WString& keyword, const WString::Array& argume
 
 void Button::handleInput(WString::Array& actions, int& code)
 {
-    if (browser && (code == 3 || code == 4 || code == 5 || code == 7 || code == 8))
+    if (browser &&
+        (code == NAV_UP || code == NAV_DOWN || code == NAV_ACTION || code == NAV_PAGE_BACK ||
+         code == NAV_PAGE_FORWARD))
         browser->handleInput(actions, code);
     switch (code) {
-    case 1:
+    case NAV_LEFT:
         actions = left;
         break;
-    case 2:
+    case NAV_RIGHT:
         actions = right;
         break;
-    case 3:
+    case NAV_UP:
         actions = up;
         break;
-    case 4:
+    case NAV_DOWN:
         actions = down;
         break;
-    case 5:
+    case NAV_ACTION:
         actions = action;
         break;
     default:
         return;
     }
-    code = 0;
+    code = NAV_NONE;
 }
 
 void Button::loadResources(const PageContext& context)
@@ -124,23 +126,23 @@ void Button::loadResources(const PageContext& context)
     }
 }
 
-void Button::draw(bool selected, const PageContext& context)
+void Button::draw(uint16_t* frame, bool selected, const PageContext& context)
 {
     loadResources(context);
     if (type == "image") {
-        drawImage(selected);
+        drawImage(frame, selected);
     } else if (type == "text") {
-        drawText(selected, context);
+        drawText(frame, selected, context);
     } else if (type == "rect") {
-        drawRect();
-    } else if (browser) {
-        browser->draw(selected);
+        drawRect(frame);
+    } else if (browser && frame) {
+        browser->draw(frame, selected);
     }
 }
 
-void Button::drawImage(bool selected)
+void Button::drawImage(uint16_t* frame, bool selected)
 {
-    if (typeArgs.count() < imageArguments || !backBuffer)
+    if (typeArgs.count() < imageArguments || !frame)
         return;
     const DLImage* picture = 0;
     if (selected && selectedImage)
@@ -151,29 +153,28 @@ void Button::drawImage(bool selected)
         picture = normalImage;
     // DLImage clips at every edge of the frame, so skin coordinates go through as they are.
     if (picture)
-        picture->blitBlended(backBuffer, skinNumber(typeArgs[0]), skinNumber(typeArgs[1]));
+        picture->blitBlended(frame, skinNumber(typeArgs[0]), skinNumber(typeArgs[1]));
 }
 
-void Button::drawText(bool selected, const PageContext& context)
+void Button::drawText(uint16_t* frame, bool selected, const PageContext& context)
 {
     if (typeArgs.count() < textArguments)
         return;
     // One reading per text drawn, whether or not the text shows it.
     const int reading = context.battery ? context.battery->read() : -1;
-    if (!context.font || !backBuffer)
+    if (!context.font || !frame)
         return;
     WString figure;
     figure.format("%i", reading);
     const WString text = typeArgs[4].replace("%battery%", figure.text());
     context.font->setColor(parseColor(typeArgs[selected ? 3 : 2]));
     // The font clips at every edge of the frame, negative coordinates included.
-    context.font->drawText(backBuffer, skinNumber(typeArgs[0]), skinNumber(typeArgs[1]),
-                           text.text());
+    context.font->drawText(frame, skinNumber(typeArgs[0]), skinNumber(typeArgs[1]), text.text());
 }
 
-void Button::drawRect()
+void Button::drawRect(uint16_t* frame)
 {
-    if (typeArgs.count() < rectArguments || !backBuffer)
+    if (typeArgs.count() < rectArguments || !frame)
         return;
     const int x1 = skinNumber(typeArgs[0]);
     const int y1 = skinNumber(typeArgs[1]);
@@ -183,7 +184,7 @@ void Button::drawRect()
         return;
     const uint16_t color = parseColor(typeArgs[4]);
     for (int row = y1; row <= y2; ++row) {
-        uint16_t* pixel = backBuffer + row * SCREEN_WIDTH + x1;
+        uint16_t* pixel = frame + row * SCREEN_WIDTH + x1;
         for (int column = x1; column <= x2; ++column)
             *pixel++ = color;
     }

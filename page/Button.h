@@ -32,13 +32,15 @@ public:
     // keyword is upper-case (the reader makes it so); arguments as the skin line gave them.
     void applyDirective(const WString& keyword, const WString::Array& arguments);
 
-    // Lets the file browser act first on codes 3, 4, 5, 7 and 8, then answers codes 1 to 5 that
-    // are still unused with a copy of left, right, up, down or action and sets the code to 0.
+    // Lets the file browser act first on NAV_UP, NAV_DOWN, NAV_ACTION, NAV_PAGE_BACK and
+    // NAV_PAGE_FORWARD, then answers NAV_LEFT to NAV_ACTION when still unused with a copy of left,
+    // right, up, down or action and sets the code to NAV_NONE.
     void handleInput(WString::Array& actions, int& code);
 
-    // Draws the button into backBuffer; selected: whether it is the page's selected button.
-    // The first call loads the pictures or creates the file browser (loadResources).
-    void draw(bool selected, const PageContext& context);
+    // Draws the button into frame (null draws nothing); selected: whether it is the page's
+    // selected button. The first call loads the pictures or creates the file browser
+    // (loadResources).
+    void draw(uint16_t* frame, bool selected, const PageContext& context);
 
     // Once per button: the pictures of an "image" button from the image cache, or the browser
     // of a "selector" button. Later calls do nothing, whatever they are given.
@@ -61,9 +63,9 @@ private:
     Button(const Button&);
     Button& operator=(const Button&);
 
-    void drawImage(bool selected);
-    void drawText(bool selected, const PageContext& context);
-    void drawRect();
+    void drawImage(uint16_t* frame, bool selected);
+    void drawText(uint16_t* frame, bool selected, const PageContext& context);
+    void drawRect(uint16_t* frame);
 };
 
 #endif

@@ -308,49 +308,50 @@ void FileBrowser::handleInput(WString::Array& actions, int& code)
     const int count = entries.count();
     const int half = rows / 2;
     switch (code) {
-    case 3:
+    case NAV_UP:
         if (cursor > 0) {
             --cursor;
-            code = 0;
+            code = NAV_NONE;
         }
         break;
-    case 4:
+    case NAV_DOWN:
         if (cursor < count - 1) {
             ++cursor;
-            code = 0;
+            code = NAV_NONE;
         }
         break;
-    case 7:
+    case NAV_PAGE_BACK:
         if (cursor > 0) {
             cursor = cursor > half ? cursor - half : 0;
-            code = 0;
+            code = NAV_NONE;
         }
         break;
-    case 8:
+    case NAV_PAGE_FORWARD:
         if (cursor < count - 1) {
             cursor = half < count - 1 - cursor ? cursor + half : count - 1;
-            code = 0;
+            code = NAV_NONE;
         }
         break;
-    case 5:
+    case NAV_ACTION:
         // No entry to pick: the button's own action words decide.
         if (count == 0)
             break;
         if (endsWithSlash(entries[cursor])) {
             changeDirectory(entries[cursor]);
-            code = 0;
+            code = NAV_NONE;
         } else if (action.count() > 0) {
             actions = action;
             if (actions.count() > 1 && actions[0] == "exec") {
                 if (clock)
                     clock->setSpeed(speed);
-                // The page expands these words once more, which turns "%%" back into "%": a
-                // directory named "50%" must not lose everything after its "%".
-                const WString escaped = cwd.replace("%", "%%");
+                // The page expands the words of an action of three or more once more, which
+                // turns "%%" back into "%": a directory named "50%" must not lose everything
+                // after its "%". Shorter actions are not expanded, so they take the name as it is.
+                const WString escaped = actions.count() >= 3 ? cwd.replace("%", "%%") : cwd;
                 for (int i = 1; i < actions.count(); ++i)
                     actions[i] = actions[i].replace("%cwd%", textOf(escaped));
             }
-            code = 0;
+            code = NAV_NONE;
         }
         break;
     default:
@@ -358,7 +359,7 @@ void FileBrowser::handleInput(WString::Array& actions, int& code)
     }
 }
 
-void FileBrowser::draw(bool selected)
+void FileBrowser::draw(uint16_t* frame, bool selected)
 {
     const int lineHeight = font ? font->lineHeight() : 0;
     if (lineHeight <= 0 || rows <= 0 || entries.count() == 0)
@@ -385,6 +386,6 @@ void FileBrowser::draw(bool selected)
             font->setColor(selected ? cursorColor : idleCursorColor);
         else
             font->setColor(textColor);
-        font->drawText(x, static_cast<int>(y + i * height), textOf(entries[entry]));
+        font->drawText(frame, x, static_cast<int>(y + i * height), textOf(entries[entry]));
     }
 }

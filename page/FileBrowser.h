@@ -7,6 +7,7 @@
 
 #include "base/WMap.h"
 #include "base/WString.h"
+#include "page/NavigationCode.h"
 
 class BitmapFont;
 class ClockControl;
@@ -33,16 +34,17 @@ public:
     FileBrowser(int x, int y, int right, int bottom, OptionTable& options, BitmapFont* font,
                 ClockControl* clock);
 
-    // Codes 3, 4, 7 and 8 move the cursor, 5 enters a directory or produces the descriptor's
-    // action; a code that is used becomes 0. At the ends of the list, on an empty list, and for a
-    // file picked without a descriptor action the code is left for the button's own words. The
+    // NAV_UP, NAV_DOWN, NAV_PAGE_BACK and NAV_PAGE_FORWARD move the cursor, NAV_ACTION enters a
+    // directory or produces the descriptor's action; a code that is used becomes NAV_NONE. At the
+    // ends of the list, on an empty list, and for a file picked without a descriptor action the
+    // code is left for the button's own words. The
     // "%cwd%" of a descriptor's exec action is filled in with every "%" of the directory doubled,
     // because the page expands the words once more (Page::expandBrowserVariables).
     void handleInput(WString::Array& actions, int& code);
 
-    // The visible rows, the cursor always on the middle one. selected: whether the owning button
-    // is the page's selected button (the cursor colour depends on it).
-    void draw(bool selected);
+    // The visible rows drawn into frame, the cursor always on the middle one. selected: whether
+    // the owning button is the page's selected button (the cursor colour depends on it).
+    void draw(uint16_t* frame, bool selected);
 
     // The entry under the cursor as listed (directories with their slash); empty for an empty list.
     WString selectedEntry() const;

@@ -97,9 +97,9 @@ void Page::handleInput(WString::Array& actions, int& code)
 {
     if (selected >= 0 && selected < BUTTON_COUNT && buttons[selected])
         buttons[selected]->handleInput(actions, code);
-    if (code == 6) {
+    if (code == NAV_OPTIONS) {
         actions = returnAction;
-        code = 0;
+        code = NAV_NONE;
     }
     if (actions.count() == 0)
         return;
@@ -146,31 +146,31 @@ void Page::loadBackground(const PageContext& context)
         backgroundImage = context.images->load(backgroundArgs[0].text(), 15, false);
 }
 
-void Page::drawBackground()
+void Page::drawBackground(uint16_t* frame)
 {
     if (backgroundImage) {
         // A picture smaller than the screen leaves the rest of the frame black rather than
         // showing whatever an earlier frame left in this buffer.
         if (backgroundImage->width < SCREEN_WIDTH || backgroundImage->height < SCREEN_HEIGHT ||
             !backgroundImage->pixels)
-            memset(backBuffer, 0, SCREEN_BYTES);
-        backgroundImage->blit(backBuffer, 0, 0);
+            memset(frame, 0, SCREEN_BYTES);
+        backgroundImage->blit(frame, 0, 0);
     } else if (backgroundKind == "color" && backgroundArgs.count() == 1) {
-        fillFrame(backBuffer, parseColor(backgroundArgs[0]));
+        fillFrame(frame, parseColor(backgroundArgs[0]));
     } else if (backgroundKind == "gradient" && backgroundArgs.count() == 2) {
-        fillGradient(backBuffer, parseColor(backgroundArgs[0]), parseColor(backgroundArgs[1]));
+        fillGradient(frame, parseColor(backgroundArgs[0]), parseColor(backgroundArgs[1]));
     } else {
-        memset(backBuffer, 0, SCREEN_BYTES);
+        memset(frame, 0, SCREEN_BYTES);
     }
 }
 
-void Page::draw(const PageContext& context)
+void Page::draw(uint16_t* frame, const PageContext& context)
 {
     loadBackground(context);
-    if (backBuffer)
-        drawBackground();
+    if (frame)
+        drawBackground(frame);
     for (int i = 0; i < BUTTON_COUNT; ++i) {
         if (buttons[i])
-            buttons[i]->draw(i == selected, context);
+            buttons[i]->draw(frame, i == selected, context);
     }
 }

@@ -6,6 +6,7 @@
 #include <stdint.h>
 
 #include "base/WString.h"
+#include "page/NavigationCode.h"
 #include "page/PageContext.h"
 
 class Button;
@@ -30,8 +31,8 @@ public:
     // named by the last BUTTON line, when that is 0 to 63, and is dropped otherwise.
     void applyDirective(const WString& keyword, const WString::Array& arguments);
 
-    // actions (empty on entry) receives the action words; code is a navigation code 1 to 8 and
-    // becomes 0 once used. The selected button acts first; code 6 gives returnAction; a select
+    // actions (empty on entry) receives the action words; code is a NavigationCode and becomes
+    // NAV_NONE once used. The selected button acts first; NAV_OPTIONS gives returnAction; a select
     // of two words moves the selection to an existing button; exec and config words get the
     // file-list variables filled in (expandBrowserVariables).
     void handleInput(WString::Array& actions, int& code);
@@ -44,8 +45,9 @@ public:
     // treats them ("%%" gives "%"). Without any file list nothing is expanded.
     void expandBrowserVariables(WString::Array& actions) const;
 
-    // Draws the whole page into backBuffer: the background, then buttons 0 to 63 in order.
-    void draw(const PageContext& context);
+    // Draws the whole page into frame (SCREEN_WIDTH x SCREEN_HEIGHT pixels; null draws nothing):
+    // the background, then buttons 0 to 63 in order.
+    void draw(uint16_t* frame, const PageContext& context);
 
     // Once per page: the picture of an image background (later calls do nothing).
     void loadBackground(const PageContext& context);
@@ -63,7 +65,7 @@ private:
     Page(const Page&);
     Page& operator=(const Page&);
 
-    void drawBackground();
+    void drawBackground(uint16_t* frame);
 };
 
 #endif

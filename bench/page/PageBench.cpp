@@ -173,7 +173,7 @@ struct HeavyPage {
                                    std::to_string(rowsTop + 12 * font.lineHeight())}));
         page.applyDirective("OPTIONS", words({"startdir", f.smallFolder}));
         page.applyDirective("OPTIONS", words({"color", "FFFFFF", "FFFF00", "C0C0C0"}));
-        page.draw(context);
+        page.draw(frame.data(), context);
     }
 };
 
@@ -181,7 +181,7 @@ void BM_RedrawHeavyPage(benchmark::State& state)
 {
     HeavyPage heavy;
     for (auto _ : state) {
-        heavy.page.draw(heavy.context);
+        heavy.page.draw(frame.data(), heavy.context);
         benchmark::DoNotOptimize(frame.data());
         benchmark::ClobberMemory();
     }
@@ -242,7 +242,7 @@ void BM_CursorStepAndDraw(benchmark::State& state)
     BitmapFont font;
     font.load(f.fontPath.c_str());
     ClockControl clock;
-    OptionTable options(31);
+    OptionTable options;
     WString::Array start = words({state.range(0) == 100 ? f.smallFolder : f.bigFolder});
     options.set("startdir", start);
     backBuffer = frame.data();
@@ -253,7 +253,7 @@ void BM_CursorStepAndDraw(benchmark::State& state)
         WString::Array actions;
         int code = (step++ & 1) ? 3 : 4;
         browser.handleInput(actions, code);
-        browser.draw(true);
+        browser.draw(frame.data(), true);
         benchmark::ClobberMemory();
     }
     state.counters["entries"] = browser.entries.count();
@@ -264,7 +264,7 @@ BENCHMARK(BM_CursorStepAndDraw)->Arg(100)->Arg(bigFolderEntries)->Unit(benchmark
 __attribute__((noinline)) void measuredRun(HeavyPage& heavy, int frames)
 {
     for (int i = 0; i < frames; ++i)
-        heavy.page.draw(heavy.context);
+        heavy.page.draw(frame.data(), heavy.context);
 }
 
 } // namespace
