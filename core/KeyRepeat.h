@@ -44,10 +44,6 @@ public:
     // Remembers the state of an event (a change or a repeat) and starts counting anew.
     void startEvent(ButtonMask buttons);
 
-    uint32_t delayPolls() const { return repeatDelay; }
-    uint32_t periodPolls() const { return repeatPeriod; }
-    bool isRepeating() const { return repeating != 0; }
-
 private:
     ButtonMask previousButtons;
     uint32_t holdCount;

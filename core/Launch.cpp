@@ -6,10 +6,13 @@
 #include "platform/Platform.h"
 
 #include <errno.h>
-#include <fcntl.h>
 #include <stdio.h>
 #include <string.h>
-#include <unistd.h>
+
+void bringUpPlatform()
+{
+    platformInit(100, 16, 44100, 16);
+}
 
 void launchProgram(const WString::Array& words)
 {
@@ -23,10 +26,9 @@ void launchProgram(const WString::Array& words)
     for (int i = 2; i < words.count() && i - 2 < LAUNCH_ARGUMENT_SLOTS - 1; ++i)
         arguments[i - 2] = const_cast<char*>(words[i].text());
 
-    // Only needed when the start fails; closed on exec, so the program never sees it.
-    int home = open(".", O_RDONLY);
-    if (home >= 0)
-        fcntl(home, F_SETFD, FD_CLOEXEC);
+    // Only needed when the start fails: relative paths (an SD-card folder given relative on a
+    // computer) would otherwise point elsewhere from then on.
+    SavedWorkingFolder home;
 
     batteryReader.close();
     platformShutdown();
@@ -39,14 +41,9 @@ void launchProgram(const WString::Array& words)
     executeProgram(arguments[0], arguments);
     int reason = errno;
 
-    // Still here: the program did not start. Relative paths (an SD-card folder given relative on
-    // a computer) would otherwise point elsewhere from now on.
-    if (home >= 0) {
-        if (fchdir(home) != 0)
-            errno = 0;
-        close(home);
-    }
-    platformInit(100, 16, 44100, 16);
+    // Still here: the program did not start.
+    home.restore();
+    bringUpPlatform();
     batteryReader.open();
     printf("Could not start %s: %s\n", arguments[0], strerror(reason));
 }

@@ -18,6 +18,11 @@
 // word without text, name no program: nothing happens.
 void launchProgram(const WString::Array& words);
 
+// Opens the display and the buttons with the launcher's settings: 100 timer ticks a second and 16
+// bits a pixel (the sound settings, 44100 Hz and 16 bits, are ignored). At start-up, and again
+// whenever a program or the menu could not be started after the platform was shut down for it.
+void bringUpPlatform();
+
 // The size of the argument table, its last entry always null.
 enum { LAUNCH_ARGUMENT_SLOTS = 256 };
 

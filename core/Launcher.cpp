@@ -1,12 +1,12 @@
 // Start-up, the main loop and the actions it carries out.
 #include "core/Launcher.h"
 
-#include "base/Check.h"
 #include "config/ConfigUpdate.h"
 #include "config/SkinReader.h"
 #include "core/Launch.h"
 #include "core/Navigation.h"
 #include "core/ProcessObjects.h"
+#include "page/SkinValues.h"
 #include "platform/Platform.h"
 
 #include <stdio.h>
@@ -17,13 +17,6 @@ namespace {
 const char baseDirectory[] = "/mnt/sd/Tarvo/";
 const char fontFile[] = "ARIALN.TTF_0_12_255_255_255.png";
 const char versionText[] = "Tarvo 0.4";
-
-// A number as atoi reads it; an argument without any text counts as "".
-int32_t numberOf(const WString& word)
-{
-    const char* text = word.text();
-    return text ? atoi(text) : 0;
-}
 
 // A word as printf may print it: one that holds no text at all (an empty action, ACTION=) prints
 // as nothing.
@@ -37,22 +30,11 @@ bool isPageIndex(int32_t index)
     return index >= 0 && index < Launcher::PAGE_COUNT;
 }
 
-void bringUpPlatform()
-{
-    platformInit(100, 16, 44100, 16);
-}
-
 } // namespace
 
 Launcher::Launcher(const LauncherOptions& launcherOptions)
     : options(launcherOptions), currentPage(0)
 {
-}
-
-Page& Launcher::page(int index)
-{
-    TARVO_CHECK(isPageIndex(index));
-    return pages[index];
 }
 
 void Launcher::start()
@@ -84,9 +66,9 @@ void Launcher::readSkin()
             arguments[i] = variableStore.expand(WString(arguments[i]));
 
         if (keyword == "PAGE" && arguments.count() == 1) {
-            targetPage = numberOf(arguments[0]);
+            targetPage = skinNumber(arguments[0]);
         } else if (keyword == "STARTPAGE" && arguments.count() == 1) {
-            int32_t start = numberOf(arguments[0]);
+            int32_t start = skinNumber(arguments[0]);
             if (isPageIndex(start))
                 currentPage = start;
         } else if (keyword == "VARIABLE" && arguments.count() >= 2) {
@@ -105,13 +87,13 @@ void Launcher::readKeyboardRate()
     WString::Array rate;
     if (variableStore.find("KEYBOARD_RATE", rate)) {
         if (rate.count() >= 1) {
-            int32_t delay = numberOf(rate[0]);
+            int32_t delay = skinNumber(rate[0]);
             if (delay >= 0 && delay <= 9999)
                 delayMs = static_cast<uint32_t>(delay);
         }
         if (rate.count() >= 2) {
             // Repeats per second.
-            int32_t perSecond = numberOf(rate[1]);
+            int32_t perSecond = skinNumber(rate[1]);
             if (perSecond >= 1 && perSecond <= 999)
                 periodMs = static_cast<uint32_t>(1000 / perSecond);
         }
@@ -154,7 +136,8 @@ bool Launcher::pass()
     if (actions.count() > 0)
         carryOut(actions);
 
-    pages[currentPage].draw(PageContext(&font, &imageCache, &batteryReader, &clockControl));
+    pages[currentPage].draw(backBuffer,
+                            PageContext(&font, &imageCache, &batteryReader, &clockControl));
     presentFrame();
 
     WString::Array speed;
@@ -184,7 +167,7 @@ void Launcher::carryOut(WString::Array& actions)
 
 void Launcher::selectPage(const WString& number)
 {
-    int32_t index = numberOf(number);
+    int32_t index = skinNumber(number);
     if (isPageIndex(index))
         currentPage = index;
 }

@@ -28,7 +28,9 @@ struct LauncherOptions {
 // Page numbers from the skin or from actions that fall outside the 128 pages are ignored: a
 // STARTPAGE or "page" action out of range leaves the current page as it was. A "config" action
 // without a key (a bare "config", or an empty key) is ignored too. When a program or the menu
-// cannot be started, the platform is brought back and the loop goes on drawing.
+// cannot be started, the platform is brought back and the same pass draws and shows the page
+// again, so no cleared frame stays on screen. Numbers are read by skinNumber (page/SkinValues.h):
+// one beyond the range of int is held at its ends and so falls outside the pages.
 class Launcher {
 public:
     enum { PAGE_COUNT = 128 };
@@ -56,8 +58,6 @@ public:
     static void runProcess(const LauncherOptions& options);
 
     int32_t currentPageIndex() const { return currentPage; }
-    Page& page(int index);
-    const KeyRepeat& keyRepeat() const { return repeat; }
 
 private:
     Launcher(const Launcher&);

@@ -20,18 +20,30 @@ struct OptionSpec {
     FrontEndOption bit;
     const char* valueName; // null for a flag
     const char* help;
+    // Where the option lands: text for a value (except --scale, which is a number), flag for a
+    // flag.
+    std::string FrontEndOptions::*text;
+    bool FrontEndOptions::*flag;
 };
 
 const OptionSpec optionSpecs[] = {
-    {"--sd", OPTION_SD, "DIR", "folder that stands for the SD card (/mnt/sd)"},
-    {"--keys", OPTION_KEYS, "FILE", "button script: lines of BUTTONS COUNT"},
-    {"--frames", OPTION_FRAMES, "OUTDIR", "write each frame as OUTDIR/frame-NNNN.png"},
-    {"--raw", OPTION_RAW, nullptr, "also write OUTDIR/frame-NNNN.rgb565"},
-    {"--scale", OPTION_SCALE, "N", "window scale, 1 to 16 (default: the largest that fits)"},
-    {"--menu", OPTION_MENU, "PROG", "program that stands in for /usr/gp2x/gp2xmenu"},
-    {"--battery", OPTION_BATTERY, "FILE", "file read instead of /dev/batt"},
-    {"--no-exec", OPTION_NO_EXEC, nullptr, "print \"Would run:\" instead of starting programs"},
-    {"--help", OPTION_HELP, nullptr, "show this text"},
+    {"--sd", OPTION_SD, "DIR", "folder that stands for the SD card (/mnt/sd)",
+     &FrontEndOptions::sdFolder, nullptr},
+    {"--keys", OPTION_KEYS, "FILE", "button script: lines of BUTTONS COUNT",
+     &FrontEndOptions::keysFile, nullptr},
+    {"--frames", OPTION_FRAMES, "OUTDIR", "write each frame as OUTDIR/frame-NNNN.png",
+     &FrontEndOptions::framesFolder, nullptr},
+    {"--raw", OPTION_RAW, nullptr, "also write OUTDIR/frame-NNNN.rgb565", nullptr,
+     &FrontEndOptions::raw},
+    {"--scale", OPTION_SCALE, "N", "window scale, 1 to 16 (default: the largest that fits)",
+     nullptr, nullptr},
+    {"--menu", OPTION_MENU, "PROG", "program that stands in for /usr/gp2x/gp2xmenu",
+     &FrontEndOptions::menuProgram, nullptr},
+    {"--battery", OPTION_BATTERY, "FILE", "file read instead of /dev/batt",
+     &FrontEndOptions::batteryFile, nullptr},
+    {"--no-exec", OPTION_NO_EXEC, nullptr, "print \"Would run:\" instead of starting programs",
+     nullptr, &FrontEndOptions::noExec},
+    {"--help", OPTION_HELP, nullptr, "show this text", nullptr, &FrontEndOptions::help},
 };
 
 const OptionSpec* findOption(const std::string& name)
@@ -73,34 +85,16 @@ bool setValue(const OptionSpec& spec, const std::string& value, FrontEndOptions*
     };
     if (value.empty())
         return fail("needs a value");
-    switch (spec.bit) {
-    case OPTION_SD:
-        options->sdFolder = value;
-        break;
-    case OPTION_KEYS:
-        options->keysFile = value;
-        break;
-    case OPTION_FRAMES:
-        options->framesFolder = value;
-        break;
-    case OPTION_BATTERY:
-        options->batteryFile = value;
-        break;
-    case OPTION_MENU:
-        options->menuProgram = value;
-        break;
-    case OPTION_SCALE: {
-        char* end = nullptr;
-        errno = 0;
-        long scale = std::strtol(value.c_str(), &end, 10);
-        if (errno != 0 || *end != '\0' || scale < 1 || scale > 16)
-            return fail("\"" + value + "\" is not a whole number from 1 to 16");
-        options->scale = static_cast<int>(scale);
-        break;
+    if (spec.text) {
+        options->*spec.text = value;
+        return true;
     }
-    default:
-        return fail("takes no value");
-    }
+    char* end = nullptr;
+    errno = 0;
+    long scale = std::strtol(value.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || scale < 1 || scale > 16)
+        return fail("\"" + value + "\" is not a whole number from 1 to 16");
+    options->scale = static_cast<int>(scale);
     return true;
 }
 
@@ -139,12 +133,7 @@ bool parseFrontEndOptions(int argc, const char* const* argv, unsigned accepted,
                 *error = std::string(spec->name) + " takes no value";
                 return false;
             }
-            if (spec->bit == OPTION_RAW)
-                options->raw = true;
-            else if (spec->bit == OPTION_NO_EXEC)
-                options->noExec = true;
-            else if (spec->bit == OPTION_HELP)
-                options->help = true;
+            options->*spec->flag = true;
             continue;
         }
         if (!inlineValue) {
