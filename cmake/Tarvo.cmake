@@ -6,8 +6,9 @@ if(TARVO_SANITIZE)
   add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
 endif()
 
-# 64-bit file offsets everywhere: on 32-bit ARM, readdir and stat fail with EOVERFLOW on file
-# systems with large inode numbers otherwise, and struct stat must have one layout in every file.
+# 64-bit file offsets everywhere, set here and nowhere else: on 32-bit ARM, readdir and stat fail
+# with EOVERFLOW on file systems with large inode numbers otherwise, and struct stat crosses the
+# path mapping's interface, so it must have one layout in every file.
 add_compile_definitions(_FILE_OFFSET_BITS=64)
 
 # Code that runs on the handheld: its toolchains are gcc 4.x, so C++98 and nothing newer.
