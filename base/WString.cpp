@@ -4,14 +4,13 @@
 #include "base/Check.h"
 
 #include <ctype.h>
+#include <functional>
 #include <limits.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <strings.h>
-
-#include <functional>
 
 // The file browser qsorts Array::data() with an element size of one pointer.
 typedef char WStringIsOnePointer[sizeof(WString) == sizeof(char*) ? 1 : -1];

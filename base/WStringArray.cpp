@@ -1,7 +1,6 @@
 // WString::Array: the growable array of strings with value semantics.
-#include "base/WString.h"
-
 #include "base/Check.h"
+#include "base/WString.h"
 
 #include <limits.h>
 #include <stdarg.h>

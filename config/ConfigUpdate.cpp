@@ -1,13 +1,13 @@
 // Writes one key with new values into the configuration file, keeping every other line of it.
 #include "config/ConfigUpdate.h"
 
-#include <stdio.h>
-#include <string.h>
-#include <unistd.h>
-
 #include "base/TextBuffer.h"
 #include "config/ReadLines.h"
 #include "platform/Files.h"
+
+#include <stdio.h>
+#include <string.h>
+#include <unistd.h>
 
 namespace {
 

@@ -2,9 +2,9 @@
 #ifndef TARVO_CONFIG_READLINES_H
 #define TARVO_CONFIG_READLINES_H
 
-#include <stdio.h>
-
 #include "base/WString.h"
+
+#include <stdio.h>
 
 enum LineReadResult {
     LinesRead,        // the whole stream

@@ -2,11 +2,11 @@
 // keyword and arguments.
 #include "config/SkinReader.h"
 
-#include <string.h>
-
 #include "base/TextBuffer.h"
 #include "config/ReadLines.h"
 #include "platform/Files.h"
+
+#include <string.h>
 
 SkinReader::SkinReader(const char* path) : open(false), nextIndex(0)
 {

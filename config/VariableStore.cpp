@@ -1,12 +1,12 @@
 // Named variables, each a list of text values, and the %name% expansion of texts against them.
 #include "config/VariableStore.h"
 
-#include <stdio.h>
-#include <string.h>
-
 #include "base/ParseNumber.h"
 #include "base/TextBuffer.h"
 #include "config/SkinReader.h"
+
+#include <stdio.h>
+#include <string.h>
 
 namespace {
 

@@ -1,10 +1,10 @@
 // BitmapFont: the glyph table built from the font picture's marker row, and text drawing.
 #include "gfx/BitmapFont.h"
 
+#include "gfx/DLImage.h"
+
 #include <stdio.h>
 #include <string.h>
-
-#include "gfx/DLImage.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #ifndef TARVO_GFX_BITMAPFONT_H
 #define TARVO_GFX_BITMAPFONT_H
 
-#include <stdint.h>
-
 #include "platform/Platform.h"
+
+#include <stdint.h>
 
 class DLImage;
 

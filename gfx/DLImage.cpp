@@ -1,10 +1,10 @@
 // DLImage: conversion of decoded PNG rows to the screen format, and the opaque and blended copies.
 #include "gfx/DLImage.h"
 
+#include "gfx/PngReader.h"
+
 #include <stdlib.h>
 #include <string.h>
-
-#include "gfx/PngReader.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #ifndef TARVO_GFX_DLIMAGE_H
 #define TARVO_GFX_DLIMAGE_H
 
-#include <stdint.h>
-
 #include "platform/Platform.h"
+
+#include <stdint.h>
 
 // The blends of this class and of BitmapFont come in two forms, chosen per CPU. With a vector unit
 // (SSE2, NEON) plain 16-bit arithmetic is compiled into eight pixels per instruction: every

@@ -1,11 +1,11 @@
 // ImageCache: one decode per file name, at the processor speed SPEED_LOADING names.
 #include "gfx/ImageCache.h"
 
-#include <stdio.h>
-
 #include "config/VariableStore.h"
 #include "gfx/DLImage.h"
 #include "platform/ClockControl.h"
+
+#include <stdio.h>
 
 ImageCache::ImageCache(const VariableStore& variableStore, ClockControl& clockControl)
     : images(), variables(variableStore), clock(clockControl)

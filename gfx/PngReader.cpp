@@ -1,12 +1,12 @@
 // PNG decoding with libpng: the transformations to 8-bit RGB/RGBA, the error return, the clean-up.
 #include "gfx/PngReader.h"
 
+#include "platform/Files.h"
+
 #include <png.h>
 #include <setjmp.h>
 #include <stdio.h>
 #include <stdlib.h>
-
-#include "platform/Files.h"
 
 namespace {
 

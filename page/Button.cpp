@@ -1,14 +1,14 @@
 // Button: skin directives, action words for the navigation codes, and drawing by element kind.
 #include "page/Button.h"
 
-#include <string.h>
-
 #include "gfx/BitmapFont.h"
 #include "gfx/DLImage.h"
 #include "gfx/ImageCache.h"
 #include "page/SkinValues.h"
 #include "platform/BatteryReader.h"
 #include "platform/Platform.h"
+
+#include <string.h>
 
 namespace {
 

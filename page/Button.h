@@ -3,11 +3,11 @@
 #ifndef TARVO_PAGE_BUTTON_H
 #define TARVO_PAGE_BUTTON_H
 
-#include <stdint.h>
-
 #include "base/WString.h"
 #include "page/FileBrowser.h"
 #include "page/PageContext.h"
+
+#include <stdint.h>
 
 class DLImage;
 

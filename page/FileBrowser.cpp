@@ -1,17 +1,17 @@
 // FileBrowser: listing, sorting and walking directories, folder descriptors, and the list's rows.
 #include "page/FileBrowser.h"
 
-#include <limits.h>
-#include <stdio.h>
-#include <stdlib.h>
-#include <string.h>
-
 #include "config/SkinReader.h"
 #include "gfx/BitmapFont.h"
 #include "page/SkinValues.h"
 #include "platform/ClockControl.h"
 #include "platform/Files.h"
 #include "platform/Platform.h"
+
+#include <limits.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
 
 namespace {
 

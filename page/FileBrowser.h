@@ -3,11 +3,11 @@
 #ifndef TARVO_PAGE_FILEBROWSER_H
 #define TARVO_PAGE_FILEBROWSER_H
 
-#include <stdint.h>
-
 #include "base/WMap.h"
 #include "base/WString.h"
 #include "page/NavigationCode.h"
+
+#include <stdint.h>
 
 class BitmapFont;
 class ClockControl;

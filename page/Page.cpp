@@ -1,8 +1,6 @@
 // Page: page directives, input and actions, and the drawing of a whole page.
 #include "page/Page.h"
 
-#include <string.h>
-
 #include "config/VariableStore.h"
 #include "gfx/DLImage.h"
 #include "gfx/ImageCache.h"
@@ -10,6 +8,8 @@
 #include "page/FileBrowser.h"
 #include "page/SkinValues.h"
 #include "platform/Platform.h"
+
+#include <string.h>
 
 namespace {
 

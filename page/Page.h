@@ -3,11 +3,11 @@
 #ifndef TARVO_PAGE_PAGE_H
 #define TARVO_PAGE_PAGE_H
 
-#include <stdint.h>
-
 #include "base/WString.h"
 #include "page/NavigationCode.h"
 #include "page/PageContext.h"
+
+#include <stdint.h>
 
 class Button;
 class DLImage;

@@ -1,9 +1,9 @@
 // Reading the numbers and colours that skin arguments carry.
 #include "page/SkinValues.h"
 
-#include <stdlib.h>
-
 #include "base/ParseNumber.h"
+
+#include <stdlib.h>
 
 namespace {
 

@@ -2,9 +2,9 @@
 #ifndef TARVO_PAGE_SKINVALUES_H
 #define TARVO_PAGE_SKINVALUES_H
 
-#include <stdint.h>
-
 #include "base/WString.h"
+
+#include <stdint.h>
 
 // The colour a malformed colour text draws in, chosen to stand out on any skin.
 const uint16_t badColor = 0xD431;

@@ -2,13 +2,11 @@
 // factor, the keyboard and game controllers as the handheld's buttons, and a stand-in program for
 // the handheld's menu. The key map and the test controls are in platform/DesktopControl.h.
 #include "platform/DesktopControl.h"
-
 #include "platform/MemoryFrames.h"
 #include "platform/MenuProgram.h"
 #include "platform/Platform.h"
 
 #include <SDL.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>

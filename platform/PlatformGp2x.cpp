@@ -7,11 +7,10 @@
 #define _FILE_OFFSET_BITS 64
 #endif
 
-#include "platform/Platform.h"
-
 #include "base/Check.h"
 #include "platform/Files.h"
 #include "platform/Gp2xSeam.h"
+#include "platform/Platform.h"
 #include "platform/RegisterWindow.h"
 
 #include <errno.h>

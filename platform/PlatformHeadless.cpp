@@ -1,17 +1,15 @@
 // The headless backend of the platform layer: the frame lives in memory, the buttons come from a
 // poll-counted script or a caller's source, time is virtual, and frames can be written as PNG and
 // raw RGB565 files. Its controls are documented in platform/HeadlessControl.h.
-#include "platform/HeadlessControl.h"
-
 #include "platform/Files.h"
+#include "platform/HeadlessControl.h"
 #include "platform/MemoryFrames.h"
 #include "platform/MenuProgram.h"
 #include "platform/Platform.h"
 
-#include <png.h>
-
 #include <cstdio>
 #include <cstdlib>
+#include <png.h>
 
 uint16_t* backBuffer = nullptr;
 

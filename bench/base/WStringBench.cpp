@@ -5,7 +5,6 @@
 #include "base/WString.h"
 
 #include <benchmark/benchmark.h>
-
 #include <cstdio>
 #include <string>
 

@@ -9,12 +9,10 @@
 #include "config/VariableStore.h"
 
 #include <benchmark/benchmark.h>
-
 #include <filesystem>
 #include <fstream>
-#include <string>
-
 #include <stdlib.h>
+#include <string>
 #include <sys/resource.h>
 
 namespace {

@@ -15,15 +15,13 @@
 #include "platform/HeadlessControl.h"
 
 #include <benchmark/benchmark.h>
-
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
+#include <spawn.h>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 
 extern char** environ;
 

@@ -10,24 +10,23 @@
 //   callgrind_annotate /tmp/cg.out | head      (the total, divided by the pixels printed)
 // Cases: blend-icon blend-full pixman-icon pixman-full text pixman-text blit memcpy
 //        png-rgba png-rgb spng-rgba spng-rgb
-#include <benchmark/benchmark.h>
-#include <pixman.h>
-#include <png.h>
-#include <spng.h>
+#include "gfx/BitmapFont.h"
+#include "gfx/DLImage.h"
+#include "gfx/PngReader.h"
 
+#include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <pixman.h>
+#include <png.h>
 #include <random>
+#include <spng.h>
 #include <string>
 #include <vector>
-
-#include "gfx/BitmapFont.h"
-#include "gfx/DLImage.h"
-#include "gfx/PngReader.h"
 
 namespace {
 

@@ -10,23 +10,6 @@
 //   callgrind_annotate /tmp/cg.out | head     (the total, divided by the frames printed)
 // The heavy page: a gradient background, 20 blended 48x48 icons (every pixel partly
 // transparent), 10 texts of 24 characters and a 12-row file list.
-#include <benchmark/benchmark.h>
-#include <dirent.h>
-#include <fcntl.h>
-#include <png.h>
-#include <setjmp.h>
-#include <stdlib.h>
-#include <strings.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <random>
-#include <string>
-#include <vector>
-
 #include "config/VariableStore.h"
 #include "gfx/BitmapFont.h"
 #include "gfx/ImageCache.h"
@@ -36,6 +19,22 @@
 #include "platform/BatteryReader.h"
 #include "platform/ClockControl.h"
 #include "platform/Platform.h"
+
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <filesystem>
+#include <png.h>
+#include <random>
+#include <setjmp.h>
+#include <stdlib.h>
+#include <string>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 

@@ -7,11 +7,9 @@
 #include "platform/RegisterWindow.h"
 
 #include <benchmark/benchmark.h>
-
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
+#include <stdlib.h>
 #include <string>
 #include <vector>
 

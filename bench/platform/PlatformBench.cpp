@@ -7,10 +7,8 @@
 #include "platform/KeyScript.h"
 
 #include <benchmark/benchmark.h>
-
-#include <stdlib.h>
-
 #include <filesystem>
+#include <stdlib.h>
 #include <string>
 #include <vector>
 

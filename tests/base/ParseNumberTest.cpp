@@ -2,7 +2,6 @@
 #include "base/ParseNumber.h"
 
 #include <gtest/gtest.h>
-
 #include <limits.h>
 
 TEST(ParseNumberTest, ReadsAsAtoiAndHoldsAtTheEndsOfInt)

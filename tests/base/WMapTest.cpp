@@ -3,7 +3,6 @@
 #include "base/WMap.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 
 typedef WMap<WString, const char*, WString::Array, WString::Array&> ArrayMap;

@@ -2,9 +2,8 @@
 // the array's growth rules and value semantics, and the guards.
 #include "base/WString.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <string>
 
 namespace {

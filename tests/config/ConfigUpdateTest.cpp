@@ -1,16 +1,14 @@
 // Tests of the configuration update: which lines are replaced or kept, the updates it refuses,
 // and that a failed or interrupted update never loses the old configuration.
 #include "config/ConfigUpdate.h"
+#include "tests/platform/TempFolder.h"
 
 #include <gtest/gtest.h>
-
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include "tests/platform/TempFolder.h"
 
 namespace {
 

@@ -1,14 +1,12 @@
 // Tests of the line reader: the whole-file splitting of readLines, and the comments, keywords,
 // arguments and quotes of SkinReader.
+#include "config/ReadLines.h"
 #include "config/SkinReader.h"
+#include "tests/platform/TempFolder.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
-
-#include "config/ReadLines.h"
-#include "tests/platform/TempFolder.h"
 
 namespace {
 

@@ -1,12 +1,10 @@
 // Tests of the variable store: the %name% expansion, setting and reading values, loading a
 // configuration file and the listing.
 #include "config/VariableStore.h"
+#include "tests/platform/TempFolder.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
-
-#include "tests/platform/TempFolder.h"
 
 static std::string textOf(const WString& s)
 {

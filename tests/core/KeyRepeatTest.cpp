@@ -2,7 +2,6 @@
 #include "core/KeyRepeat.h"
 
 #include <gtest/gtest.h>
-
 #include <utility>
 #include <vector>
 

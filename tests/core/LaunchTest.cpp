@@ -2,15 +2,13 @@
 // folder, the battery device and the platform are brought back. The programs that do start are
 // played in the case folders (tests/cases/launcher-exec-*).
 #include "core/Launch.h"
-
 #include "core/ProcessObjects.h"
 #include "platform/Files.h"
 #include "platform/Platform.h"
 #include "tests/platform/TempFolder.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
+#include <gtest/gtest.h>
 
 TEST(LaunchTest, FailedStartBringsEverythingBack)
 {

@@ -3,15 +3,13 @@
 // the buffer the display is pointed at, and the menu speed reaches the clock register after every
 // event. Runs on the computer and under qemu-arm.
 #include "core/Launcher.h"
-
 #include "core/ProcessObjects.h"
 #include "platform/ClockControl.h"
 #include "platform/Files.h"
 #include "tests/platform/Gp2xStandIn.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 
 TEST(LauncherGp2xTest, ButtonsFromTheRegistersDrivePagesIntoTheShownBuffer)
 {

@@ -1,13 +1,11 @@
 // The command line of the computer front-ends.
-#include "frontends/FrontEndOptions.h"
-
 #include "core/ProcessObjects.h"
+#include "frontends/FrontEndOptions.h"
 #include "platform/Files.h"
 #include "platform/MenuProgram.h"
 #include "tests/platform/TempFolder.h"
 
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 namespace {

@@ -2,15 +2,13 @@
 // picture whose glyph table, advances and levels are known: every coverage level over every
 // destination in every colour, and clipping at every edge.
 #include "gfx/BitmapFont.h"
-
-#include <gtest/gtest.h>
-#include <png.h>
-
-#include <climits>
-#include <tuple>
-
 #include "gfx/DLImage.h"
 #include "tests/gfx/TestPng.h"
+
+#include <climits>
+#include <gtest/gtest.h>
+#include <png.h>
+#include <tuple>
 
 // Markers at columns 4 and 8 (128 at column 6 is none): '!' spans columns 1-3, '"' 4-7 and '#' 8
 // to the right edge; the later characters are empty. The levels of the 32 glyph rows cycle

@@ -2,12 +2,10 @@
 // its rule, for every combination of source, opacity and destination, clipped at every edge; and
 // the images that copy without blending or draw nothing at all.
 #include "gfx/DLImage.h"
-
-#include <gtest/gtest.h>
+#include "tests/gfx/TestPng.h"
 
 #include <climits>
-
-#include "tests/gfx/TestPng.h"
+#include <gtest/gtest.h>
 
 // Per 5-bit channel the source's share and the destination's, each truncated on its own, added.
 uint16_t referenceBlend(uint16_t s, int a, uint16_t d)

@@ -1,14 +1,12 @@
 // ImageCache: one decode per name, the loading speed before each real decode, failures not kept.
-#include "gfx/ImageCache.h"
-
-#include <gtest/gtest.h>
-
-#include <cstdio>
-
 #include "config/VariableStore.h"
 #include "gfx/DLImage.h"
+#include "gfx/ImageCache.h"
 #include "platform/ClockControl.h"
 #include "tests/gfx/TestPng.h"
+
+#include <cstdio>
+#include <gtest/gtest.h>
 
 TEST(ImageCacheTest, EachNameIsDecodedOnceAtTheLoadingSpeedAndFailuresAreNotKept)
 {

@@ -4,15 +4,14 @@
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
-#include <gtest/gtest.h>
+#include "gfx/DLImage.h"
+#include "tests/gfx/TestPng.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-
-#include "gfx/DLImage.h"
-#include "tests/gfx/TestPng.h"
+#include <gtest/gtest.h>
 
 TEST(MkfontTest, TheDefaultFontIsWhatTheToolMakesWithFreeTypesGlyphsAndWidths)
 {

@@ -2,17 +2,15 @@
 // PngSuite image against an independent decoder: libspng on the host, and everywhere the digests
 // of the pixels kept in pngsuite-digests.txt (the host's failures show the lines to put there).
 #include "gfx/PngReader.h"
-
-#include <gtest/gtest.h>
-#include <png.h>
+#include "tests/gfx/TestPng.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <map>
-
-#include "tests/gfx/TestPng.h"
+#include <png.h>
 
 #ifdef TARVO_HAVE_SPNG
 #include <spng.h>

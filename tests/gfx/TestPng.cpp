@@ -1,16 +1,15 @@
 // PNG files written with libpng for the graphics and page tests.
 #include "tests/gfx/TestPng.h"
 
-#include <gtest/gtest.h>
-#include <png.h>
-#include <setjmp.h>
+#include "platform/Platform.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-
-#include "platform/Platform.h"
+#include <gtest/gtest.h>
+#include <png.h>
+#include <setjmp.h>
 
 bool writeTestPng(const std::string& path, const TestPng& png)
 {

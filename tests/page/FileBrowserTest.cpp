@@ -1,18 +1,16 @@
 // The file browser on folders built at run time: names as SD cards really hold them, links that
 // lead nowhere, folders that vanish or cannot be listed, bounds no skin should give, and 20,000
 // files.
-#include <gtest/gtest.h>
-
-#include <fcntl.h>
-#include <stdio.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <memory>
-#include <set>
-
 #include "page/FileBrowser.h"
 #include "tests/page/PageTestSupport.h"
+
+#include <fcntl.h>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <memory>
+#include <set>
+#include <stdio.h>
+#include <unistd.h>
 
 namespace {
 

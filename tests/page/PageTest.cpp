@@ -1,12 +1,12 @@
 // Pages and buttons drawn into a plain frame and checked against the drawing rules with a font of
 // known geometry and pictures written by libpng; and file lists over folders built at run time,
 // whose names reach the action words whole.
-#include <gtest/gtest.h>
-
 #include "page/Button.h"
 #include "page/Page.h"
 #include "platform/BatteryReader.h"
 #include "tests/page/PageTestSupport.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

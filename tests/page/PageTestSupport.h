@@ -3,13 +3,6 @@
 #ifndef TARVO_TESTS_PAGE_PAGETESTSUPPORT_H
 #define TARVO_TESTS_PAGE_PAGETESTSUPPORT_H
 
-#include <stdint.h>
-
-#include <string>
-#include <vector>
-
-#include <gtest/gtest.h>
-
 #include "base/WString.h"
 #include "config/VariableStore.h"
 #include "gfx/BitmapFont.h"
@@ -17,6 +10,11 @@
 #include "page/PageContext.h"
 #include "platform/ClockControl.h"
 #include "tests/gfx/TestPng.h"
+
+#include <gtest/gtest.h>
+#include <stdint.h>
+#include <string>
+#include <vector>
 
 // Every glyph of the test font is fontGlyphWidth columns wide and fontGlyphHeight rows tall and
 // fully covered, so that a character draws a block of exactly the font colour.

@@ -1,9 +1,8 @@
 // Skin colours and numbers as the page directives read them.
-#include <gtest/gtest.h>
-
-#include <limits.h>
-
 #include "page/SkinValues.h"
+
+#include <gtest/gtest.h>
+#include <limits.h>
 
 TEST(SkinValuesTest, ColoursAndNumbers)
 {

@@ -1,14 +1,12 @@
 // The SD-card folder mapping through each kind of file access, on real folders and with programs
 // that really run; the working folder kept across a launch attempt; the battery device.
-#include "platform/Files.h"
-#include "platform/BatteryReader.h"
-
 #include "TempFolder.h"
-
-#include <gtest/gtest.h>
+#include "platform/BatteryReader.h"
+#include "platform/Files.h"
 
 #include <dirent.h>
 #include <errno.h>
+#include <gtest/gtest.h>
 
 class FilesTest : public ::testing::Test {
 protected:

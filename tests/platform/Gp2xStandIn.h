@@ -2,11 +2,10 @@
 #ifndef TARVO_TESTS_PLATFORM_GP2XSTANDIN_H
 #define TARVO_TESTS_PLATFORM_GP2XSTANDIN_H
 
+#include "TempFolder.h"
 #include "platform/Gp2xSeam.h"
 #include "platform/Platform.h"
 #include "platform/RegisterWindow.h"
-
-#include "TempFolder.h"
 
 #include <vector>
 

@@ -1,13 +1,11 @@
 // The desktop backend in a real window (the tests run under Xvfb): the scaled frame, keys and
 // controller buttons as the handheld's bits, and closing the window.
+#include "TempFolder.h"
 #include "platform/DesktopControl.h"
 #include "platform/MenuProgram.h"
 #include "platform/Platform.h"
 
-#include "TempFolder.h"
-
 #include <gtest/gtest.h>
-
 #include <tuple>
 
 class PlatformDesktopTest : public ::testing::Test {

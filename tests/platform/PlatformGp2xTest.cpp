@@ -1,12 +1,10 @@
 // The GP2X binding on plain memory standing in for the register window and the two frame buffers,
 // with ordinary files for the devices; and the clock settings written through its window.
+#include "Gp2xStandIn.h"
 #include "platform/ClockControl.h"
 
-#include "Gp2xStandIn.h"
-
-#include <gtest/gtest.h>
-
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <tuple>
 
 class PlatformGp2xTest : public ::testing::Test {

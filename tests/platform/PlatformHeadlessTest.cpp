@@ -1,9 +1,8 @@
 // The headless backend: the key script format, the buttons and frames it plays, frames written as
 // files, and the menu program it hands over to.
+#include "TempFolder.h"
 #include "platform/HeadlessControl.h"
 #include "platform/MenuProgram.h"
-
-#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <png.h>

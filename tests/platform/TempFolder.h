@@ -5,9 +5,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <string>
-
 #include <stdlib.h>
+#include <string>
 #include <sys/stat.h>
 
 class TempFolder {

@@ -24,13 +24,12 @@
 //   pen by the cell width.
 #include <ft2build.h>
 #include FT_FREETYPE_H
-#include <png.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <png.h>
 #include <string>
 #include <vector>
 
