@@ -5,8 +5,10 @@
 #include "config/SkinReader.h"
 #include "core/Launch.h"
 #include "core/Navigation.h"
+#include "core/Notice.h"
 #include "core/ProcessObjects.h"
 #include "page/SkinValues.h"
+#include "platform/Files.h"
 #include "platform/Platform.h"
 
 #include <stdio.h>
@@ -125,6 +127,7 @@ bool Launcher::pass()
             return false;
     }
     repeat.startEvent(buttons);
+    notice.clear();
 
     if ((buttons & (BUTTON_SELECT | BUTTON_START)) == (BUTTON_SELECT | BUTTON_START))
         returnToMenuOrRecover();
@@ -138,6 +141,8 @@ bool Launcher::pass()
 
     pages[currentPage].draw(backBuffer,
                             PageContext(&font, &imageCache, &batteryReader, &clockControl));
+    if (!notice.isEmpty())
+        drawNotice(backBuffer, font, notice.text());
     presentFrame();
 
     WString::Array speed;
@@ -154,15 +159,28 @@ void Launcher::carryOut(WString::Array& actions)
     }
     printf("Action is %s\n", printable(actions.join("--")));
     if (actions[0] == "exec") {
-        if (options.dryRunExec)
+        if (options.dryRunExec) {
             printf("Would run: %s\n", printable(actions.join(" ")));
-        else
+            if (options.notStartedNotice)
+                showNotice(options.notStartedNotice);
+        } else if (options.cardProgramsOnly && actions.count() >= 3 &&
+                   !programLiesOnCard(actions[1].text(), actions[2].text())) {
+            printf("Would run: %s\n", printable(actions.join(" ")));
+            showNotice(
+                WString().format("Not started: %s is not on the card", printable(actions[2])));
+        } else {
             launchProgram(actions);
+        }
     } else if (actions[0] == "quit") {
         returnToMenuOrRecover();
     } else if (actions[0] == "config") {
         updateConfiguration(actions);
     }
+}
+
+void Launcher::showNotice(const WString& text)
+{
+    notice = text;
 }
 
 void Launcher::selectPage(const WString& number)

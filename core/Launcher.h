@@ -11,11 +11,20 @@
 
 // What differs between the handheld and a computer. The handheld takes the defaults.
 struct LauncherOptions {
-    LauncherOptions() : dryRunExec(false), menuThroughPlatform(false) {}
+    LauncherOptions()
+        : dryRunExec(false), notStartedNotice(0), cardProgramsOnly(false),
+          menuThroughPlatform(false)
+    {
+    }
 
     // An "exec" action prints "Would run: " and its words joined by " " instead of starting the
     // program, and the loop goes on.
     bool dryRunExec;
+    // With dryRunExec: the notice shown each time a program is not started (null: none).
+    const char* notStartedNotice;
+    // Only programs that lie on the card are started (programLiesOnCard, platform/Files.h); any
+    // other exec action is treated as with dryRunExec and shows a notice naming the program.
+    bool cardProgramsOnly;
     // After a "config" action the menu is started by returnToMenu(), which on a computer starts
     // the program that stands in for the handheld's menu. Otherwise the launcher starts
     // "/usr/gp2x/gp2xmenu" itself, as an exec action would.
@@ -59,6 +68,10 @@ public:
 
     int32_t currentPageIndex() const { return currentPage; }
 
+    // Shows text on the notice bar (core/Notice.h) in the frame this pass draws; the bar goes
+    // away in the frame of the next button event.
+    void showNotice(const WString& text);
+
 private:
     Launcher(const Launcher&);
     Launcher& operator=(const Launcher&);
@@ -77,6 +90,8 @@ private:
     WString skinDir;
     int32_t currentPage;
     KeyRepeat repeat;
+    // Null while there is nothing to tell.
+    WString notice;
 };
 
 #endif
