@@ -43,6 +43,8 @@ const OptionSpec optionSpecs[] = {
      &FrontEndOptions::batteryFile, nullptr},
     {"--no-exec", OPTION_NO_EXEC, nullptr, "print \"Would run:\" instead of starting programs",
      nullptr, &FrontEndOptions::noExec},
+    {"--exec", OPTION_EXEC, nullptr, "start the programs that lie on the card", nullptr,
+     &FrontEndOptions::exec},
     {"--help", OPTION_HELP, nullptr, "show this text", nullptr, &FrontEndOptions::help},
 };
 
@@ -152,6 +154,10 @@ bool parseFrontEndOptions(int argc, const char* const* argv, unsigned accepted,
         *error = "--sd DIR is required";
         return false;
     }
+    if (options->exec && options->noExec) {
+        *error = "--exec and --no-exec exclude each other";
+        return false;
+    }
     if (options->raw && options->framesFolder.empty()) {
         *error = "--raw needs --frames";
         return false;
@@ -176,6 +182,16 @@ bool applyFrontEndOptions(const FrontEndOptions& options, std::string* error)
     if (!options.batteryFile.empty())
         useBatteryDevice(absolutePath(options.batteryFile).c_str());
     return true;
+}
+
+LauncherOptions desktopLauncherOptions(const FrontEndOptions& options)
+{
+    LauncherOptions launcherOptions;
+    launcherOptions.dryRunExec = !options.exec;
+    launcherOptions.notStartedNotice = "Programs are not started: allow them with --exec";
+    launcherOptions.cardProgramsOnly = true;
+    launcherOptions.menuThroughPlatform = true;
+    return launcherOptions;
 }
 
 std::string frontEndUsage(const char* program, unsigned accepted)

@@ -3,6 +3,8 @@
 #ifndef TARVO_FRONTENDS_FRONTENDOPTIONS_H
 #define TARVO_FRONTENDS_FRONTENDOPTIONS_H
 
+#include "core/Launcher.h"
+
 #include <string>
 #include <vector>
 
@@ -17,7 +19,8 @@ enum FrontEndOption : unsigned {
     OPTION_MENU = 1u << 5,    // --menu PROG: stands in for /usr/gp2x/gp2xmenu
     OPTION_NO_EXEC = 1u << 6, // --no-exec
     OPTION_SCALE = 1u << 7,   // --scale N, 1 to 16
-    OPTION_HELP = 1u << 8     // --help, -h
+    OPTION_HELP = 1u << 8,    // --help, -h
+    OPTION_EXEC = 1u << 9     // --exec
 };
 
 struct FrontEndOptions {
@@ -29,6 +32,7 @@ struct FrontEndOptions {
     int scale = 0; // 0: not given
     bool raw = false;
     bool noExec = false;
+    bool exec = false;
     bool help = false;
 };
 
@@ -43,6 +47,12 @@ bool parseFrontEndOptions(int argc, const char* const* argv, unsigned accepted,
 // does not move it), the menu program (made absolute) and the battery file. False, with a
 // reason in error, when the SD-card folder is not there.
 bool applyFrontEndOptions(const FrontEndOptions& options, std::string* error);
+
+// The launcher's settings in the desktop window, which tries skins that may come from anyone:
+// programs are not started unless --exec allows it, a notice says so, and even then only
+// programs that lie on the card start. The stand-in menu (--menu) is the person's own choice and
+// starts as ever.
+LauncherOptions desktopLauncherOptions(const FrontEndOptions& options);
 
 // The usage text of a front-end for the options it accepts.
 std::string frontEndUsage(const char* program, unsigned accepted);

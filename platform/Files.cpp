@@ -149,6 +149,39 @@ int executeProgram(const char* program, char* const arguments[])
     return result;
 }
 
+bool programLiesOnCard(const char* folder, const char* program)
+{
+    if (!rootFolder)
+        return true;
+    if (!program || !strchr(program, '/'))
+        return false;
+    MappedPath mappedProgram(program);
+    MappedPath mappedFolder(folder);
+    const char* path = mappedProgram.text();
+    char* joined = 0;
+    if (program[0] != '/' && folder && *folder) {
+        size_t folderLength = strlen(mappedFolder.text());
+        size_t size = folderLength + 1 + strlen(path) + 1;
+        joined = static_cast<char*>(malloc(size));
+        if (!joined)
+            return false;
+        memcpy(joined, mappedFolder.text(), folderLength);
+        joined[folderLength] = '/';
+        strcpy(joined + folderLength + 1, path);
+        path = joined;
+    }
+    char* real = realpath(path, 0);
+    char* root = realpath(rootFolder, 0);
+    size_t rootLength = root ? strlen(root) : 0;
+    // The card's root itself is no program; "/" as the root holds everything.
+    bool inside = real && root && strncmp(real, root, rootLength) == 0 &&
+        (real[rootLength] == '/' || (rootLength == 1 && real[1] != '\0'));
+    free(root);
+    free(real);
+    free(joined);
+    return inside;
+}
+
 SavedWorkingFolder::SavedWorkingFolder() : descriptor(open(".", O_RDONLY))
 {
     if (descriptor >= 0)

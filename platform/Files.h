@@ -53,6 +53,13 @@ int changeDirectory(const char* path);
 // set); the launcher's own array is never changed.
 int executeProgram(const char* program, char* const arguments[]);
 
+// Whether program, started from folder as an exec action starts it (both handheld paths; an
+// empty folder keeps the working folder), is inside the SD-card folder once mapped and with every
+// symbolic link resolved. A bare name is looked up on PATH and so never lies on the card. Always
+// true without a mapping: on the handheld the card is all there is. A computer front-end uses it
+// to start only what a skin brings along, never the computer's own programs.
+bool programLiesOnCard(const char* folder, const char* program);
+
 // The working folder at construction, to come back to after a launch attempt changed it. The
 // descriptor is closed on exec, so a program that starts never inherits it. restore() returns
 // whether the launcher is back in that folder; it leaves errno as the failed attempt set it.

@@ -1,6 +1,9 @@
 // tarvo-desktop: the launcher in a window, for trying a skin on a computer.
 //
-//   tarvo-desktop --sd DIR [--scale N] [--menu PROG] [--battery FILE] [--no-exec]
+//   tarvo-desktop --sd DIR [--scale N] [--menu PROG] [--battery FILE] [--exec | --no-exec]
+//
+// A skin may come from anyone, and its exec actions name programs: the window starts none unless
+// --exec is given, and then only those that lie on the card (frontends/FrontEndOptions.h).
 //
 // The keys are listed in platform/DesktopControl.h (arrows, B or Return to pick, S or Escape for
 // Start, Backspace for Select). Closing the window returns to the menu: the --menu program, or
@@ -15,8 +18,8 @@
 namespace {
 
 const char programName[] = "tarvo-desktop";
-const unsigned acceptedOptions =
-    OPTION_SD | OPTION_SCALE | OPTION_MENU | OPTION_BATTERY | OPTION_NO_EXEC | OPTION_HELP;
+const unsigned acceptedOptions = OPTION_SD | OPTION_SCALE | OPTION_MENU | OPTION_BATTERY |
+    OPTION_NO_EXEC | OPTION_EXEC | OPTION_HELP;
 
 } // namespace
 
@@ -39,9 +42,6 @@ int main(int argc, char** argv)
     }
     desktopSetScale(options.scale);
 
-    LauncherOptions launcherOptions;
-    launcherOptions.dryRunExec = options.noExec;
-    launcherOptions.menuThroughPlatform = true;
-    Launcher::runProcess(launcherOptions);
+    Launcher::runProcess(desktopLauncherOptions(options));
     return 0;
 }

@@ -9,6 +9,9 @@
 // normal teardown runs), or the way the launcher itself leaves: a launched program, or the menu
 // (without --menu, returning to the menu ends with status 0). Bad options or a malformed script
 // end it with status 2 before start-up. The script format is in platform/KeyScript.h.
+//
+// Unlike the desktop window, this runner starts the programs a skin's exec actions name, with the
+// rights of whoever runs it: tests need that. A skin from someone else belongs in a --no-exec run.
 #include "core/Launcher.h"
 #include "frontends/FrontEndOptions.h"
 #include "platform/HeadlessControl.h"
@@ -24,6 +27,9 @@
 namespace {
 
 const char programName[] = "tarvo-headless";
+const char execWarning[] =
+    "Exec actions start their programs with your rights; try a skin from someone else with "
+    "--no-exec.\n";
 const unsigned acceptedOptions = OPTION_SD | OPTION_KEYS | OPTION_FRAMES | OPTION_RAW |
     OPTION_BATTERY | OPTION_MENU | OPTION_NO_EXEC | OPTION_HELP;
 
@@ -57,7 +63,7 @@ int main(int argc, char** argv)
     if (!parseFrontEndOptions(argc, argv, acceptedOptions, &options, &error))
         return usageError(error);
     if (options.help) {
-        std::fputs(frontEndUsage(programName, acceptedOptions).c_str(), stdout);
+        std::fputs((frontEndUsage(programName, acceptedOptions) + execWarning).c_str(), stdout);
         return 0;
     }
     // Without --keys the script is empty: the first poll ends the run.

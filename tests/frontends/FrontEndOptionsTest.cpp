@@ -12,8 +12,8 @@ namespace {
 
 const unsigned headless = OPTION_SD | OPTION_KEYS | OPTION_FRAMES | OPTION_RAW | OPTION_BATTERY |
     OPTION_MENU | OPTION_NO_EXEC | OPTION_HELP;
-const unsigned desktop =
-    OPTION_SD | OPTION_SCALE | OPTION_MENU | OPTION_BATTERY | OPTION_NO_EXEC | OPTION_HELP;
+const unsigned desktop = OPTION_SD | OPTION_SCALE | OPTION_MENU | OPTION_BATTERY | OPTION_NO_EXEC |
+    OPTION_EXEC | OPTION_HELP;
 
 // True when the words are taken; a refusal must give a reason.
 bool parse(std::vector<const char*> words, unsigned accepted, FrontEndOptions* options)
@@ -67,6 +67,8 @@ TEST(FrontEndOptionsTest, RefusesWhatAFrontEndDoesNotTake)
         EXPECT_FALSE(parse(words, headless, &options)) << (words.empty() ? "" : words.back());
     for (const char* scale : {"0", "17", "2x"})
         EXPECT_FALSE(parse({"--sd", "a", "--scale", scale}, desktop, &options)) << scale;
+    EXPECT_FALSE(parse({"--sd", "a", "--exec", "--no-exec"}, desktop, &options));
+    EXPECT_FALSE(parse({"--sd", "a", "--exec"}, headless, &options)) << "headless has no --exec";
 }
 
 TEST(FrontEndOptionsTest, ApplyMakesTheCardAndMenuAbsoluteAndRefusesACardThatIsNoFolder)
