@@ -44,13 +44,21 @@ char* readWholeStream(FILE* stream, long* sizeOut)
 
 } // namespace
 
-LineReadResult readLines(FILE* stream, WString::Array& lines)
+LineReadResult readLines(FILE* stream, WString::Array& lines, bool* byteOrderMark)
 {
     lines.resize(0);
+    if (byteOrderMark)
+        *byteOrderMark = false;
     long size = 0;
     char* block = readWholeStream(stream, &size);
     if (!block)
         return LinesUnreadable;
+    if (size >= 3 && memcmp(block, "\xEF\xBB\xBF", 3) == 0) {
+        size -= 3;
+        memmove(block, block + 3, static_cast<size_t>(size) + 1);
+        if (byteOrderMark)
+            *byteOrderMark = true;
+    }
     if (size == 0) {
         free(block);
         return LinesRead;

@@ -15,6 +15,9 @@ enum LineReadResult {
 // Splits a whole stream into lines: reading stops at the first NUL byte, every CR is dropped,
 // and the rest is split at every LF, so a stream ending in LF gives a last, empty line. An
 // empty stream gives no lines. lines is replaced in every case (empty when unreadable).
-LineReadResult readLines(FILE* stream, WString::Array& lines);
+// A UTF-8 byte order mark at the very start (editors add one, and it would make the first line's
+// keyword unknown) is not part of the first line; byteOrderMark, when given, tells whether there
+// was one.
+LineReadResult readLines(FILE* stream, WString::Array& lines, bool* byteOrderMark = 0);
 
 #endif

@@ -8,13 +8,17 @@
 
 #include <string.h>
 
-SkinReader::SkinReader(const char* path) : open(false), nextIndex(0)
+SkinReader::SkinReader(const char* filePath) : open(false), path(filePath), nextIndex(0)
 {
-    FILE* stream = path ? openFile(path, "rb") : 0;
+    FILE* stream = filePath ? openFile(filePath, "rb") : 0;
     if (!stream)
         return;
-    open = readLines(stream, lines) != LinesUnreadable;
+    bool byteOrderMark = false;
+    open = readLines(stream, lines, &byteOrderMark) != LinesUnreadable;
     fclose(stream);
+    if (byteOrderMark)
+        diagnoseAt(SourcePlace(path.text(), 1), DIAGNOSTIC_WARNING,
+                   "the file starts with a UTF-8 byte order mark: it is skipped");
 }
 
 SkinReader::~SkinReader() {}
@@ -22,6 +26,11 @@ SkinReader::~SkinReader() {}
 bool SkinReader::isOpen() const
 {
     return open;
+}
+
+SourcePlace SkinReader::place() const
+{
+    return SourcePlace(path.text(), nextIndex);
 }
 
 bool SkinReader::next(WString& keyword, WString::Array& arguments)
@@ -41,9 +50,16 @@ bool SkinReader::next(WString& keyword, WString::Array& arguments)
         if (begin == end || (end - begin >= 2 && begin[0] == '/' && begin[1] == '/'))
             continue;
 
+        setCurrentPlace(place());
         const char* equals = static_cast<const char*>(memchr(begin, '=', end - begin));
         if (!equals || equals == begin) {
             arguments.resize(0);
+            const int shown = end - begin > 40 ? 40 : static_cast<int>(end - begin);
+            if (equals)
+                diagnose(DIAGNOSTIC_ERROR, "the line starts with '=' and has no keyword: ignored");
+            else
+                diagnose(DIAGNOSTIC_ERROR, "'%.*s%s' has no '=': the line is ignored", shown, begin,
+                         shown < end - begin ? "..." : "");
             continue;
         }
 
@@ -87,6 +103,9 @@ bool SkinReader::next(WString& keyword, WString::Array& arguments)
             ++p;
         }
 
+        if (quoted)
+            diagnose(DIAGNOSTIC_WARNING,
+                     "a quote is never closed: the argument runs to the end of the line");
         arguments.resize(count);
         const char* argument = scratch.data();
         for (int i = 0; i < count; ++i) {

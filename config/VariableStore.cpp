@@ -1,6 +1,7 @@
 // Named variables, each a list of text values, and the %name% expansion of texts against them.
 #include "config/VariableStore.h"
 
+#include "base/Diagnostics.h"
 #include "base/ParseNumber.h"
 #include "base/TextBuffer.h"
 #include "config/SkinReader.h"
@@ -26,8 +27,26 @@ void appendJoined(TextBuffer& out, const WString::Array& values)
 }
 
 // An undefined name stays in the text, so that a misspelt name shows in the result.
-void appendUndefined(TextBuffer& out, const TextBuffer& name)
+// The references that the launcher fills in after the skin is read: "battery" when a text is
+// drawn, "cwd" in a folder descriptor, and a file list's "N", "pN" and "PN" in actions.
+bool isFilledInLater(const char* name)
 {
+    if (strcmp(name, "battery") == 0 || strcmp(name, "cwd") == 0)
+        return true;
+    if (*name == 'p' || *name == 'P')
+        ++name;
+    if (!*name)
+        return false;
+    while (*name >= '0' && *name <= '9')
+        ++name;
+    return !*name;
+}
+
+void appendUndefined(TextBuffer& out, const TextBuffer& name, VariableStore::Reporting reporting)
+{
+    if (reporting == VariableStore::REPORTING && !isFilledInLater(name.data()))
+        diagnose(DIAGNOSTIC_WARNING, "'%%%s%%' is not defined above this line: it stays as written",
+                 name.data());
     out.append('%');
     out.append(name.data(), name.length());
     out.append('%');
@@ -95,7 +114,7 @@ WString VariableStore::getText(const char* name, const char* fallback) const
     return joined.toString();
 }
 
-WString VariableStore::expand(const WString& text) const
+WString VariableStore::expand(const WString& text, Reporting reporting) const
 {
     const char* p = text.text();
     if (!p || !*p)
@@ -131,14 +150,14 @@ WString VariableStore::expand(const WString& text) const
                     if (index >= 0 && index < values->count())
                         result.append((*values)[index]);
                 } else {
-                    appendUndefined(result, name);
+                    appendUndefined(result, name, reporting);
                 }
             } else {
                 const WString::Array* values = lookup(name.data());
                 if (values) {
                     appendJoined(result, *values);
                 } else {
-                    appendUndefined(result, name);
+                    appendUndefined(result, name, reporting);
                 }
             }
             name.clear();
@@ -146,6 +165,10 @@ WString VariableStore::expand(const WString& text) const
         }
         inside = !inside;
     }
+    if (inside && reporting == REPORTING)
+        diagnose(DIAGNOSTIC_WARNING,
+                 "a '%%' is never closed: it is dropped with the rest of the "
+                 "argument");
     return result.toString();
 }
 

@@ -36,7 +36,12 @@ public:
     // The values joined with ","; the fallback (or the null string for a null fallback) when
     // the variable is undefined or has no values.
     WString getText(const char* name, const char* fallback) const;
-    WString expand(const WString& text) const;
+    // Whether expand() reports at the current place (base/Diagnostics.h) what it cannot resolve:
+    // a reference to a name that is not defined, unless the launcher fills it in later
+    // (%battery%, %cwd%, a file list's %N%, %pN%, %PN%), and a "%" that is never closed. The
+    // skin's lines are expanded reporting; the launcher's later expansions are quiet.
+    enum Reporting { QUIET, REPORTING };
+    WString expand(const WString& text, Reporting reporting = QUIET) const;
     void remove(const char* name);
 
     // Prints "CFG: name=values" for each variable, in the map's own order.

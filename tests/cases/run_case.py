@@ -2,7 +2,7 @@
 """Plays one case folder through tarvo-headless and compares what the run gives with what the
 case expects. The format of a case folder is in tests/cases/README.md.
 
-    run_case.py --headless PROGRAM [--update] CASEDIR
+    run_case.py --headless PROGRAM [--lint PROGRAM] [--update] CASEDIR
 
 Exit status 0 when everything matches, 1 with one line per mismatch otherwise. --update rewrites
 the case's digest lines with the frames of this run (for writing a new case; look at the frames
@@ -11,12 +11,15 @@ first: the folder is printed).
 import argparse
 import hashlib
 import os
+import re
 import shutil
 import subprocess
 import sys
 import tempfile
 
 WIDTH, HEIGHT = 320, 240
+# A diagnostic line in the compilers' format: PATH:LINE: warning: ... (or PATH: error: ...).
+DIAGNOSTIC = re.compile(r"^[^ ].*?:(\d+:)? (warning|error): ")
 
 
 def screen_colour(text):
@@ -38,7 +41,7 @@ def read_case(path):
 
 
 class Run:
-    def __init__(self, headless, case_dir, directives, work):
+    def __init__(self, programs, case_dir, directives, work):
         self.card = os.path.join(work, "card")
         self.frames = os.path.join(work, "frames")
         source = os.path.join(case_dir, "card")
@@ -50,11 +53,17 @@ class Run:
         with open(os.path.join(work, "keys"), "w", encoding="utf-8") as script:
             script.write("\n".join(keys) + "\n")
         extra = []
+        tool = "headless"
         for _, word, rest in directives:
             if word == "args":
                 extra += [self.substitute(a) for a in rest.split()]
-        command = [headless, "--sd", self.card, "--keys", os.path.join(work, "keys"),
-                   "--frames", self.frames, "--raw"] + extra
+            elif word == "tool":
+                tool = rest
+        if tool == "lint":
+            command = [programs["lint"], "--sd", self.card] + extra
+        else:
+            command = [programs["headless"], "--sd", self.card, "--keys",
+                       os.path.join(work, "keys"), "--frames", self.frames, "--raw"] + extra
         done = subprocess.run(command, cwd=work, capture_output=True, timeout=120)
         self.status = done.returncode
         self.out = done.stdout.decode("utf-8", "surrogateescape")
@@ -81,6 +90,7 @@ def check(run, case_dir, directives):
     problems = []
     status = 0
     expected_out = []
+    expected_diagnostics = None
     for number, word, rest in directives:
         where = "%d: " % number
         fields = rest.split()
@@ -88,6 +98,10 @@ def check(run, case_dir, directives):
             status = int(rest)
         elif word == "out":
             expected_out.append(run.substitute(rest))
+        elif word == "diag":
+            expected_diagnostics = expected_diagnostics or []
+            if rest != "none":
+                expected_diagnostics.append(run.substitute(rest))
         elif word == "err":
             if rest not in run.err:
                 problems.append(where + "standard error lacks %r" % rest)
@@ -124,10 +138,15 @@ def check(run, case_dir, directives):
         elif word == "absent":
             if os.path.lexists(os.path.join(run.card, rest)):
                 problems.append(where + "%s exists, expected none" % rest)
-        elif word not in ("args", "keys"):
+        elif word not in ("args", "keys", "tool"):
             problems.append(where + "unknown directive %r" % word)
     if run.status != status:
         problems.append("exit status %d, expected %d" % (run.status, status))
+    if expected_diagnostics is not None:
+        actual = [line for line in run.err.splitlines() if DIAGNOSTIC.match(line)]
+        if actual != expected_diagnostics:
+            problems.append("diagnostics differ:\n  got:      %r\n  expected: %r"
+                            % (actual, expected_diagnostics))
     actual_out = run.out.splitlines()
     if actual_out != expected_out or (run.out and not run.out.endswith("\n")):
         problems.append("standard output differs:\n  got:      %r\n  expected: %r"
@@ -150,6 +169,7 @@ def update_digests(run, case_file):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--headless", required=True, help="the tarvo-headless program")
+    parser.add_argument("--lint", help="the tarvo-lint program, for cases that say tool lint")
     parser.add_argument("--update", action="store_true", help="rewrite the digest lines")
     parser.add_argument("case", help="the case folder")
     options = parser.parse_args()
@@ -157,7 +177,9 @@ def main():
     case_file = os.path.join(case_dir, "case")
     directives = read_case(case_file)
     work = tempfile.mkdtemp(prefix="tarvo-case-")
-    run = Run(os.path.abspath(options.headless), case_dir, directives, work)
+    programs = {"headless": os.path.abspath(options.headless),
+                "lint": os.path.abspath(options.lint) if options.lint else "tarvo-lint"}
+    run = Run(programs, case_dir, directives, work)
     if options.update:
         update_digests(run, case_file)
         directives = read_case(case_file)
