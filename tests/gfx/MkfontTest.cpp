@@ -23,12 +23,9 @@ TEST(MkfontTest, TheDefaultFontIsWhatTheToolMakesWithFreeTypesGlyphsAndWidths)
     const std::string command = std::string(TARVO_MKFONT) + " --name ARIALN.TTF --output-dir '" +
         scratch.path("") + "' " + font + " 12 255 255 255 >/dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0);
-    const std::string picture = scratch.path("ARIALN.TTF_0_12_255_255_255.png");
     BitmapFont made, committed;
-    testing::internal::CaptureStdout();
-    ASSERT_TRUE(made.load(picture.c_str()));
+    ASSERT_TRUE(made.load(scratch.path("ARIALN.TTF_0_12_255_255_255.png").c_str()));
     ASSERT_TRUE(committed.load(TARVO_SOURCE_DIR "/sdcard/Tarvo/ARIALN.TTF_0_12_255_255_255.png"));
-    testing::internal::GetCapturedStdout();
     const size_t bytes = size_t(made.image->width) * made.image->height;
     EXPECT_TRUE(committed.image->width == made.image->width &&
                 committed.image->height == made.image->height &&
@@ -63,7 +60,6 @@ TEST(MkfontTest, TheDefaultFontIsWhatTheToolMakesWithFreeTypesGlyphsAndWidths)
         column = made.glyphEndOf(code);
     }
     EXPECT_EQ(made.image->width, column); // the last glyph runs to the right edge
-    EXPECT_GE(made.lineHeight(), 12);
     FT_Done_Face(face);
     FT_Done_FreeType(library);
 }

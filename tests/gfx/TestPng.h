@@ -3,43 +3,35 @@
 #ifndef TARVO_TESTS_GFX_TESTPNG_H
 #define TARVO_TESTS_GFX_TESTPNG_H
 
+#include "tests/platform/TempFolder.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
+// An 8-bit picture, its samples row after row: grey (1 channel), RGB (3) or RGBA (4).
 struct TestPng {
     int width;
     int height;
-    int colorType; // PNG_COLOR_TYPE_*
-    int bitDepth;
-    // Rows exactly as libpng takes them: packed bits below 8, big-endian samples at 16.
+    int channels;
     std::vector<uint8_t> data;
-    std::vector<uint8_t> palette = {};      // r, g, b triples for colour type 3
-    std::vector<uint8_t> paletteAlpha = {}; // tRNS for colour type 3 (empty: none)
-    bool interlaced = false;
 };
 
-// Writes the picture with libpng; false when libpng refuses.
-bool writeTestPng(const std::string& path, const TestPng& png);
-
 // 8-bit RGBA from packed samples.
-TestPng rgbaPng(int width, int height, const std::vector<uint8_t>& rgba);
+inline TestPng rgbaPng(int width, int height, const std::vector<uint8_t>& rgba)
+{
+    return TestPng{width, height, 4, rgba};
+}
 
-// A fresh folder below the system's temporary folder, removed with everything in it when the
-// object goes away.
-class ScratchFolder {
+// A scratch folder (removed with everything in it when the object goes away) that also writes
+// PNG files.
+class ScratchFolder : public TempFolder {
 public:
-    ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    std::string path(const std::string& name) const { return folder + "/" + name; }
+    using TempFolder::write;
+    std::string path(const std::string& name) const { return *this / name; }
 
     // Writes png under name (failing the test when libpng refuses) and gives its path.
     std::string write(const std::string& name, const TestPng& png) const;
-
-private:
-    std::string folder;
 };
 
 // A screen pixel from 5-bit channels (higher bits dropped), bit 5 clear.
