@@ -47,12 +47,14 @@ public:
     uint16_t reg(uint32_t offset) const { return registers[offset / 2]; }
     void setReg(uint32_t offset, uint16_t value) { registers[offset / 2] = value; }
 
-    // The GPIO lines read 0 while their button is held.
+    // The GPIO lines read 0 while their button is held, 1 otherwise; so do the lines of ports C
+    // (its low half) and M (its high half) that carry no button, and the binding must not take
+    // them for buttons.
     void hold(ButtonMask buttons)
     {
-        setReg(0x1184, static_cast<uint16_t>(~buttons & 0xFF00));
+        setReg(0x1184, static_cast<uint16_t>(~buttons | 0x00FF));
         setReg(0x1186, static_cast<uint16_t>(~(buttons >> 16)));
-        setReg(0x1198, static_cast<uint16_t>(~buttons & 0xFF));
+        setReg(0x1198, static_cast<uint16_t>(~buttons | 0xFF00));
     }
 
     // The address the display controller was last pointed at; ~0 when its two fields disagree.
