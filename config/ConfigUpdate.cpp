@@ -16,13 +16,31 @@ bool writeBytes(FILE* stream, const char* bytes, size_t count)
     return count == 0 || fwrite(bytes, 1, count, stream) == count;
 }
 
-bool startsWithKey(const char* line, const char* key, size_t keyLength)
+char upperCase(char c)
+{
+    // Only the ASCII letters, as the reader upper-cases keywords.
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+const char* skipWhitespace(const char* text)
+{
+    while (WString::isWhitespace(*text))
+        ++text;
+    return text;
+}
+
+// Whether the reader would take line as setting key: its keyword, everything before the first
+// "=" once leading white space is gone, is key in any letter case.
+bool setsKey(const char* line, const char* key, size_t keyLength)
 {
     if (!line)
         return false;
-    while (WString::isWhitespace(*line))
-        ++line;
-    return strncmp(line, key, keyLength) == 0;
+    line = skipWhitespace(line);
+    for (size_t i = 0; i < keyLength; ++i) {
+        if (upperCase(line[i]) != upperCase(key[i]))
+            return false;
+    }
+    return line[keyLength] == '=';
 }
 
 // Writes and closes the new file; true only when every byte reached the card.
@@ -31,9 +49,14 @@ bool writeNewFile(FILE* stream, const WString::Array& lines, const TextBuffer& k
 {
     bool ok = true;
     bool replaced = false;
-    for (int i = 0; ok && i < lines.count(); ++i) {
+    // A file that ends in a LF reads as a last, empty line, which the LF of the line before it
+    // already gives back.
+    int count = lines.count();
+    if (count > 0 && lines[count - 1].isEmpty())
+        --count;
+    for (int i = 0; ok && i < count; ++i) {
         const WString& line = lines[i];
-        if (startsWithKey(line.text(), key, keyLength)) {
+        if (setsKey(line.text(), key, keyLength)) {
             ok = writeBytes(stream, keyLine.data(), keyLine.length());
             replaced = true;
         } else {
@@ -58,8 +81,6 @@ int updateConfigFile(const char* configPath, const char* newPath, WString key,
     // before the new one is complete.
     if (!configPath || !newPath || strcmp(configPath, newPath) == 0)
         return 0;
-    key += "=";
-    size_t keyLength = static_cast<size_t>(key.length());
 
     // The old configuration is read completely before anything is created, so a file that
     // cannot be read leaves no trace of the attempt.
@@ -74,6 +95,7 @@ int updateConfigFile(const char* configPath, const char* newPath, WString key,
 
     TextBuffer keyLine;
     keyLine.append(key);
+    keyLine.append('=');
     for (int i = 0; i < values.count(); ++i) {
         if (i > 0)
             keyLine.append(',');
@@ -84,7 +106,8 @@ int updateConfigFile(const char* configPath, const char* newPath, WString key,
     FILE* output = openFile(newPath, "wt");
     if (!output)
         return 0;
-    if (!writeNewFile(output, lines, keyLine, key.text(), keyLength)) {
+    const char* bareKey = skipWhitespace(key.text() ? key.text() : "");
+    if (!writeNewFile(output, lines, keyLine, bareKey, strlen(bareKey))) {
         unlinkPath(newPath);
         return 0;
     }

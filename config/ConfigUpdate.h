@@ -4,9 +4,14 @@
 
 #include "base/WString.h"
 
-// Every line whose trimmed text starts with key + "=" (case-sensitively) is replaced by
-// key=values (joined with ",", unquoted); when none does, that line is appended. Every other
-// line is written back as it was read, CRs dropped, each followed by a LF.
+// Every line that sets key as the launcher reads it is replaced by key=values (joined with ",",
+// unquoted); when none does, that line is appended. A line sets key when its text, leading white
+// space skipped, up to its first "=" is key (leading white space skipped too), ASCII letters
+// compared without regard to case, as the reader upper-cases keywords: "skin=night" and
+// " Skin=night" set SKIN, "SKIN =x" (the space belongs to the keyword) and "SKINNY=1" do not.
+// Every other line is written back as it was read, CRs dropped, each followed by a LF. The file
+// ends in one LF either way: a file that ended in a LF does not gain an empty line, so saving the
+// same value again leaves the file byte for byte as it was (it used to grow by a line each time).
 //
 // The new content goes to newPath first, is flushed to the card, and only then renamed over
 // configPath in one step, so at every moment configPath holds either the old file or the new

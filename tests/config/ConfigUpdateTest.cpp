@@ -30,28 +30,42 @@ protected:
 
 TEST_F(ConfigUpdateTest, EachLineRule)
 {
-    // Every line whose trimmed text starts with exactly SKIN= is replaced, or the line is appended;
-    // other lines are kept byte for byte but for their CRs, so a file ending in LF gains a line.
+    // Every line that the reader takes as setting the key, in any letter case and after leading
+    // white space, is replaced, or the line is appended; other lines are kept byte for byte but
+    // for their CRs, and the file ends in exactly one LF.
     const struct {
         const char* content;
         WString::Array values;
         const char* expected;
+        const char* key = "SKIN";
     } cases[] = {
-        {"A=1\n", light, "A=1\n\nSKIN=light\n"},
+        {"A=1\n", light, "A=1\nSKIN=light\n"},
         {"", WString::Array("a,b", "", nullptr), "SKIN=a,b,\n"},
         {"SKIN=x", WString::Array(), "SKIN=\n"},
-        {"SKIN=dark\nSKINNY=1\n// SKIN=old\n \tSKIN=dark  \nskin=dark\nSKIN =x", light,
-         "SKIN=light\nSKINNY=1\n// SKIN=old\nSKIN=light\nskin=dark\nSKIN =x\n"},
-        {"  odd, \"quoted\"  \r\n\r\nA=\r1\r\n\xe9=\\x\r", light,
-         "  odd, \"quoted\"  \n\nA=1\n\xe9=\\x\nSKIN=light\n"},
+        {"SKIN=dark\nSKINNY=1\n// SKIN=old\n \tSKIN=dark  \nskin=dark\nSKIN =x\nSKI=y", light,
+         "SKIN=light\nSKINNY=1\n// SKIN=old\nSKIN=light\nSKIN=light\nSKIN =x\nSKI=y\n"},
+        {"A=1\n\tSkIn=dark\n\n", light, "A=1\n skin=light\n\n", " skin"},
+        {"  odd, \"quoted\"  \r\n\r\nA=\r1\r\n\xe9=\\x\r\n\r\n", light,
+         "  odd, \"quoted\"  \n\nA=1\n\xe9=\\x\n\nSKIN=light\n"},
     };
     folder.write("Tarvo.newcfg", "left over from an interrupted update\n");
     for (const auto& c : cases) {
         folder.write("Tarvo.cfg", c.content);
-        EXPECT_EQ(1, update(c.values));
+        EXPECT_EQ(1, updateConfigFile(config.c_str(), newConfig.c_str(), WString(c.key), c.values));
         EXPECT_EQ(c.expected, folder.read("Tarvo.cfg"));
         EXPECT_FALSE(newFileLeft());
     }
+}
+
+TEST_F(ConfigUpdateTest, ThousandSavesLeaveTheFileAsTheFirst)
+{
+    folder.write("Tarvo.cfg", "// mine\r\nskin=night\r\n\r\nSPEED_MENU=100\n");
+    ASSERT_EQ(1, update());
+    const std::string first = folder.read("Tarvo.cfg");
+    EXPECT_EQ("// mine\nSKIN=light\n\nSPEED_MENU=100\n", first);
+    for (int i = 0; i < 999; ++i)
+        ASSERT_EQ(1, update());
+    EXPECT_EQ(first, folder.read("Tarvo.cfg"));
 }
 
 // Each update runs in a child whose files may grow to at most limit bytes (when one is given), so
@@ -112,7 +126,7 @@ TEST_F(ConfigUpdateTest, RefusedOrFailedUpdatesChangeNothing)
     }
     // The next update carries on over the remains of the killed one.
     EXPECT_EQ(1, update());
-    EXPECT_TRUE(big + "\nSKIN=light\n" == folder.read("Tarvo.cfg"));
+    EXPECT_TRUE(big + "SKIN=light\n" == folder.read("Tarvo.cfg"));
     EXPECT_FALSE(newFileLeft());
 }
 
