@@ -1,0 +1,53 @@
+// The handheld's log: every diagnostic of a run, one line each, in a file on the card.
+#include "core/LogFile.h"
+
+#include "platform/Files.h"
+
+#include <fcntl.h>
+
+LogFile::LogFile(const char* path) : stream(openFile(path, "w")), written(0)
+{
+    if (stream)
+        fcntl(fileno(stream), F_SETFD, FD_CLOEXEC);
+    WString limit;
+    limit.format("the log has reached its limit of %d bytes: the later diagnostics of this run "
+                 "are not written",
+                 static_cast<int>(LIMIT));
+    cutLine = formatDiagnostic(path, 0, "warning", limit.text());
+}
+
+LogFile::~LogFile()
+{
+    close();
+}
+
+void LogFile::report(const SourcePlace& place, DiagnosticSeverity, const char* message)
+{
+    if (!stream)
+        return;
+    const WString line = formatDiagnostic(place.path, place.line, "warning", message);
+    // Room for the cut line is always kept, so a full log ends with it rather than with half a
+    // line.
+    if (written + line.length() + 1 + cutLine.length() + 1 <= LIMIT) {
+        write(line);
+    } else {
+        write(cutLine);
+        close();
+    }
+}
+
+void LogFile::write(const WString& line)
+{
+    // A line that cannot be written whole ends the log: a full card takes no later line either.
+    if (fputs(line.text(), stream) < 0 || fputc('\n', stream) == EOF || fflush(stream) != 0)
+        close();
+    else
+        written += line.length() + 1;
+}
+
+void LogFile::close()
+{
+    if (stream)
+        fclose(stream);
+    stream = 0;
+}
