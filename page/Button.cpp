@@ -5,6 +5,7 @@
 #include "gfx/DLImage.h"
 #include "gfx/ImageCache.h"
 #include "page/SkinValues.h"
+#include "page/SkinWords.h"
 #include "platform/BatteryReader.h"
 #include "platform/Platform.h"
 
@@ -34,11 +35,90 @@ void setSelect(WString::Array& words, const WString& target)
     words.append(target);
 }
 
+// What a TYPE line draws as written: a known kind, enough arguments, and numbers, colours and
+// picture names where the kind reads them.
+void checkType(const WString& kind, const WString::Array& arguments)
+{
+    const char* const nothing = "the element draws nothing";
+    if (!checkWord(kind, elementKinds, "element kind", "kinds", nothing, DIAGNOSTIC_ERROR, false))
+        return;
+    const int given = arguments.count();
+    int numbers = 2;
+    if (kind == "image") {
+        if (!checkArgumentCount("TYPE", kind, given, imageArguments, imageArguments + 2, false,
+                                nothing))
+            return;
+        for (int i = 2; i < given && i < 4; ++i)
+            checkSpaces(arguments[i], "picture");
+    } else if (kind == "text") {
+        if (!checkArgumentCount("TYPE", kind, given, textArguments, textArguments, false, nothing))
+            return;
+        checkedColor(arguments[2]);
+        checkedColor(arguments[3]);
+    } else if (kind == "rect") {
+        if (!checkArgumentCount("TYPE", kind, given, rectArguments, rectArguments, false, nothing))
+            return;
+        numbers = 4;
+        checkedColor(arguments[4]);
+    } else {
+        if (!checkArgumentCount("TYPE", kind, given, selectorArguments, selectorArguments, false,
+                                "the element has no list"))
+            return;
+        numbers = selectorArguments;
+    }
+    for (int i = 0; i < numbers; ++i)
+        checkedNumber(arguments[i]);
+}
+
+// What an OPTIONS line sets as written: a known option and the values the list reads from it.
+void checkOption(const WString& name, const WString::Array& values)
+{
+    if (!checkWord(name, listOptions, "list option", "list options", "it has no effect",
+                   DIAGNOSTIC_WARNING, false))
+        return;
+    const int count = values.count();
+    if (name == "color") {
+        if (count > 3)
+            diagnose(DIAGNOSTIC_WARNING,
+                     "list option 'color' takes up to 3 colours, the line "
+                     "gives %d: only the first 3 are used",
+                     count);
+        for (int i = 0; i < count && i < 3; ++i)
+            checkedColor(values[i]);
+    } else if (name == "startdir") {
+        if (count != 1) {
+            diagnose(DIAGNOSTIC_ERROR,
+                     "list option 'startdir' takes one folder, the line gives "
+                     "%d: the option is ignored",
+                     count);
+        } else {
+            checkSpaces(values[0], "start folder");
+            const int length = values[0].length();
+            if (length == 0 || values[0][length - 1] != '/')
+                diagnose(DIAGNOSTIC_ERROR,
+                         "start folder '%s' does not end in '/': the list stays empty",
+                         values[0].text() ? values[0].text() : "");
+        }
+    } else if (name == "type") {
+        const char* const both = "the list shows files and folders";
+        if (count != 1)
+            diagnose(DIAGNOSTIC_WARNING, "list option 'type' takes one word, the line gives %d: %s",
+                     count, both);
+        else
+            checkWord(values[0], listTypes, "list type", "list types", both, DIAGNOSTIC_WARNING,
+                      false);
+    } else {
+        for (int i = 0; i < count; ++i)
+            checkSpaces(values[i], "filter");
+    }
+}
+
 } // namespace
 
 Button::Button()
     : type(), typeArgs(), action(), left(), right(), up(), down(), browser(0), options(),
-      selectedImage(0), normalImage(0), loaded(0)
+      selectedImage(0), normalImage(0), loaded(0), typeLine(0), leftLine(0), rightLine(0),
+      upLine(0), downLine(0), actionLine(0), startdirLine(0)
 {
 }
 
@@ -50,30 +130,47 @@ Button::~Button()
 void Button::applyDirective(const WString& keyword, const WString::Array& arguments)
 {
     // The reader always delivers a first argument; arrays from anywhere else may lack it.
+    const int line = currentPlace().line;
+    WString::Array* const words[5] = {&left, &right, &up, &down, &action};
+    int32_t* const lines[5] = {&leftLine, &rightLine, &upLine, &downLine, &actionLine};
+    static const char* const wordKeywords[5] = {"LEFT", "RIGHT", "UP", "DOWN", "ACTION"};
+    for (int i = 0; i < 5; ++i) {
+        if (keyword == wordKeywords[i]) {
+            *words[i] = arguments;
+            *lines[i] = line;
+            checkActionWords(arguments);
+            return;
+        }
+    }
     if (keyword == "TYPE") {
         if (arguments.count() == 0)
             return;
         type = arguments[0];
         typeArgs = rest(arguments);
+        typeLine = line;
+        checkType(type, typeArgs);
     } else if (keyword == "NAVIGATION") {
-        WString::Array* const targets[4] = {&left, &right, &up, &down};
-        for (int i = 0; i < 4 && i < arguments.count(); ++i)
-            setSelect(*targets[i], arguments[i]);
-    } else if (keyword == "LEFT") {
-        left = arguments;
-    } else if (keyword == "RIGHT") {
-        right = arguments;
-    } else if (keyword == "UP") {
-        up = arguments;
-    } else if (keyword == "DOWN") {
-        down = arguments;
-    } else if (keyword == "ACTION") {
-        action = arguments;
+        if (arguments.count() > 4)
+            diagnose(DIAGNOSTIC_WARNING,
+                     "NAVIGATION takes up to 4 elements, the line gives %d: "
+                     "only the first 4 are used",
+                     arguments.count());
+        for (int i = 0; i < 4 && i < arguments.count(); ++i) {
+            setSelect(*words[i], arguments[i]);
+            *lines[i] = line;
+            checkedNumber(arguments[i]);
+        }
     } else if (keyword == "OPTIONS") {
         if (arguments.count() == 0)
             return;
         WString::Array values = rest(arguments);
+        if (arguments[0] == "startdir")
+            startdirLine = line;
+        checkOption(arguments[0], values);
         options.set(arguments[0].text(), values);
+    } else if (!skinKeywords.contains(keyword.text())) {
+        // The skin's own keywords come here only from lines the skin's reading reports.
+        reportUnknownKeyword(keyword, allSkinKeywords);
     }
 }
 
@@ -110,19 +207,38 @@ void Button::loadResources(const PageContext& context)
     if (loaded)
         return;
     loaded = 1;
+    const SourcePlace place(context.skinPath, context.skinPath ? typeLine : 0);
     if (type == "image") {
         if (!context.images)
             return;
-        if (typeArgs.count() > 2 && typeArgs[2].text())
+        const bool two = typeArgs.count() > 3;
+        if (typeArgs.count() > 2 && typeArgs[2].text()) {
             selectedImage = context.images->load(typeArgs[2].text(), 15, true);
-        if (typeArgs.count() > 3 && typeArgs[3].text())
+            if (!selectedImage)
+                diagnoseAt(place, DIAGNOSTIC_ERROR, "picture '%s' cannot be loaded: %s",
+                           typeArgs[2].text(),
+                           two ? "the element draws nothing while selected"
+                               : "the element draws nothing");
+        }
+        if (two && typeArgs[3].text()) {
             normalImage = context.images->load(typeArgs[3].text(), 15, true);
+            if (!normalImage)
+                diagnoseAt(place, DIAGNOSTIC_ERROR, "picture '%s' cannot be loaded: %s",
+                           typeArgs[3].text(),
+                           selectedImage ? "the element shows its first picture instead"
+                                         : "the element draws nothing");
+        }
     } else if (type == "selector") {
         if (typeArgs.count() < selectorArguments)
             return;
         browser = new FileBrowser(skinNumber(typeArgs[0]), skinNumber(typeArgs[1]),
                                   skinNumber(typeArgs[2]), skinNumber(typeArgs[3]), options,
                                   context.font, context.clock);
+        if (browser->startError()) {
+            const int line = startdirLine ? startdirLine : typeLine;
+            FileBrowser::reportUnlisted(SourcePlace(context.skinPath, context.skinPath ? line : 0),
+                                        browser->cwd, browser->startError());
+        }
     }
 }
 

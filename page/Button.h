@@ -30,6 +30,10 @@ public:
 
     // TYPE, NAVIGATION, LEFT, RIGHT, UP, DOWN, ACTION and OPTIONS; other keywords are ignored.
     // keyword is upper-case (the reader makes it so); arguments as the skin line gave them.
+    // What the line cannot do as written is reported at the current place (base/Diagnostics.h):
+    // an unknown keyword, element kind, action word or list option, an argument count that
+    // draws nothing or drops arguments, a bad colour, number or list setting, spaces around an
+    // argument.
     void applyDirective(const WString& keyword, const WString::Array& arguments);
 
     // Lets the file browser act first on NAV_UP, NAV_DOWN, NAV_ACTION, NAV_PAGE_BACK and
@@ -43,7 +47,9 @@ public:
     void draw(uint16_t* frame, bool selected, const PageContext& context);
 
     // Once per button: the pictures of an "image" button from the image cache, or the browser
-    // of a "selector" button. Later calls do nothing, whatever they are given.
+    // of a "selector" button. Later calls do nothing, whatever they are given. A picture that
+    // does not load is reported at the TYPE line, a start folder that cannot be listed at the
+    // OPTIONS line that named it (the TYPE line without one), in context.skinPath.
     void loadResources(const PageContext& context);
 
     WString type;
@@ -58,6 +64,15 @@ public:
     DLImage* selectedImage;
     DLImage* normalImage;
     int32_t loaded;
+    // The skin lines (from 1; 0 while not given) that last set type, left, right, up, down,
+    // action (a NAVIGATION line sets the first four) and the startdir option.
+    int32_t typeLine;
+    int32_t leftLine;
+    int32_t rightLine;
+    int32_t upLine;
+    int32_t downLine;
+    int32_t actionLine;
+    int32_t startdirLine;
 
 private:
     Button(const Button&);

@@ -4,10 +4,12 @@
 #include "config/SkinReader.h"
 #include "gfx/BitmapFont.h"
 #include "page/SkinValues.h"
+#include "page/SkinWords.h"
 #include "platform/ClockControl.h"
 #include "platform/Files.h"
 #include "platform/Platform.h"
 
+#include <errno.h>
 #include <limits.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -122,7 +124,7 @@ FileBrowser::FileBrowser(int x_, int y_, int right_, int bottom_, OptionTable& o
     : x(x_), y(y_), right(right_), bottom(bottom_), textColor(0x0000), cursorColor(0xFFDF),
       idleCursorColor(0x7BCF), cursor(0), entries(), rows(0), filters(),
       mode(FILES_AND_DIRECTORIES), cwd("/mnt/sd/"), action(), directory(""), speed(),
-      listingDescriptor(false), font(font_), clock(clock_)
+      listingDescriptor(false), startListingError(0), font(font_), clock(clock_)
 {
     // A list whose bottom lies above its top, or a font without lines, has no rows: a negative
     // count would let the half-page moves push the cursor out of the list.
@@ -133,7 +135,22 @@ FileBrowser::FileBrowser(int x_, int y_, int right_, int bottom_, OptionTable& o
         rows = count > static_cast<uint32_t>(INT_MAX) ? INT_MAX : static_cast<int32_t>(count);
     }
     applyOptions(options);
-    readDirectory(cwd, filters, entries, mode);
+    if (!readDirectory(cwd, filters, entries, mode))
+        startListingError = errno ? errno : ENOENT;
+}
+
+int FileBrowser::startError() const
+{
+    return startListingError;
+}
+
+void FileBrowser::reportUnlisted(const SourcePlace& place, const WString& folder, int error)
+{
+    const char* const reason = error == ENOENT ? "does not exist"
+        : error == ENOTDIR                     ? "is not a folder"
+                                               : "cannot be read";
+    diagnoseAt(place, DIAGNOSTIC_ERROR, "folder '%s' %s: the list is empty", textOf(folder),
+               reason);
 }
 
 void FileBrowser::applyOptions(OptionTable& options)
@@ -162,9 +179,10 @@ void FileBrowser::applyOptions(OptionTable& options)
         filters.append(WString(""));
 }
 
-void FileBrowser::readDirectory(const WString& path, const WString::Array& filters,
+bool FileBrowser::readDirectory(const WString& path, const WString::Array& filters,
                                 WString::Array& list, int mode)
 {
+    errno = 0;
     DIR* folder = path.text() ? openDirectory(path.text()) : 0;
     if (folder) {
         PathBuilder fullPath(path.text());
@@ -207,6 +225,7 @@ void FileBrowser::readDirectory(const WString& path, const WString::Array& filte
         closedir(folder);
     }
     sortEntries(list);
+    return folder != 0;
 }
 
 int FileBrowser::compareEntries(const void* a, const void* b)
@@ -241,24 +260,37 @@ bool FileBrowser::enterDescriptor()
         return false;
     directory = cwd;
     listingDescriptor = true;
+    // The reader's place dies with it: whoever reported before us finds theirs again.
+    const SourcePlace outer = currentPlace();
+    int directoryLine = 0;
     WString::Array descriptorFilters;
     WString keyword;
     WString::Array arguments;
     while (reader.next(keyword, arguments)) {
         if (keyword == "FILTER") {
             descriptorFilters = arguments;
+            for (int i = 0; i < arguments.count(); ++i)
+                checkSpaces(arguments[i], "filter");
         } else if (keyword == "DIRECTORY") {
-            if (arguments.count() > 0)
+            if (arguments.count() > 0) {
                 directory = arguments[0].replace("%cwd%", textOf(cwd));
+                directoryLine = reader.place().line;
+                checkSpaces(arguments[0], "folder");
+            }
         } else if (keyword == "ACTION") {
             action = arguments;
+            checkActionWords(arguments);
         } else if (keyword == "SPEED") {
             speed = arguments;
+        } else {
+            reportUnknownKeyword(keyword, descriptorKeywords);
         }
     }
     entries.resize(0);
     cursor = 0;
-    readDirectory(directory, descriptorFilters, entries, FILES_AND_DIRECTORIES);
+    if (!readDirectory(directory, descriptorFilters, entries, FILES_AND_DIRECTORIES))
+        reportUnlisted(SourcePlace(path.text(), directoryLine), directory, errno);
+    setCurrentPlace(outer);
     return true;
 }
 
@@ -333,9 +365,12 @@ void FileBrowser::handleInput(WString::Array& actions, int& code)
         }
         break;
     case NAV_ACTION:
-        // No entry to pick: the button's own action words decide.
-        if (count == 0)
+        // No entry to pick: nothing happens. The button's own action would run with an empty
+        // entry, which names the folder itself as the program.
+        if (count == 0) {
+            code = NAV_NONE;
             break;
+        }
         if (endsWithSlash(entries[cursor])) {
             changeDirectory(entries[cursor]);
             code = NAV_NONE;

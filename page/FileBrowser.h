@@ -3,6 +3,7 @@
 #ifndef TARVO_PAGE_FILEBROWSER_H
 #define TARVO_PAGE_FILEBROWSER_H
 
+#include "base/Diagnostics.h"
 #include "base/WMap.h"
 #include "base/WString.h"
 #include "page/NavigationCode.h"
@@ -37,7 +38,8 @@ public:
     // NAV_UP, NAV_DOWN, NAV_PAGE_BACK and NAV_PAGE_FORWARD move the cursor, NAV_ACTION enters a
     // directory or produces the descriptor's action; a code that is used becomes NAV_NONE. At the
     // ends of the list, on an empty list, and for a file picked without a descriptor action the
-    // code is left for the button's own words. The
+    // code is left for the button's own words, except NAV_ACTION on an empty list: it is used
+    // and does nothing, since the button's action would pick the folder itself. The
     // "%cwd%" of a descriptor's exec action is filled in with every "%" of the directory doubled,
     // because the page expands the words once more (Page::expandBrowserVariables).
     void handleInput(WString::Array& actions, int& code);
@@ -61,8 +63,16 @@ public:
     // Appends the accepted names of the directory path to list and sorts the whole list. A
     // directory that cannot be opened, and entries whose stat fails (dangling links, link loops),
     // add nothing. mode is one of Mode; filters are name endings, or the single word "*".
-    static void readDirectory(const WString& path, const WString::Array& filters,
+    // Returns whether the directory could be opened; errno tells why not.
+    static bool readDirectory(const WString& path, const WString::Array& filters,
                               WString::Array& list, int mode);
+
+    // Why the start directory could not be listed (an errno value), or 0 when it was.
+    int startError() const;
+
+    // Reports at place that folder could not be listed for the errno value error: it does not
+    // exist, is not a folder or cannot be read.
+    static void reportUnlisted(const SourcePlace& place, const WString& folder, int error);
 
     // qsort order of WString slots: directories (a trailing "/") first, then strcasecmp.
     static int compareEntries(const void* a, const void* b);
@@ -92,8 +102,12 @@ private:
     bool listingDescriptor;
 
     void applyOptions(OptionTable& options);
-    // Reads the descriptor in cwd; false when there is none (nothing changed then).
+    // Reads the descriptor in cwd; false when there is none (nothing changed then). Its
+    // unknown keywords, action words and a DIRECTORY that cannot be listed are reported at the
+    // descriptor's own lines.
     bool enterDescriptor();
+
+    int startListingError;
 
     BitmapFont* font;
     ClockControl* clock;

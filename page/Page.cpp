@@ -7,6 +7,7 @@
 #include "page/Button.h"
 #include "page/FileBrowser.h"
 #include "page/SkinValues.h"
+#include "page/SkinWords.h"
 #include "platform/Platform.h"
 
 #include <string.h>
@@ -55,11 +56,32 @@ void fillGradient(uint16_t* frame, uint16_t top, uint16_t bottom)
     }
 }
 
+// What a BACKGROUND line draws as written: a known kind with its count of arguments, each a
+// picture name or a colour.
+void checkBackground(const WString& kind, const WString::Array& arguments)
+{
+    const char* const black = "the screen is black";
+    if (!checkWord(kind, backgroundKinds, "background kind", "kinds", black, DIAGNOSTIC_ERROR,
+                   false))
+        return;
+    // A picture background reads its first argument whatever follows it; colours draw only
+    // when they are exactly as many as the kind reads.
+    const bool image = kind == "image";
+    const int wanted = kind == "gradient" ? 2 : 1;
+    if (!checkArgumentCount("BACKGROUND", kind, arguments.count(), wanted, wanted, !image, black))
+        return;
+    if (image)
+        checkSpaces(arguments[0], "picture");
+    else
+        for (int i = 0; i < wanted; ++i)
+            checkedColor(arguments[i]);
+}
+
 } // namespace
 
 Page::Page()
     : backgroundKind(), backgroundArgs(), returnAction(), backgroundLoaded(0), backgroundImage(0),
-      selected(0), currentButton(-1)
+      selected(0), currentButton(-1), backgroundLine(0), returnLine(0), anyButtonLine(false)
 {
     for (int i = 0; i < BUTTON_COUNT; ++i)
         buttons[i] = 0;
@@ -80,17 +102,47 @@ void Page::applyDirective(const WString& keyword, const WString::Array& argument
         backgroundKind = arguments[0];
         backgroundArgs = arguments;
         backgroundArgs.take(0);
+        backgroundLine = currentPlace().line;
+        checkBackground(backgroundKind, backgroundArgs);
     } else if (keyword == "BUTTON") {
         if (arguments.count() == 0)
             return;
-        currentButton = skinNumber(arguments[0]);
+        currentButton = checkedNumber(arguments[0]);
+        anyButtonLine = true;
+        if (currentButton < 0 || currentButton >= BUTTON_COUNT)
+            diagnose(DIAGNOSTIC_ERROR,
+                     "BUTTON=%d is not an element (elements are 0 to %d): the lines up to the "
+                     "next BUTTON are ignored",
+                     static_cast<int>(currentButton), BUTTON_COUNT - 1);
     } else if (keyword == "RETURN") {
         returnAction = arguments;
+        returnLine = currentPlace().line;
+        checkActionWords(arguments);
     } else if (currentButton >= 0 && currentButton < BUTTON_COUNT) {
         if (!buttons[currentButton])
             buttons[currentButton] = new Button();
         buttons[currentButton]->applyDirective(keyword, arguments);
+    } else if (skinKeywords.contains(keyword.text())) {
+        // A skin line whose arguments kept it from the skin's reading, which reports it.
+    } else if (!elementKeywords.contains(keyword.text())) {
+        reportUnknownKeyword(keyword, allSkinKeywords);
+    } else if (!anyButtonLine) {
+        diagnose(DIAGNOSTIC_ERROR,
+                 "'%s' comes before any BUTTON line of this page: the line is "
+                 "ignored",
+                 keyword.text());
     }
+}
+
+bool Page::hasContent() const
+{
+    if (backgroundKind.text() || returnAction.count() > 0)
+        return true;
+    for (int i = 0; i < BUTTON_COUNT; ++i) {
+        if (buttons[i])
+            return true;
+    }
+    return false;
 }
 
 void Page::handleInput(WString::Array& actions, int& code)
@@ -141,9 +193,23 @@ void Page::loadBackground(const PageContext& context)
     if (backgroundLoaded)
         return;
     backgroundLoaded = 1;
-    if (backgroundKind == "image" && backgroundArgs.count() > 0 && backgroundArgs[0].text() &&
-        context.images)
-        backgroundImage = context.images->load(backgroundArgs[0].text(), 15, false);
+    if (backgroundKind != "image" || backgroundArgs.count() == 0 || !backgroundArgs[0].text() ||
+        !context.images)
+        return;
+    const char* const name = backgroundArgs[0].text();
+    backgroundImage = context.images->load(name, 15, false);
+    const SourcePlace place(context.skinPath, context.skinPath ? backgroundLine : 0);
+    if (!backgroundImage) {
+        diagnoseAt(place, DIAGNOSTIC_ERROR, "picture '%s' cannot be loaded: the screen is black",
+                   name);
+    } else if (backgroundImage->width != SCREEN_WIDTH || backgroundImage->height != SCREEN_HEIGHT) {
+        const bool smaller =
+            backgroundImage->width < SCREEN_WIDTH || backgroundImage->height < SCREEN_HEIGHT;
+        diagnoseAt(place, DIAGNOSTIC_WARNING, "background picture '%s' is %dx%d, not %dx%d: %s",
+                   name, static_cast<int>(backgroundImage->width),
+                   static_cast<int>(backgroundImage->height), SCREEN_WIDTH, SCREEN_HEIGHT,
+                   smaller ? "the rest of the screen is black" : "it is cut at the screen's edges");
+    }
 }
 
 void Page::drawBackground(uint16_t* frame)

@@ -28,8 +28,16 @@ public:
     ~Page();
 
     // BACKGROUND, BUTTON and RETURN belong to the page; any other keyword goes to the button
-    // named by the last BUTTON line, when that is 0 to 63, and is dropped otherwise.
+    // named by the last BUTTON line, when that is 0 to 63, and is dropped otherwise. What the
+    // line cannot do as written is reported at the current place (base/Diagnostics.h): an
+    // unknown keyword, an element line before any BUTTON, a BUTTON outside 0 to 63 (once, at
+    // that line), a background kind or argument count that draws black, a bad colour or number,
+    // an unknown action word. The skin's own keywords (PAGE, STARTPAGE, VARIABLE), which reach
+    // the page only when their line is malformed, are left to the skin's reading to report.
     void applyDirective(const WString& keyword, const WString::Array& arguments);
+
+    // Whether the page has anything on it: a background, an element, or a return action.
+    bool hasContent() const;
 
     // actions (empty on entry) receives the action words; code is a NavigationCode and becomes
     // NAV_NONE once used. The selected button acts first; NAV_OPTIONS gives returnAction; a select
@@ -49,7 +57,9 @@ public:
     // the background, then buttons 0 to 63 in order.
     void draw(uint16_t* frame, const PageContext& context);
 
-    // Once per page: the picture of an image background (later calls do nothing).
+    // Once per page: the picture of an image background (later calls do nothing). A picture
+    // that does not load, or is not 320x240, is reported at the BACKGROUND line of
+    // context.skinPath.
     void loadBackground(const PageContext& context);
 
     Button* buttons[BUTTON_COUNT];
@@ -60,12 +70,20 @@ public:
     DLImage* backgroundImage;
     int32_t selected;
     int32_t currentButton;
+    // The skin lines (from 1; 0 while not given) of the last BACKGROUND and RETURN lines, for
+    // what is found about them after the reading.
+    int32_t backgroundLine;
+    int32_t returnLine;
 
 private:
     Page(const Page&);
     Page& operator=(const Page&);
 
     void drawBackground(uint16_t* frame);
+
+    // Whether a BUTTON line has come, so that element lines before it can be told from those
+    // after a BUTTON outside 0 to 63 (already reported at that line).
+    bool anyButtonLine;
 };
 
 #endif
