@@ -54,23 +54,32 @@ void appendUndefined(TextBuffer& out, const TextBuffer& name, VariableStore::Rep
 
 } // namespace
 
-VariableStore::VariableStore() : variables(), loaded(false) {}
+VariableStore::VariableStore() : variables(), lines(), loaded(false) {}
 
 VariableStore::~VariableStore() {}
 
 bool VariableStore::load(const char* path)
 {
     variables.clear();
+    lines.clear();
     loaded = false;
     SkinReader reader(path);
     if (!reader.isOpen())
         return false;
     WString keyword;
     WString::Array arguments;
-    while (reader.next(keyword, arguments))
+    while (reader.next(keyword, arguments)) {
         variables[keyword.text()] = arguments;
+        lines[keyword.text()] = reader.place().line;
+    }
     loaded = true;
     return loaded;
+}
+
+int VariableStore::lineOf(const char* name) const
+{
+    const int32_t* line = name ? lines.findValue(name) : 0;
+    return line ? *line : 0;
 }
 
 const WString::Array* VariableStore::lookup(const char* name) const

@@ -5,6 +5,8 @@
 #include "base/WMap.h"
 #include "base/WString.h"
 
+#include <stdint.h>
+
 // Names are compared exactly (case-sensitively) and exist at most once; values keep the order
 // in which they were given. The store owns copies of everything it is given and hands out
 // copies, so nothing a caller holds changes when the store does.
@@ -28,6 +30,11 @@ public:
     // file could not be read.
     bool load(const char* path);
 
+    // The line (from 1) of the last line of the file last loaded that set name, so that a value
+    // found wrong later can be reported where it was written; 0 when that file had no such line.
+    // Only load() changes it: a variable set afterwards keeps the line of the file.
+    int lineOf(const char* name) const;
+
     // Copies the values of name into values and gives true; false leaves values alone.
     bool find(const char* name, WString::Array& values) const;
     void setValues(const char* name, const WString::Array& values);
@@ -49,6 +56,7 @@ public:
 
 private:
     typedef WMap<WString, const char*, WString::Array, WString::Array&> VariableMap;
+    typedef WMap<WString, const char*, int32_t, int32_t> LineMap;
 
     VariableStore(const VariableStore&);
     VariableStore& operator=(const VariableStore&);
@@ -57,6 +65,7 @@ private:
 
     // Mutable because WMap's iterator walks a map it may change; dump() only reads.
     mutable VariableMap variables;
+    LineMap lines;
     bool loaded;
 };
 

@@ -14,10 +14,10 @@ void bringUpPlatform()
     platformInit(100, 16, 44100, 16);
 }
 
-void launchProgram(const WString::Array& words)
+int launchProgram(const WString::Array& words)
 {
     if (words.count() < 3 || words[2].text() == 0)
-        return;
+        return 0;
 
     // Null after the last word, so the table ends itself; the last slot is never filled.
     char* arguments[LAUNCH_ARGUMENT_SLOTS];
@@ -46,4 +46,5 @@ void launchProgram(const WString::Array& words)
     bringUpPlatform();
     batteryReader.open();
     printf("Could not start %s: %s\n", arguments[0], strerror(reason));
+    return reason;
 }

@@ -14,9 +14,10 @@
 // CPU speed SPEED_LAUNCH applied, when it is defined. On success this does not return. When the
 // program cannot be started, the launcher takes back its working directory, brings the platform
 // and the battery device back, prints "Could not start %s: %s\n" (the program and the system's
-// reason) and returns, so the main loop can go on drawing. Fewer than three words, or a program
-// word without text, name no program: nothing happens.
-void launchProgram(const WString::Array& words);
+// reason) and returns that reason (an errno value), so the main loop can go on drawing and say
+// so. Fewer than three words, or a program word without text, name no program: nothing happens,
+// and the result is 0.
+int launchProgram(const WString::Array& words);
 
 // Opens the display and the buttons with the launcher's settings: 100 timer ticks a second and 16
 // bits a pixel (the sound settings, 44100 Hz and 16 bits, are ignored). At start-up, and again

@@ -1,24 +1,32 @@
 // Start-up, the main loop and the actions it carries out.
 #include "core/Launcher.h"
 
+#include "base/Check.h"
+#include "base/Diagnostics.h"
 #include "config/ConfigUpdate.h"
 #include "config/SkinReader.h"
 #include "core/Launch.h"
 #include "core/Navigation.h"
 #include "core/Notice.h"
 #include "core/ProcessObjects.h"
+#include "page/PageTargets.h"
 #include "page/SkinValues.h"
 #include "platform/Files.h"
 #include "platform/Platform.h"
 
+#include <errno.h>
+#include <new>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 namespace {
 
 const char baseDirectory[] = "/mnt/sd/Tarvo/";
 const char fontFile[] = "ARIALN.TTF_0_12_255_255_255.png";
 const char versionText[] = "Tarvo 0.4";
+// The skin read when none is set, and instead of one that cannot be shown.
+const char defaultSkin[] = "concept";
 
 // A word as printf may print it: one that holds no text at all (an empty action, ACTION=) prints
 // as nothing.
@@ -32,10 +40,54 @@ bool isPageIndex(int32_t index)
     return index >= 0 && index < Launcher::PAGE_COUNT;
 }
 
+// What stops a skin from being shown, as a diagnostic says it (the skin folder, or the skin
+// file's path) and as the notice says it.
+const char* const skinFaultMessages[] = {
+    "", "skin folder '%s' does not exist", "skin folder '%s' has no Tarvo.skin",
+    "'%s' cannot be read", "skin '%s' has no page with anything on it"};
+const char* const skinFaultNotices[] = {"", "not found", "not found", "cannot be read",
+                                        "has nothing to show"};
+
+// A speed setting as ClockControl::setSpeed takes it: one value or three, the first 33 to 320 MHz.
+void checkSpeed(const char* name, const WString::Array& values)
+{
+    if (values.count() != 1 && values.count() != 3) {
+        diagnose(DIAGNOSTIC_ERROR, "%s takes 1 or 3 values, not %d: the speed is not set", name,
+                 values.count());
+        return;
+    }
+    const int mhz = checkedNumber(values[0]);
+    if (mhz < 33 || mhz > 320)
+        diagnose(DIAGNOSTIC_ERROR, "%s '%s' is not 33 to 320 MHz: the speed is not set", name,
+                 printable(values[0]));
+}
+
+void checkKeyboardRate(const WString::Array& values)
+{
+    if (values.count() >= 1) {
+        const int delay = checkedNumber(values[0]);
+        if (delay < 0 || delay > 9999)
+            diagnose(DIAGNOSTIC_ERROR,
+                     "KEYBOARD_RATE delay '%s' is not 0 to 9999 ms: the delay stays %d ms",
+                     printable(values[0]), static_cast<int>(KeyRepeat::DEFAULT_DELAY_MS));
+    }
+    if (values.count() >= 2) {
+        const int perSecond = checkedNumber(values[1]);
+        if (perSecond < 1 || perSecond > 999)
+            diagnose(DIAGNOSTIC_ERROR,
+                     "KEYBOARD_RATE rate '%s' is not 1 to 999 a second: repeats stay %d ms apart",
+                     printable(values[1]), static_cast<int>(KeyRepeat::DEFAULT_PERIOD_MS));
+    }
+    if (values.count() > 2)
+        diagnose(DIAGNOSTIC_WARNING,
+                 "KEYBOARD_RATE takes a delay and a rate, not %d values: the rest are ignored",
+                 values.count());
+}
+
 } // namespace
 
 Launcher::Launcher(const LauncherOptions& launcherOptions)
-    : options(launcherOptions), currentPage(0)
+    : options(launcherOptions), currentPage(0), firstPage(0)
 {
 }
 
@@ -43,42 +95,208 @@ void Launcher::start()
 {
     currentPage = 0;
     baseDir = baseDirectory;
+    configPath = baseDir + "Tarvo.cfg";
     bringUpPlatform();
-    font.load((baseDir + fontFile).text());
-    variableStore.load((baseDir + "Tarvo.cfg").text());
+    loadFont();
+    variableStore.load(configPath.text());
+    checkSettings();
     // After the configuration, so that these replace any variables of the same names in it.
     variableStore.setText("basedir", baseDir.text());
     variableStore.setText("version", versionText);
-    WString skinName = variableStore.getText("SKIN", "concept");
-    skinDir = baseDir + "skins/" + skinName + "/";
-    variableStore.setText("skindir", skinDir.text());
-    readSkin();
+    chooseSkin();
     readKeyboardRate();
 }
 
-void Launcher::readSkin()
+const Page& Launcher::page(int index) const
 {
-    SkinReader reader((skinDir + "Tarvo.skin").text());
+    TARVO_CHECK(isPageIndex(index));
+    return pages[index];
+}
+
+void Launcher::loadFont()
+{
+    const WString path = baseDir + fontFile;
+    if (font.load(path.text()))
+        return;
+    struct stat info;
+    diagnoseAt(SourcePlace(path.text(), 0), DIAGNOSTIC_WARNING,
+               statPath(path.text(), &info) != 0
+                   ? "the font picture is missing: text is drawn with the font built into the "
+                     "launcher"
+                   : "the font picture cannot be read: text is drawn with the font built into "
+                     "the launcher");
+    font.loadBuiltIn();
+}
+
+// Values the launcher would ignore, reported at their line of Tarvo.cfg.
+void Launcher::checkSettings()
+{
+    static const char* const speeds[] = {"SPEED_MENU", "SPEED_LAUNCH", "SPEED_LOADING"};
+    WString::Array values;
+    if (variableStore.find("KEYBOARD_RATE", values)) {
+        setCurrentPlace(SourcePlace(configPath.text(), variableStore.lineOf("KEYBOARD_RATE")));
+        checkKeyboardRate(values);
+    }
+    for (int i = 0; i < 3; ++i) {
+        if (variableStore.find(speeds[i], values)) {
+            setCurrentPlace(SourcePlace(configPath.text(), variableStore.lineOf(speeds[i])));
+            checkSpeed(speeds[i], values);
+        }
+    }
+}
+
+void Launcher::chooseSkin()
+{
+    const WString name(options.skinName ? WString(options.skinName)
+                                        : variableStore.getText("SKIN", defaultSkin));
+    const SkinFault fault = readSkin(name);
+    if (fault == SKIN_SHOWN)
+        return;
+
+    // Reported where the skin was chosen: the SKIN line, or the skin file when none chose it.
+    const int skinLine = options.skinName ? 0 : variableStore.lineOf("SKIN");
+    const SourcePlace chosenAt =
+        skinLine > 0 ? SourcePlace(configPath.text(), skinLine) : SourcePlace(skinPath.text(), 0);
+    const bool fallBack = !options.skinName && !(name == defaultSkin);
+    WString what;
+    what.format(skinFaultMessages[fault],
+                printable(fault == SKIN_UNREADABLE  ? skinPath
+                              : fault == SKIN_EMPTY ? name
+                                                    : skinDir));
+    diagnoseAt(chosenAt, DIAGNOSTIC_ERROR, "%s: %s", what.text(),
+               fallBack ? "the skin 'concept' is read instead" : "the screen stays black");
+    if (!fallBack) {
+        showNotice(WString().format("Skin '%s' %s: nothing to show", printable(name),
+                                    skinFaultNotices[fault]));
+        return;
+    }
+
+    // Nothing of the skin that failed may show through the fallback.
+    resetPages();
+    const SkinFault fallbackFault = readSkin(WString(defaultSkin));
+    if (fallbackFault == SKIN_SHOWN) {
+        showNotice(WString().format("Skin '%s' %s: showing '%s'", printable(name),
+                                    skinFaultNotices[fault], defaultSkin));
+        return;
+    }
+    what.format(skinFaultMessages[fallbackFault],
+                fallbackFault == SKIN_UNREADABLE  ? printable(skinPath)
+                    : fallbackFault == SKIN_EMPTY ? defaultSkin
+                                                  : printable(skinDir));
+    diagnoseAt(SourcePlace(skinPath.text(), 0), DIAGNOSTIC_ERROR, "%s: the screen stays black",
+               what.text());
+    showNotice(WString().format("Skin '%s' %s, and '%s' %s: nothing to show", printable(name),
+                                skinFaultNotices[fault], defaultSkin,
+                                skinFaultNotices[fallbackFault]));
+}
+
+Launcher::SkinFault Launcher::readSkin(const WString& name)
+{
+    currentPage = 0;
+    firstPage = 0;
+    skinDir = baseDir + "skins/" + name + "/";
+    skinPath = skinDir + "Tarvo.skin";
+    variableStore.setText("skindir", skinDir.text());
+
+    SkinReader reader(skinPath.text());
+    if (!reader.isOpen())
+        return whySkinIsUnreadable();
+    // The line of the last STARTPAGE naming each page (0: none), weighed once the pages are read.
+    int32_t startPageLines[PAGE_COUNT];
+    for (int i = 0; i < PAGE_COUNT; ++i)
+        startPageLines[i] = 0;
     int32_t targetPage = -1;
+    bool anyPageLine = false;
     WString keyword;
     WString::Array arguments;
     while (reader.next(keyword, arguments)) {
         // Once, against what is defined so far: a VARIABLE line sees only the lines above it.
         for (int i = 0; i < arguments.count(); ++i)
-            arguments[i] = variableStore.expand(WString(arguments[i]));
+            arguments[i] = variableStore.expand(WString(arguments[i]), VariableStore::REPORTING);
 
+        const bool skinKeyword =
+            keyword == "PAGE" || keyword == "STARTPAGE" || keyword == "VARIABLE";
         if (keyword == "PAGE" && arguments.count() == 1) {
-            targetPage = skinNumber(arguments[0]);
+            targetPage = checkedNumber(arguments[0]);
+            anyPageLine = true;
+            if (!isPageIndex(targetPage))
+                diagnose(DIAGNOSTIC_ERROR,
+                         "PAGE=%s is not a page (pages are 0 to 127): the lines up to the next "
+                         "PAGE are ignored",
+                         printable(arguments[0]));
         } else if (keyword == "STARTPAGE" && arguments.count() == 1) {
-            int32_t start = skinNumber(arguments[0]);
+            int32_t start = checkedNumber(arguments[0]);
             if (isPageIndex(start))
-                currentPage = start;
-        } else if (keyword == "VARIABLE" && arguments.count() >= 2) {
+                startPageLines[start] = reader.place().line;
+            else
+                diagnose(DIAGNOSTIC_ERROR,
+                         "STARTPAGE=%s is not a page (pages are 0 to 127): the line is ignored",
+                         printable(arguments[0]));
+        } else if (keyword == "VARIABLE" && arguments.count() >= 2 && arguments[0].length() > 0) {
             WString name = arguments.take(0);
             variableStore.setValues(name.text(), arguments);
-        } else if (isPageIndex(targetPage)) {
-            pages[targetPage].applyDirective(keyword, arguments);
+        } else {
+            // The skin's own keywords reach a page only malformed; the page says nothing of them.
+            if (keyword == "VARIABLE")
+                diagnose(DIAGNOSTIC_ERROR,
+                         "VARIABLE takes a name and at least one value: the line is ignored");
+            else if (skinKeyword)
+                diagnose(DIAGNOSTIC_ERROR,
+                         "%s takes one number, not %d arguments: the line is "
+                         "ignored",
+                         keyword.text(), arguments.count());
+            else if (!anyPageLine)
+                diagnose(DIAGNOSTIC_ERROR, "'%s' comes before any PAGE line: the line is ignored",
+                         keyword.text());
+            if (isPageIndex(targetPage))
+                pages[targetPage].applyDirective(keyword, arguments);
         }
+    }
+
+    bool anyContent = false;
+    for (int i = 0; i < PAGE_COUNT && !anyContent; ++i)
+        anyContent = pages[i].hasContent();
+    if (!anyContent)
+        return SKIN_EMPTY;
+    chooseStartPage(startPageLines);
+    checkPageTargets(pages, PAGE_COUNT, skinPath.text());
+    return SKIN_SHOWN;
+}
+
+Launcher::SkinFault Launcher::whySkinIsUnreadable() const
+{
+    struct stat info;
+    if (statPath(skinDir.text(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return SKIN_NO_FOLDER;
+    if (statPath(skinPath.text(), &info) != 0 && errno == ENOENT)
+        return SKIN_NO_FILE;
+    return SKIN_UNREADABLE;
+}
+
+// The last STARTPAGE that names a page with something on it wins; one naming an empty page is
+// ignored, as one outside the pages is.
+void Launcher::chooseStartPage(const int32_t* startPageLines)
+{
+    int32_t latest = 0;
+    for (int i = 0; i < PAGE_COUNT; ++i) {
+        if (startPageLines[i] == 0)
+            continue;
+        if (!pages[i].hasContent()) {
+            diagnoseAt(SourcePlace(skinPath.text(), startPageLines[i]), DIAGNOSTIC_ERROR,
+                       "STARTPAGE=%d names a page with nothing on it: the line is ignored", i);
+        } else if (startPageLines[i] > latest) {
+            latest = startPageLines[i];
+            currentPage = i;
+        }
+    }
+    firstPage = currentPage;
+}
+
+void Launcher::resetPages()
+{
+    for (int i = 0; i < PAGE_COUNT; ++i) {
+        pages[i].~Page();
+        new (&pages[i]) Page();
     }
 }
 
@@ -127,7 +345,6 @@ bool Launcher::pass()
             return false;
     }
     repeat.startEvent(buttons);
-    notice.clear();
 
     if ((buttons & (BUTTON_SELECT | BUTTON_START)) == (BUTTON_SELECT | BUTTON_START))
         returnToMenuOrRecover();
@@ -139,10 +356,14 @@ bool Launcher::pass()
     if (actions.count() > 0)
         carryOut(actions);
 
-    pages[currentPage].draw(backBuffer,
-                            PageContext(&font, &imageCache, &batteryReader, &clockControl));
-    if (!notice.isEmpty())
+    pages[currentPage].draw(
+        backBuffer,
+        PageContext(&font, &imageCache, &batteryReader, &clockControl, skinPath.text()));
+    if (!notice.isEmpty()) {
         drawNotice(backBuffer, font, notice.text());
+        // Shown in this frame only: the next event's frame is the page alone.
+        notice.clear();
+    }
     presentFrame();
 
     WString::Array speed;
@@ -169,7 +390,7 @@ void Launcher::carryOut(WString::Array& actions)
             showNotice(
                 WString().format("Not started: %s is not on the card", printable(actions[2])));
         } else {
-            launchProgram(actions);
+            startProgram(actions);
         }
     } else if (actions[0] == "quit") {
         returnToMenuOrRecover();
@@ -185,8 +406,9 @@ void Launcher::showNotice(const WString& text)
 
 void Launcher::selectPage(const WString& number)
 {
+    // A page with nothing on it was reported when the skin was read (checkPageTargets).
     int32_t index = skinNumber(number);
-    if (isPageIndex(index))
+    if (isPageIndex(index) && pages[index].hasContent())
         currentPage = index;
 }
 
@@ -198,9 +420,21 @@ void Launcher::updateConfiguration(WString::Array& actions)
         return;
     actions.take(0);
     WString key = actions.take(0);
-    updateConfigFile((baseDir + "Tarvo.cfg").text(), (baseDir + "Tarvo.newcfg").text(), key,
-                     actions);
+    if (!updateConfigFile(configPath.text(), (baseDir + "Tarvo.newcfg").text(), key, actions)) {
+        // The file is as it was: leaving for the menu would pretend otherwise.
+        showNotice(WString().format("Setting not saved: %s=%s", printable(key),
+                                    printable(actions.join(","))));
+        return;
+    }
     startMenu();
+}
+
+void Launcher::startProgram(const WString::Array& words)
+{
+    const int reason = launchProgram(words);
+    if (reason != 0)
+        showNotice(
+            WString().format("Could not start %s: %s", printable(words[2]), strerror(reason)));
 }
 
 void Launcher::startMenu()
@@ -210,7 +444,7 @@ void Launcher::startMenu()
         return;
     }
     WString::Array words("exec", "/usr/gp2x/", "/usr/gp2x/gp2xmenu", static_cast<char*>(0));
-    launchProgram(words);
+    startProgram(words);
 }
 
 void Launcher::returnToMenuOrRecover()

@@ -13,7 +13,7 @@
 struct LauncherOptions {
     LauncherOptions()
         : dryRunExec(false), notStartedNotice(0), cardProgramsOnly(false),
-          menuThroughPlatform(false)
+          menuThroughPlatform(false), skinName(0)
     {
     }
 
@@ -29,17 +29,27 @@ struct LauncherOptions {
     // the program that stands in for the handheld's menu. Otherwise the launcher starts
     // "/usr/gp2x/gp2xmenu" itself, as an exec action would.
     bool menuThroughPlatform;
+    // The skin to read (a folder name below "/mnt/sd/Tarvo/skins/"), not owned; null reads SKIN
+    // from Tarvo.cfg and falls back to "concept" when that skin cannot be shown. A skin named here
+    // is read as it is, without a fallback, so that a check of every skin sees each one alone.
+    const char* skinName;
 };
 
 // The skin and configuration live below the fixed base directory "/mnt/sd/Tarvo/"; a computer
 // front-end maps that onto a folder (platform/Files.h) before start-up.
 //
-// Page numbers from the skin or from actions that fall outside the 128 pages are ignored: a
-// STARTPAGE or "page" action out of range leaves the current page as it was. A "config" action
-// without a key (a bare "config", or an empty key) is ignored too. When a program or the menu
-// cannot be started, the platform is brought back and the same pass draws and shows the page
-// again, so no cleared frame stays on screen. Numbers are read by skinNumber (page/SkinValues.h):
-// one beyond the range of int is held at its ends and so falls outside the pages.
+// Page numbers from the skin or from actions that fall outside the 128 pages, or that name a page
+// with nothing on it (Page::hasContent), are ignored: a STARTPAGE or "page" action naming such a
+// page leaves the current page as it was. A "config" action without a key (a bare "config", or an
+// empty key) is ignored too. When a program or the menu cannot be started, the platform is
+// brought back and the same pass draws and shows the page again, with a notice saying so, so no
+// cleared frame stays on screen. Numbers are read by skinNumber (page/SkinValues.h): one beyond
+// the range of int is held at its ends and so falls outside the pages.
+//
+// What the launcher cannot use in its files is reported as it is read (base/Diagnostics.h), and
+// what the person at the screen must know shows on the notice bar: a skin that could not be
+// shown (the launcher then reads "concept" instead; only when no skin can be shown does the
+// screen stay black), a program that did not start, a setting that was not saved.
 class Launcher {
 public:
     enum { PAGE_COUNT = 128 };
@@ -47,10 +57,11 @@ public:
     // Constructs the 128 empty pages, index 0 first.
     explicit Launcher(const LauncherOptions& options = LauncherOptions());
 
-    // Start-up: the display, the font, the configuration, the variables basedir, version and
-    // skindir, the skin (every argument expanded once against the variables defined so far), and
-    // the key-repeat timing of KEYBOARD_RATE. Nothing here stops the launcher: missing files leave
-    // things empty.
+    // Start-up: the display, the font (the one built into the program when the card's picture
+    // does not load), the configuration, the variables basedir, version and skindir, the skin
+    // (every argument expanded once against the variables defined so far; "concept" when the
+    // chosen skin cannot be shown), and the key-repeat timing of KEYBOARD_RATE. Nothing here stops
+    // the launcher: missing files leave things empty.
     void start();
 
     // One pass of the main loop: a poll of the buttons, and on an event (a change, or a repeat
@@ -68,6 +79,12 @@ public:
 
     int32_t currentPageIndex() const { return currentPage; }
 
+    // What start() read, for a check of the skin: page index (0 to PAGE_COUNT - 1), the skin
+    // file's handheld path (the page's kept line numbers count in it), and the page shown first.
+    const Page& page(int index) const;
+    const WString& skinFile() const { return skinPath; }
+    int32_t startPage() const { return firstPage; }
+
     // Shows text on the notice bar (core/Notice.h) in the frame this pass draws; the bar goes
     // away in the frame of the next button event.
     void showNotice(const WString& text);
@@ -76,10 +93,20 @@ private:
     Launcher(const Launcher&);
     Launcher& operator=(const Launcher&);
 
-    void readSkin();
+    // Why a skin cannot be shown, if it cannot.
+    enum SkinFault { SKIN_SHOWN, SKIN_NO_FOLDER, SKIN_NO_FILE, SKIN_UNREADABLE, SKIN_EMPTY };
+
+    void loadFont();
+    void checkSettings();
+    void chooseSkin();
+    SkinFault readSkin(const WString& name);
+    SkinFault whySkinIsUnreadable() const;
+    void chooseStartPage(const int32_t* startPageLines);
+    void resetPages();
     void readKeyboardRate();
     void carryOut(WString::Array& actions);
     void updateConfiguration(WString::Array& actions);
+    void startProgram(const WString::Array& words);
     void startMenu();
     void returnToMenuOrRecover();
     void selectPage(const WString& number);
@@ -87,8 +114,13 @@ private:
     LauncherOptions options;
     Page pages[PAGE_COUNT];
     WString baseDir;
+    WString configPath;
     WString skinDir;
+    // The skin file's handheld path, kept for the whole run: the pages report what their first
+    // drawing finds at their kept line numbers in it.
+    WString skinPath;
     int32_t currentPage;
+    int32_t firstPage;
     KeyRepeat repeat;
     // Null while there is nothing to tell.
     WString notice;

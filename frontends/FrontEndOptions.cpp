@@ -1,6 +1,7 @@
 // Command-line reading shared by the computer front-ends.
 #include "frontends/FrontEndOptions.h"
 
+#include "base/Diagnostics.h"
 #include "core/ProcessObjects.h"
 #include "platform/Files.h"
 #include "platform/MenuProgram.h"
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <sys/stat.h>
@@ -99,6 +101,17 @@ bool setValue(const OptionSpec& spec, const std::string& value, FrontEndOptions*
     options->scale = static_cast<int>(scale);
     return true;
 }
+
+// The launcher names its files by their handheld paths; the person reads them on the computer.
+class MappedStandardErrorSink : public DiagnosticSink {
+public:
+    void report(const SourcePlace& place, DiagnosticSeverity, const char* message) override
+    {
+        MappedPath path(place.path);
+        std::fprintf(stderr, "%s\n",
+                     formatDiagnostic(path.text(), place.line, "warning", message).text());
+    }
+};
 
 } // namespace
 
@@ -192,6 +205,12 @@ LauncherOptions desktopLauncherOptions(const FrontEndOptions& options)
     launcherOptions.cardProgramsOnly = true;
     launcherOptions.menuThroughPlatform = true;
     return launcherOptions;
+}
+
+void reportDiagnosticsOnStandardError()
+{
+    static MappedStandardErrorSink sink;
+    setDiagnosticSink(&sink);
 }
 
 std::string frontEndUsage(const char* program, unsigned accepted)

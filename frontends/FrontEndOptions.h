@@ -54,6 +54,10 @@ bool applyFrontEndOptions(const FrontEndOptions& options, std::string* error);
 // starts as ever.
 LauncherOptions desktopLauncherOptions(const FrontEndOptions& options);
 
+// Sends every diagnostic (base/Diagnostics.h) to standard error as "PATH:LINE: warning: MESSAGE",
+// PATH the real file below --sd that the person can open. After applyFrontEndOptions().
+void reportDiagnosticsOnStandardError();
+
 // The usage text of a front-end for the options it accepts.
 std::string frontEndUsage(const char* program, unsigned accepted);
 

@@ -1,6 +1,7 @@
 // BitmapFont: the glyph table built from the font picture's marker row, and text drawing.
 #include "gfx/BitmapFont.h"
 
+#include "gfx/BuiltInFont.h"
 #include "gfx/DLImage.h"
 
 #include <stdio.h>
@@ -82,18 +83,36 @@ void BitmapFont::clearGlyphs()
 
 bool BitmapFont::load(const char* path)
 {
+    DLImage* picture = new DLImage;
+    if (!picture->loadPng(path, 8, true)) {
+        delete picture;
+        picture = 0;
+    }
+    if (!adopt(picture))
+        return false;
+    printf("Loaded font: %ix%i\n", image->width, image->height);
+    return true;
+}
+
+bool BitmapFont::loadBuiltIn()
+{
+    DLImage* picture = new DLImage;
+    if (!picture->loadPngData(builtInFontPng, builtInFontPngSize, 8, true)) {
+        delete picture;
+        picture = 0;
+    }
+    return adopt(picture);
+}
+
+bool BitmapFont::adopt(DLImage* picture)
+{
     delete image;
     image = 0;
     glyphHeight = 0;
     clearGlyphs();
-
-    DLImage* picture = new DLImage;
-    if (!picture->loadPng(path, 8, true)) {
-        delete picture;
+    if (!picture)
         return false;
-    }
     image = picture;
-    printf("Loaded font: %ix%i\n", image->width, image->height);
     glyphHeight = image->height - 1;
 
     // Each marker column is the first column of the next glyph; the first glyph starts at 1.
@@ -112,6 +131,21 @@ bool BitmapFont::load(const char* path)
         start = cursor;
     }
     return true;
+}
+
+int BitmapFont::textWidth(const char* text) const
+{
+    // The advances of drawText, without its stop at the right edge of the frame.
+    int width = 0;
+    int advance = 0;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); p && *p; ++p) {
+        if (*p >= 33 && *p <= 126)
+            advance = glyphEnd[*p] - glyphStart[*p];
+        else if (*p == 32)
+            advance = spaceAdvance;
+        width += advance;
+    }
+    return width;
 }
 
 int BitmapFont::glyphStartOf(int code) const

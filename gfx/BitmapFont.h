@@ -25,6 +25,10 @@ public:
     // the font is left as constructed (no glyphs, line height 0) and nothing is printed here.
     bool load(const char* path);
 
+    // Loads the default font picture that is built into the program (gfx/BuiltInFont.h), for a
+    // card whose own picture is missing or unreadable; prints nothing.
+    bool loadBuiltIn();
+
     void setColor(uint16_t newColor) { color = newColor; }
     int lineHeight() const { return glyphHeight; }
 
@@ -33,6 +37,9 @@ public:
     // A space advances 3 columns; bytes outside 32-126 draw nothing and advance by the width of
     // the character before them (0 at the start of the text). Clipped at all four edges.
     void drawText(uint16_t* frame, int x, int y, const char* text);
+
+    // The columns drawText advances over for text: how wide it is on a screen without edges.
+    int textWidth(const char* text) const;
 
     // The columns of a character's glyph in the picture, [start, end); both 0 outside 33-126.
     int glyphStartOf(int code) const;
@@ -49,6 +56,8 @@ private:
     BitmapFont& operator=(const BitmapFont&);
 
     void clearGlyphs();
+    // Takes the picture (null: none) and builds the glyph table from it.
+    bool adopt(DLImage* picture);
 };
 
 #endif

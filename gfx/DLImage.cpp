@@ -114,7 +114,24 @@ bool DLImage::loadPng(const char* path, int depth, bool wantAlpha)
     int channels = 0;
     if (!readPng(path, rows, decodedWidth, decodedHeight, channels))
         return false;
+    return convert(rows, decodedWidth, decodedHeight, channels, depth, wantAlpha);
+}
 
+bool DLImage::loadPngData(const unsigned char* data, size_t size, int depth, bool wantAlpha)
+{
+    release();
+    unsigned char* rows = 0;
+    uint32_t decodedWidth = 0;
+    uint32_t decodedHeight = 0;
+    int channels = 0;
+    if (!readPngData(data, size, rows, decodedWidth, decodedHeight, channels))
+        return false;
+    return convert(rows, decodedWidth, decodedHeight, channels, depth, wantAlpha);
+}
+
+bool DLImage::convert(unsigned char* rows, uint32_t decodedWidth, uint32_t decodedHeight,
+                      int channels, int depth, bool wantAlpha)
+{
     // readPng keeps both sides at most maxPngSide, so these products cannot overflow.
     const size_t count = static_cast<size_t>(decodedWidth) * decodedHeight;
     const bool screenFormat = depth == 15 || depth == 16;

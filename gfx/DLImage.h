@@ -5,6 +5,7 @@
 
 #include "platform/Platform.h"
 
+#include <stddef.h>
 #include <stdint.h>
 
 // The blends of this class and of BitmapFont come in two forms, chosen per CPU. With a vector unit
@@ -37,6 +38,8 @@ public:
     // tRNS) an alpha channel, the alpha samples become the opacity plane. Any other depth, a
     // decoding error or a failed allocation leaves the image empty and returns false.
     bool loadPng(const char* path, int depth, bool wantAlpha);
+    // The same for a PNG file held in memory, the size bytes at data (gfx/PngReader.h).
+    bool loadPngData(const unsigned char* data, size_t size, int depth, bool wantAlpha);
 
     // The byte (depth 8) or the 16-bit pixel at column x, row y; 0 for an empty image or a
     // position outside it.
@@ -67,6 +70,9 @@ public:
 
 private:
     DLImage(const DLImage&);
+    // Converts decoded rows (readPng's result) and frees them; false leaves the image empty.
+    bool convert(unsigned char* rows, uint32_t decodedWidth, uint32_t decodedHeight, int channels,
+                 int depth, bool wantAlpha);
     DLImage& operator=(const DLImage&);
 };
 

@@ -7,6 +7,7 @@
 #include <setjmp.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 namespace {
 
@@ -14,7 +15,11 @@ namespace {
 // back into readPng: objects with static storage keep the values they had when the jump fires,
 // whereas locals changed after setjmp would be indeterminate.
 struct LoadState {
+    // The source: a file, or else the bytes of data from offset on.
     FILE* file;
+    const unsigned char* data;
+    size_t size;
+    size_t offset;
     png_structp png;
     png_infop info;
     unsigned char* block;
@@ -41,6 +46,15 @@ void reportError(png_structp png, png_const_charp message)
     longjmp(png_jmpbuf(png), 1);
 }
 
+// libpng's reads from a picture in memory; past its end is an error, as for a short file.
+void readFromMemory(png_structp png, png_bytep out, png_size_t length)
+{
+    if (length > state.size - state.offset)
+        png_error(png, "Visual PNG: the data ends early");
+    memcpy(out, state.data + state.offset, length);
+    state.offset += length;
+}
+
 // Frees what the load holds; the decoded block survives only when it is handed to the caller.
 void releaseState(bool keepBlock)
 {
@@ -61,7 +75,10 @@ void decode(uint32_t& width, uint32_t& height, int& channels)
     png_structp png = state.png;
     png_infop info = state.info;
 
-    png_init_io(png, state.file);
+    if (state.file)
+        png_init_io(png, state.file);
+    else
+        png_set_read_fn(png, 0, readFromMemory);
     png_set_sig_bytes(png, 8);
     // Checked by libpng while it reads the header, before any large allocation.
     png_set_user_limits(png, maxPngSide, maxPngSide);
@@ -121,26 +138,9 @@ void decode(uint32_t& width, uint32_t& height, int& channels)
     png_read_end(png, 0);
 }
 
-} // namespace
-
-bool readPng(const char* path, unsigned char*& rows, uint32_t& width, uint32_t& height,
-             int& channels)
+// The load once the source in state has passed the signature check.
+bool decodeSource(unsigned char*& rows, uint32_t& width, uint32_t& height, int& channels)
 {
-    rows = 0;
-    if (!path)
-        return false;
-    state = LoadState();
-    state.file = openFile(path, "rb");
-    if (!state.file)
-        return false;
-
-    unsigned char signature[8];
-    if (fread(signature, 1, sizeof(signature), state.file) != sizeof(signature) ||
-        png_sig_cmp(signature, 0, sizeof(signature)) != 0) {
-        releaseState(false);
-        return false;
-    }
-
     // The version of the headers the program is built with: libpng refuses any other.
     state.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, 0, reportError, 0);
     if (!state.png) {
@@ -162,4 +162,39 @@ bool readPng(const char* path, unsigned char*& rows, uint32_t& width, uint32_t& 
     rows = state.block;
     releaseState(true);
     return true;
+}
+
+} // namespace
+
+bool readPng(const char* path, unsigned char*& rows, uint32_t& width, uint32_t& height,
+             int& channels)
+{
+    rows = 0;
+    if (!path)
+        return false;
+    state = LoadState();
+    state.file = openFile(path, "rb");
+    if (!state.file)
+        return false;
+
+    unsigned char signature[8];
+    if (fread(signature, 1, sizeof(signature), state.file) != sizeof(signature) ||
+        png_sig_cmp(signature, 0, sizeof(signature)) != 0) {
+        releaseState(false);
+        return false;
+    }
+    return decodeSource(rows, width, height, channels);
+}
+
+bool readPngData(const unsigned char* data, size_t size, unsigned char*& rows, uint32_t& width,
+                 uint32_t& height, int& channels)
+{
+    rows = 0;
+    if (!data || size < 8 || png_sig_cmp(const_cast<unsigned char*>(data), 0, 8) != 0)
+        return false;
+    state = LoadState();
+    state.data = data;
+    state.size = size;
+    state.offset = 8;
+    return decodeSource(rows, width, height, channels);
 }

@@ -2,6 +2,7 @@
 #ifndef TARVO_GFX_PNGREADER_H
 #define TARVO_GFX_PNGREADER_H
 
+#include <stddef.h>
 #include <stdint.h>
 
 // Pictures wider or taller than this are refused as a failed load: the handheld has 64 MB, and
@@ -21,5 +22,10 @@ const uint32_t maxPngSide = 8192;
 // Not reentrant: one load runs at a time (the launcher has a single thread).
 bool readPng(const char* path, unsigned char*& rows, uint32_t& width, uint32_t& height,
              int& channels);
+
+// The same for a PNG file held in memory: the size bytes at data (a picture built into the
+// program). Data that ends early fails like a damaged file.
+bool readPngData(const unsigned char* data, size_t size, unsigned char*& rows, uint32_t& width,
+                 uint32_t& height, int& channels);
 
 #endif

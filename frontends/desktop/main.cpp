@@ -40,6 +40,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s: %s\n", programName, error.c_str());
         return 2;
     }
+    reportDiagnosticsOnStandardError();
     desktopSetScale(options.scale);
 
     Launcher::runProcess(desktopLauncherOptions(options));

@@ -95,6 +95,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s: %s\n", programName, error.c_str());
         return 2;
     }
+    reportDiagnosticsOnStandardError();
     headlessSetScript(script);
 
     LauncherOptions launcherOptions;

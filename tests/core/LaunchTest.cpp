@@ -7,6 +7,7 @@
 #include "platform/Platform.h"
 #include "tests/platform/TempFolder.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -24,7 +25,10 @@ TEST(LaunchTest, FailedStartBringsEverythingBack)
     backBuffer[0] = 0x1234;
 
     testing::internal::CaptureStdout();
-    launchProgram(WString::Array("exec", "/mnt/sd/emu/", "./missing", static_cast<char*>(0)));
+    EXPECT_EQ(
+        launchProgram(WString::Array("exec", "/mnt/sd/emu/", "./missing", static_cast<char*>(0))),
+        ENOENT)
+        << "the reason, for the notice";
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Could not start ./missing: No such file or directory\n");
     EXPECT_EQ(std::filesystem::current_path(), before) << "the launcher's working folder again";

@@ -1,7 +1,7 @@
-// readPng: unreadable and damaged files, and every PngSuite image (every colour type and depth,
-// interlaced or not) against an independent decoder: libspng on the host, and everywhere the
-// digests of the pixels kept in pngsuite-digests.txt (the host's failures show the lines to put
-// there).
+// readPng and readPngData: unreadable and damaged files (from memory as from a file), and every
+// PngSuite image (every colour type and depth, interlaced or not) against an independent decoder:
+// libspng on the host, and everywhere the digests of the pixels kept in pngsuite-digests.txt (the
+// host's failures show the lines to put there).
 #include "gfx/PngReader.h"
 #include "tests/gfx/TestPng.h"
 
@@ -39,12 +39,13 @@ struct DecodedPng {
     std::vector<uint8_t> samples;
     std::string errors; // what the load wrote to standard error
 };
-DecodedPng decodePng(const char* path)
+template <typename Read>
+DecodedPng decodeWith(Read read)
 {
     DecodedPng out;
     unsigned char* rows = nullptr;
     testing::internal::CaptureStderr();
-    out.ok = readPng(path, rows, out.width, out.height, out.channels);
+    out.ok = read(rows, out);
     out.errors = testing::internal::GetCapturedStderr();
     EXPECT_TRUE(out.ok || rows == nullptr) << "a failed load handed back a block";
     // Copying every sample lets the sanitizer build catch a block shorter than its size.
@@ -52,6 +53,21 @@ DecodedPng decodePng(const char* path)
         out.samples.assign(rows, rows + size_t(out.width) * out.height * out.channels);
     std::free(rows);
     return out;
+}
+DecodedPng decodePng(const char* path)
+{
+    return decodeWith([path](unsigned char*& rows, DecodedPng& out) {
+        return readPng(path, rows, out.width, out.height, out.channels);
+    });
+}
+// The same bytes held in memory, in a block of exactly their size so that the sanitizer build
+// catches a read past the end.
+DecodedPng decodePngData(const std::string& bytes)
+{
+    const std::vector<unsigned char> data(bytes.begin(), bytes.end());
+    return decodeWith([&data](unsigned char*& rows, DecodedPng& out) {
+        return readPngData(data.data(), data.size(), rows, out.width, out.height, out.channels);
+    });
 }
 
 TEST(PngReaderTest, UnreadableFilesFailSilentlyAndDamagedOrOversizedOnesWithALibpngError)
@@ -73,6 +89,10 @@ TEST(PngReaderTest, UnreadableFilesFailSilentlyAndDamagedOrOversizedOnesWithALib
         EXPECT_EQ(d.errors.find("libpng error: ") != std::string::npos && d.errors.back() == '\n',
                   reported)
             << name << ": " << d.errors;
+        DecodedPng fromMemory = decodePngData(TempFolder::readFile(entry.path()));
+        EXPECT_EQ(fromMemory.ok, d.ok) << name << " from memory";
+        EXPECT_EQ(fromMemory.samples, d.samples) << name << " from memory";
+        EXPECT_EQ(fromMemory.errors.empty(), d.errors.empty()) << name << ": " << fromMemory.errors;
     }
     EXPECT_EQ(decodePng(scratch.path("absent.png").c_str()).errors, "");
     EXPECT_FALSE(decodePng(nullptr).ok);
