@@ -1,0 +1,181 @@
+// tarvo-lint: checks a whole SD card the way the launcher reads it, and more.
+//
+//   tarvo-lint --sd DIR [--werror]
+//
+// Tarvo.cfg and every skin below Tarvo/skins/ are read by the launcher's own start-up (once as
+// the handheld starts, with SKIN from Tarvo.cfg, then once for each skin folder), on the headless
+// backend; every page with content is drawn once, so that what drawing finds (pictures, lists)
+// is reported too. Every Tarvo.dat on the card is read as a file list reads it. The checks of
+// tools/lint/CardChecks.h come on top. Standard output receives the findings, sorted by file and
+// line, and the summary (tools/lint/Findings.h); the launcher's own lines are not shown.
+//
+// Exit status: 0 without findings (or with warnings only, without --werror), 1 with an error
+// (or a warning, with --werror), 2 for bad usage (an unknown option, --sd missing or not a
+// folder).
+#include "core/Launcher.h"
+#include "core/ProcessObjects.h"
+#include "frontends/FrontEndOptions.h"
+#include "platform/Files.h"
+#include "platform/Platform.h"
+#include "tools/lint/CardChecks.h"
+#include "tools/lint/Findings.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const char programName[] = "tarvo-lint";
+const unsigned acceptedOptions = OPTION_SD | OPTION_HELP;
+const char werrorOption[] = "--werror";
+
+// The launcher prints its own lines ("Loaded font: ...") on standard output, which belongs to
+// the findings here: while it lives, standard output goes nowhere.
+class SilencedStandardOutput {
+public:
+    SilencedStandardOutput()
+    {
+        std::fflush(stdout);
+        saved = dup(STDOUT_FILENO);
+        const int nowhere = open("/dev/null", O_WRONLY);
+        if (nowhere >= 0) {
+            dup2(nowhere, STDOUT_FILENO);
+            close(nowhere);
+        }
+    }
+    ~SilencedStandardOutput()
+    {
+        std::fflush(stdout);
+        if (saved >= 0) {
+            dup2(saved, STDOUT_FILENO);
+            close(saved);
+        }
+    }
+
+private:
+    int saved;
+};
+
+std::string usage()
+{
+    std::string text = frontEndUsage(programName, acceptedOptions);
+    text.insert(text.find('\n'), std::string(" [") + werrorOption + "]");
+    return text + "  --werror            a warning fails the check as an error does\n";
+}
+
+bool isFile(const std::string& handheldPath)
+{
+    struct stat info;
+    return statPath(handheldPath.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// Starts the launcher as the handheld would with skinName (null: SKIN from Tarvo.cfg), draws
+// every page that has something on it, and checks the skin it ended up with.
+void checkSkinNamed(const char* skinName, Findings& findings)
+{
+    LauncherOptions options;
+    options.skinName = skinName;
+    options.dryRunExec = true;
+    std::unique_ptr<Launcher> launcher(new Launcher(options));
+    launcher->start();
+    const char* skinFile = launcher->skinFile().text();
+    if (skinFile && isFile(skinFile))
+        findings.countFile(skinFile);
+    std::vector<uint16_t> frame(SCREEN_WIDTH * SCREEN_HEIGHT);
+    const PageContext context(&font, &imageCache, &batteryReader, &clockControl, skinFile);
+    for (int i = 0; i < Launcher::PAGE_COUNT; ++i) {
+        // The launcher owns its pages as modifiable objects; drawing loads what they show.
+        Page& page = const_cast<Page&>(launcher->page(i));
+        if (page.hasContent())
+            page.draw(frame.data(), context);
+    }
+    checkSkin(*launcher, font);
+}
+
+// The folders below /mnt/sd/Tarvo/skins/, by name.
+std::vector<std::string> skinNames()
+{
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(MappedPath("/mnt/sd/Tarvo/skins").text(), error)) {
+        if (entry.is_directory(error))
+            names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Every Tarvo.dat on the card, as handheld paths. Linked folders are not followed, so a link
+// loop cannot hold the walk up; a folder that cannot be read is passed over.
+std::vector<std::string> descriptorPaths()
+{
+    const std::string root = sdRoot();
+    std::vector<std::string> paths;
+    std::error_code error;
+    std::filesystem::recursive_directory_iterator walk(
+        root, std::filesystem::directory_options::skip_permission_denied, error);
+    for (const auto end = std::filesystem::recursive_directory_iterator(); walk != end;
+         walk.increment(error)) {
+        if (error)
+            break;
+        if (walk->path().filename() == "Tarvo.dat" && walk->is_regular_file(error))
+            paths.push_back("/mnt/sd" + walk->path().string().substr(root.size()));
+    }
+    std::sort(paths.begin(), paths.end());
+    return paths;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    bool warningsAreErrors = false;
+    std::vector<const char*> arguments;
+    for (int i = 0; i < argc; ++i) {
+        if (i > 0 && std::strcmp(argv[i], werrorOption) == 0)
+            warningsAreErrors = true;
+        else
+            arguments.push_back(argv[i]);
+    }
+    FrontEndOptions options;
+    std::string error;
+    if (!parseFrontEndOptions(static_cast<int>(arguments.size()), arguments.data(), acceptedOptions,
+                              &options, &error)) {
+        std::fprintf(stderr, "%s: %s\n%s", programName, error.c_str(), usage().c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(usage().c_str(), stdout);
+        return 0;
+    }
+    if (!applyFrontEndOptions(options, &error)) {
+        std::fprintf(stderr, "%s: %s\n", programName, error.c_str());
+        return 2;
+    }
+
+    Findings findings;
+    setDiagnosticSink(&findings);
+    {
+        SilencedStandardOutput silence;
+        if (isFile("/mnt/sd/Tarvo/Tarvo.cfg"))
+            findings.countFile("/mnt/sd/Tarvo/Tarvo.cfg");
+        checkSkinNamed(nullptr, findings);
+        for (const std::string& name : skinNames())
+            checkSkinNamed(name.c_str(), findings);
+        for (const std::string& path : descriptorPaths()) {
+            findings.countFile(path.c_str());
+            checkDescriptor(path.c_str());
+        }
+    }
+    setDiagnosticSink(nullptr);
+    return findings.print(stdout, warningsAreErrors);
+}
