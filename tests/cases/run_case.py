@@ -12,7 +12,9 @@ import argparse
 import hashlib
 import os
 import re
+import resource
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -54,17 +56,34 @@ class Run:
             script.write("\n".join(keys) + "\n")
         extra = []
         tool = "headless"
+        file_size_limit = None
+        self.before = {}
         for _, word, rest in directives:
             if word == "args":
                 extra += [self.substitute(a) for a in rest.split()]
             elif word == "tool":
                 tool = rest
+            elif word == "pad":
+                path, size = rest.rsplit(" ", 1)
+                with open(os.path.join(self.card, path), "a", encoding="utf-8") as padded:
+                    padded.write("// " + "x" * int(size) + "\n")
+            elif word == "fsize":
+                file_size_limit = int(rest)
+            elif word == "unchanged":
+                with open(os.path.join(self.card, rest), "rb") as kept:
+                    self.before[rest] = kept.read()
         if tool == "lint":
             command = [programs["lint"], "--sd", self.card] + extra
         else:
             command = [programs["headless"], "--sd", self.card, "--keys",
                        os.path.join(work, "keys"), "--frames", self.frames, "--raw"] + extra
-        done = subprocess.run(command, cwd=work, capture_output=True, timeout=120)
+        def limit_file_size():
+            # Writes past the limit fail with EFBIG instead of ending the program.
+            signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+            resource.setrlimit(resource.RLIMIT_FSIZE, (file_size_limit, file_size_limit))
+
+        done = subprocess.run(command, cwd=work, capture_output=True, timeout=120,
+                              preexec_fn=limit_file_size if file_size_limit else None)
         self.status = done.returncode
         self.out = done.stdout.decode("utf-8", "surrogateescape")
         self.err = done.stderr.decode("utf-8", "surrogateescape")
@@ -135,10 +154,14 @@ def check(run, case_dir, directives):
                 actual = found.read().decode("utf-8", "surrogateescape")
             if actual != expected:
                 problems.append(where + "%s is %r, expected %r" % (rest, actual, expected))
+        elif word == "unchanged":
+            with open(os.path.join(run.card, rest), "rb") as found:
+                if found.read() != run.before[rest]:
+                    problems.append(where + "%s changed" % rest)
         elif word == "absent":
             if os.path.lexists(os.path.join(run.card, rest)):
                 problems.append(where + "%s exists, expected none" % rest)
-        elif word not in ("args", "keys", "tool"):
+        elif word not in ("args", "keys", "tool", "pad", "fsize"):
             problems.append(where + "unknown directive %r" % word)
     if run.status != status:
         problems.append("exit status %d, expected %d" % (run.status, status))
