@@ -7,7 +7,9 @@
 #include <stdlib.h>
 #include <string.h>
 
-TextBuffer::TextBuffer() : bytes(inlineBytes), used(0), capacity(inlineSize), present(false)
+TextBuffer::TextBuffer()
+    : bytes(inlineBytes), used(0), capacity(inlineSize), limit(INT_MAX - 1), present(false),
+      cut(false)
 {
     inlineBytes[0] = '\0';
 }
@@ -45,6 +47,10 @@ void TextBuffer::reserve(int extra)
 
 void TextBuffer::append(const char* from, int count)
 {
+    if (count > limit - used) {
+        count = limit - used;
+        cut = true;
+    }
     reserve(count);
     if (count > 0)
         memcpy(bytes + used, from, count);
@@ -58,9 +64,7 @@ void TextBuffer::append(const char* text)
     if (!text)
         return;
     size_t count = strlen(text);
-    if (count > static_cast<size_t>(INT_MAX))
-        abort();
-    append(text, static_cast<int>(count));
+    append(text, count > static_cast<size_t>(INT_MAX) ? INT_MAX : static_cast<int>(count));
 }
 
 void TextBuffer::append(const WString& text)
@@ -73,11 +77,21 @@ void TextBuffer::append(char c)
     append(&c, 1);
 }
 
+void TextBuffer::limitTo(int maxLength)
+{
+    limit = maxLength < 0 ? 0 : maxLength > INT_MAX - 1 ? INT_MAX - 1 : maxLength;
+    if (used > limit) {
+        truncate(limit);
+        cut = true;
+    }
+}
+
 void TextBuffer::clear()
 {
     used = 0;
     bytes[0] = '\0';
     present = false;
+    cut = false;
 }
 
 void TextBuffer::truncate(int count)

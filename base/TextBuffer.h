@@ -13,7 +13,10 @@
 // clear() keeps the block for reuse. Most skin words are short, so most never touch the heap. The
 // buffer also remembers whether anything at all has been appended (a zero-length text counts), so
 // that toString() can give the null string exactly where a WString built by += from the null string
-// would have stayed null. Running out of memory ends the program, as it does for WString.
+// would have stayed null. A buffer may be given a limit: what would grow the text past it is cut
+// there, and the buffer remembers that it was, so that text built from outside data stays small
+// whatever the data holds. Running out of memory ends the program, as it does for WString; the
+// limits of the callers keep such blocks far below what the handheld has.
 class TextBuffer {
 public:
     TextBuffer();
@@ -27,7 +30,13 @@ public:
     void append(const WString& text);
     void append(char c);
 
-    // Back to the null state; the block is kept.
+    // From now on the text holds at most maxLength bytes (at least 0); a longer text already
+    // held is cut at once.
+    void limitTo(int maxLength);
+    // Whether anything was cut by the limit since construction or the last clear().
+    bool wasCut() const { return cut; }
+
+    // Back to the null state, nothing cut; the block and the limit are kept.
     void clear();
     // Cuts the text to its first count bytes (count must not exceed the length).
     void truncate(int count);
@@ -53,7 +62,9 @@ private:
     char* bytes;
     int used;
     int capacity;
+    int limit;
     bool present;
+    bool cut;
 };
 
 #endif

@@ -80,7 +80,12 @@ public:
         ++length_;
     }
 
-    void append(TArg element) { insertBetween(head_->prev, head_, element); }
+    // The element appended, so that a caller need not walk to the end to find it.
+    T& append(TArg element)
+    {
+        insertBetween(head_->prev, head_, element);
+        return head_->prev->element;
+    }
 
     T removeNode(Node* node)
     {

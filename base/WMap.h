@@ -7,6 +7,7 @@
 #include "base/WString.h"
 
 #include <stdint.h>
+#include <stdlib.h>
 #include <string.h>
 
 // Memory rules
@@ -20,6 +21,13 @@
 //
 // Keys are looked up byte for byte (case-sensitive). A null key is treated as the empty key.
 // Iteration visits bucket 0 to the last bucket, each bucket in insertion order.
+//
+// Lookups do not walk the buckets: the bucket hash (h * 3 + byte) is easy to collide on purpose,
+// and a skin whose thousands of names share one bucket would make every lookup walk all of them.
+// Beside the buckets the map keeps an index, an open-addressing table (linear probing) of
+// pointers to the entries keyed by a second, well-mixed hash, at most half full and doubled as it
+// fills. The index only finds entries; the buckets alone decide the iteration order. If the index
+// cannot be grown (memory ran out), it is dropped and lookups walk the buckets from then on.
 template <typename K, typename KArg, typename V, typename VArg>
 class WMap {
 public:
@@ -80,7 +88,8 @@ public:
     static const int DEFAULT_BUCKET_COUNT = 31;
 
     explicit WMap(int bucketCount = DEFAULT_BUCKET_COUNT)
-        : bucketCount_(bucketCount), buckets_(0), entryCount_(0)
+        : bucketCount_(bucketCount), buckets_(0), entryCount_(0), index_(0), indexMask_(0),
+          indexDropped_(false)
     {
         TARVO_CHECK(bucketCount > 0);
         buckets_ = new List[bucketCount];
@@ -90,6 +99,7 @@ public:
     {
         clear();
         delete[] buckets_;
+        free(index_);
     }
 
     int count() const { return entryCount_; }
@@ -138,8 +148,7 @@ public:
             return;
         }
         Entry added(textOf(key), value);
-        bucketFor(key).append(added);
-        ++entryCount_;
+        addToIndex(&bucketFor(key).append(added));
     }
 
     // The value of key's entry, created with a default value (an empty array, a null pointer)
@@ -151,30 +160,23 @@ public:
             return entry->value;
         }
         Entry added(textOf(key), V());
-        List& bucket = bucketFor(key);
-        bucket.append(added);
-        ++entryCount_;
-        // The new entry is the bucket's last: walk to it rather than search by key again.
-        typename List::Iterator it(bucket);
-        Entry* last = 0;
-        while (it.hasNext()) {
-            last = &it.next();
-        }
-        return last->value;
+        Entry& stored = bucketFor(key).append(added);
+        addToIndex(&stored);
+        return stored.value;
     }
 
     // Removes key's entry; nothing happens without one.
     void remove(KArg key)
     {
-        const char* wanted = textOf(key);
-        typename List::Iterator it(bucketFor(key));
-        while (it.hasNext()) {
-            if (strcmp(it.next().key.text(), wanted) == 0) {
-                it.remove();
-                --entryCount_;
-                return;
-            }
+        Entry* entry = lookup(key);
+        if (entry == 0) {
+            return;
         }
+        removeFromIndex(entry);
+        typename List::Iterator it(bucketFor(key));
+        while (&it.next() != entry) {}
+        it.remove();
+        --entryCount_;
     }
 
     void clear()
@@ -187,6 +189,9 @@ public:
             }
         }
         entryCount_ = 0;
+        if (index_ != 0) {
+            memset(index_, 0, (indexMask_ + 1) * sizeof(Slot));
+        }
     }
 
 private:
@@ -197,9 +202,40 @@ private:
 
     List& bucketFor(KArg key) { return buckets_[hash(key) % static_cast<uint32_t>(bucketCount_)]; }
 
+    // One place of the index: an entry and its index hash; a null entry marks a free place.
+    struct Slot {
+        uint32_t hash;
+        Entry* entry;
+    };
+
+    // FNV-1a, then the final mixing of MurmurHash3, so that keys that differ in any byte differ
+    // in the low bits that pick a place; it has nothing in common with the bucket hash.
+    static uint32_t indexHash(const char* key)
+    {
+        uint32_t h = 2166136261u;
+        for (const unsigned char* p = reinterpret_cast<const unsigned char*>(key); *p != 0; ++p) {
+            h = (h ^ *p) * 16777619u;
+        }
+        h ^= h >> 16;
+        h *= 0x85ebca6bu;
+        h ^= h >> 13;
+        h *= 0xc2b2ae35u;
+        h ^= h >> 16;
+        return h;
+    }
+
     Entry* lookup(KArg key)
     {
         const char* wanted = textOf(key);
+        if (index_ != 0) {
+            const uint32_t h = indexHash(wanted);
+            for (uint32_t i = h & indexMask_; index_[i].entry != 0; i = (i + 1) & indexMask_) {
+                if (index_[i].hash == h && strcmp(index_[i].entry->key.text(), wanted) == 0) {
+                    return index_[i].entry;
+                }
+            }
+            return 0;
+        }
         typename List::Iterator it(bucketFor(key));
         while (it.hasNext()) {
             Entry& entry = it.next();
@@ -210,9 +246,77 @@ private:
         return 0;
     }
 
+    static void placeInIndex(Slot* index, uint32_t mask, Entry* entry, uint32_t h)
+    {
+        uint32_t i = h & mask;
+        while (index[i].entry != 0) {
+            i = (i + 1) & mask;
+        }
+        index[i].hash = h;
+        index[i].entry = entry;
+    }
+
+    // Counts the entry just appended to its bucket and records it in the index, doubling the
+    // index first when it would be more than half full.
+    void addToIndex(Entry* entry)
+    {
+        ++entryCount_;
+        if (indexDropped_) {
+            return;
+        }
+        const uint32_t capacity = index_ == 0 ? 0 : indexMask_ + 1;
+        if (static_cast<uint32_t>(entryCount_) * 2 > capacity) {
+            const uint32_t grown = capacity == 0 ? 16 : capacity * 2;
+            Slot* index = grown > capacity ? static_cast<Slot*>(calloc(grown, sizeof(Slot))) : 0;
+            if (index == 0) {
+                free(index_);
+                index_ = 0;
+                indexDropped_ = true;
+                return;
+            }
+            for (uint32_t i = 0; i < capacity; ++i) {
+                if (index_[i].entry != 0) {
+                    placeInIndex(index, grown - 1, index_[i].entry, index_[i].hash);
+                }
+            }
+            free(index_);
+            index_ = index;
+            indexMask_ = grown - 1;
+        }
+        placeInIndex(index_, indexMask_, entry, indexHash(entry->key.text()));
+    }
+
+    // Frees the entry's place and moves later entries of its probe run back into the gap, so
+    // that every entry stays reachable from its home place without markers of removed ones.
+    void removeFromIndex(Entry* entry)
+    {
+        if (index_ == 0) {
+            return;
+        }
+        uint32_t gap = indexHash(entry->key.text()) & indexMask_;
+        while (index_[gap].entry != entry) {
+            gap = (gap + 1) & indexMask_;
+        }
+        for (uint32_t next = (gap + 1) & indexMask_; index_[next].entry != 0;
+             next = (next + 1) & indexMask_) {
+            // An entry may fill the gap unless its home lies after the gap, up to itself.
+            const uint32_t home = index_[next].hash & indexMask_;
+            const bool homeBetween =
+                gap <= next ? (gap < home && home <= next) : (gap < home || home <= next);
+            if (!homeBetween) {
+                index_[gap] = index_[next];
+                gap = next;
+            }
+        }
+        index_[gap].entry = 0;
+    }
+
     int bucketCount_;
     List* buckets_;
     int entryCount_;
+    Slot* index_;
+    uint32_t indexMask_;
+    bool indexDropped_;
 };
 
 template <typename K, typename KArg, typename V, typename VArg>

@@ -1,7 +1,6 @@
 // readLines: a whole launcher text file split into its lines, for the line reader and the update.
 #include "config/ReadLines.h"
 
-#include <limits.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -13,13 +12,17 @@ namespace {
 // says nothing about what fread would deliver. A stream that turns out longer than that (a
 // file still being written, or one of the kernel's files that report no size) counts as
 // unreadable rather than silently cut short.
-char* readWholeStream(FILE* stream, long* sizeOut)
+char* readWholeStream(FILE* stream, long* sizeOut, bool* tooLarge)
 {
     struct stat info;
     if (!stream || fstat(fileno(stream), &info) != 0 || !S_ISREG(info.st_mode))
         return 0;
-    if (info.st_size < 0 || info.st_size > INT_MAX - 2)
+    if (info.st_size < 0)
         return 0;
+    if (info.st_size > MAX_FILE_BYTES) {
+        *tooLarge = true;
+        return 0;
+    }
     long size = static_cast<long>(info.st_size);
     if (fseek(stream, 0, SEEK_SET) != 0)
         return 0;
@@ -50,9 +53,10 @@ LineReadResult readLines(FILE* stream, WString::Array& lines, bool* byteOrderMar
     if (byteOrderMark)
         *byteOrderMark = false;
     long size = 0;
-    char* block = readWholeStream(stream, &size);
+    bool tooLarge = false;
+    char* block = readWholeStream(stream, &size, &tooLarge);
     if (!block)
-        return LinesUnreadable;
+        return tooLarge ? LinesTooLarge : LinesUnreadable;
     if (size >= 3 && memcmp(block, "\xEF\xBB\xBF", 3) == 0) {
         size -= 3;
         memmove(block, block + 3, static_cast<size_t>(size) + 1);
@@ -81,6 +85,10 @@ LineReadResult readLines(FILE* stream, WString::Array& lines, bool* byteOrderMar
         block[kept++] = c;
     }
     block[kept] = '\0';
+    if (lineCount > MAX_FILE_LINES) {
+        free(block);
+        return LinesTooLarge;
+    }
 
     lines.resize(lineCount);
     char* start = block;

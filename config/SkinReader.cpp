@@ -14,8 +14,13 @@ SkinReader::SkinReader(const char* filePath) : open(false), path(filePath), next
     if (!stream)
         return;
     bool byteOrderMark = false;
-    open = readLines(stream, lines, &byteOrderMark) != LinesUnreadable;
+    const LineReadResult result = readLines(stream, lines, &byteOrderMark);
+    open = result == LinesRead || result == LinesReadUpToNul;
     fclose(stream);
+    if (result == LinesTooLarge)
+        diagnoseAt(SourcePlace(path.text(), 0), DIAGNOSTIC_ERROR,
+                   "the file is larger than %d bytes or %d lines: it is not read",
+                   static_cast<int>(MAX_FILE_BYTES), static_cast<int>(MAX_FILE_LINES));
     if (byteOrderMark)
         diagnoseAt(SourcePlace(path.text(), 1), DIAGNOSTIC_WARNING,
                    "the file starts with a UTF-8 byte order mark: it is skipped");
@@ -81,6 +86,7 @@ bool SkinReader::next(WString& keyword, WString::Array& arguments)
         // starts as the empty string.
         scratch.clear();
         bool quoted = false;
+        bool tooMany = false;
         bool firstHasText = false;
         int count = 1;
         const char* p = equals + 1;
@@ -96,6 +102,9 @@ bool SkinReader::next(WString& keyword, WString::Array& arguments)
                 break;
             if (*p == '"') {
                 quoted = !quoted;
+            } else if (count == MAX_ARGUMENTS) {
+                tooMany = true;
+                break;
             } else {
                 scratch.append('\0');
                 ++count;
@@ -103,7 +112,11 @@ bool SkinReader::next(WString& keyword, WString::Array& arguments)
             ++p;
         }
 
-        if (quoted)
+        if (tooMany)
+            diagnose(DIAGNOSTIC_ERROR,
+                     "the line has more than %d arguments: the rest of the line is ignored",
+                     static_cast<int>(MAX_ARGUMENTS));
+        else if (quoted)
             diagnose(DIAGNOSTIC_WARNING,
                      "a quote is never closed: the argument runs to the end of the line");
         arguments.resize(count);

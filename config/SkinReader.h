@@ -21,8 +21,9 @@
 // stays open while the launcher runs. Only one pass over the lines is possible.
 class SkinReader {
 public:
-    // A file that cannot be opened or read (missing, a directory, a read error) gives a reader
-    // that is not open and delivers no lines.
+    // A file that cannot be opened or read (missing, a directory, a read error, too large: see
+    // config/ReadLines.h, which is reported) gives a reader that is not open and delivers no
+    // lines.
     explicit SkinReader(const char* path);
     ~SkinReader();
 
@@ -30,6 +31,10 @@ public:
 
     // The file and the line (from 1) of the line next() delivered last; line 0 before the first.
     SourcePlace place() const;
+
+    // A line gives at most MAX_ARGUMENTS arguments; the rest of a longer line is ignored and
+    // reported, as each argument costs a string of its own wherever the line's words are kept.
+    enum { MAX_ARGUMENTS = 65536 };
 
     // The next line that has a keyword. False at the end of the lines. The arguments always
     // hold at least one element; the first is the null string when nothing stands before the

@@ -20,7 +20,7 @@ void appendJoined(TextBuffer& out, const WString::Array& values)
     if (count == 0)
         return;
     out.append(values[0]);
-    for (int i = 1; i < count; ++i) {
+    for (int i = 1; i < count && !out.wasCut(); ++i) {
         out.append(',');
         out.append(values[i]);
     }
@@ -54,7 +54,10 @@ void appendUndefined(TextBuffer& out, const TextBuffer& name, VariableStore::Rep
 
 } // namespace
 
-VariableStore::VariableStore() : variables(), lines(), loaded(false) {}
+VariableStore::VariableStore()
+    : variables(), lines(), loaded(false), budgetPath(), budgetLeft(EXPANSION_BUDGET)
+{
+}
 
 VariableStore::~VariableStore() {}
 
@@ -131,11 +134,25 @@ WString VariableStore::expand(const WString& text, Reporting reporting) const
     if (!strchr(p, '%'))
         return text;
 
+    const int written = text.length();
+    int limit = MAX_EXPANDED_LENGTH;
+    bool budgetBinds = false;
+    if (reporting == REPORTING) {
+        const char* path = currentPlace().path;
+        if (budgetPath != (path ? path : "")) {
+            budgetPath = path ? path : "";
+            budgetLeft = EXPANSION_BUDGET;
+        }
+        budgetBinds = budgetLeft < limit - written;
+        if (budgetBinds)
+            limit = written + budgetLeft;
+    }
     TextBuffer result;
+    result.limitTo(limit);
     TextBuffer name;
     name.append("", 0);
     bool inside = false;
-    while (*p) {
+    while (*p && !result.wasCut()) {
         if (*p != '%') {
             const char* run = p;
             while (*p && *p != '%')
@@ -174,10 +191,24 @@ WString VariableStore::expand(const WString& text, Reporting reporting) const
         }
         inside = !inside;
     }
-    if (inside && reporting == REPORTING)
+    if (result.wasCut() && reporting == REPORTING) {
+        // The file's budget is reported once, when it runs out; a single long result each time.
+        if (!budgetBinds)
+            diagnose(DIAGNOSTIC_ERROR,
+                     "the argument expands to more than %d bytes: it is cut there",
+                     static_cast<int>(MAX_EXPANDED_LENGTH));
+        else if (budgetLeft > 0)
+            diagnose(DIAGNOSTIC_ERROR,
+                     "the variables of this file have made its texts %d bytes longer: this "
+                     "argument and every later expansion are cut",
+                     static_cast<int>(EXPANSION_BUDGET));
+    } else if (inside && reporting == REPORTING) {
         diagnose(DIAGNOSTIC_WARNING,
                  "a '%%' is never closed: it is dropped with the rest of the "
                  "argument");
+    }
+    if (reporting == REPORTING && result.length() > written)
+        budgetLeft -= result.length() - written;
     return result.toString();
 }
 

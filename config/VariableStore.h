@@ -47,7 +47,15 @@ public:
     // a reference to a name that is not defined, unless the launcher fills it in later
     // (%battery%, %cwd%, a file list's %N%, %pN%, %PN%), and a "%" that is never closed. The
     // skin's lines are expanded reporting; the launcher's later expansions are quiet.
+    //
+    // Bounds, so that no skin can make the expansion grow without end (each reference may insert
+    // a value that is itself the result of an expansion): a result is never longer than
+    // MAX_EXPANDED_LENGTH bytes, and the reporting expansions of one file (the skin, keyed by the
+    // path of the current place) may together make its texts at most EXPANSION_BUDGET bytes
+    // longer than they were written. What passes either bound is cut, and a reporting
+    // expansion says so at the line; the quiet ones cut silently.
     enum Reporting { QUIET, REPORTING };
+    enum { MAX_EXPANDED_LENGTH = 64 * 1024, EXPANSION_BUDGET = 16 * 1024 * 1024 };
     WString expand(const WString& text, Reporting reporting = QUIET) const;
     void remove(const char* name);
 
@@ -67,6 +75,9 @@ private:
     mutable VariableMap variables;
     LineMap lines;
     bool loaded;
+    // The file whose reporting expansions are being counted, and how much they may still add.
+    mutable WString budgetPath;
+    mutable int32_t budgetLeft;
 };
 
 #endif

@@ -2,8 +2,10 @@
 // removal in the middle of a bucket and clearing.
 #include "base/WMap.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 typedef WMap<WString, const char*, WString::Array, WString::Array&> ArrayMap;
 
@@ -55,4 +57,43 @@ TEST(WMapTest, LookupsAreCaseSensitiveAndOnlyIndexingCreatesEntries)
     EXPECT_EQ(0, map["missing"].count());
     EXPECT_EQ(303, map.count());
     EXPECT_TRUE(map.find("NIGHT", out) && out.count() == 1 && out[0] == "untouched");
+}
+
+// Keys made of the blocks "ad" and "ba" all share one bucket hash (3 * 'a' + 'd' = 3 * 'b' + 'a'),
+// as a hostile skin's names may: lookups, removals from the middle and new insertions must still
+// find exactly the keys a plain model holds, and iteration keeps the bucket's insertion order.
+TEST(WMapTest, KeysOfOneFullHashAreFoundRemovedAndVisitedInInsertionOrder)
+{
+    ArrayMap map;
+    std::vector<std::string> model; // the keys present, in insertion order
+    auto key = [](int n) {
+        std::string k;
+        for (int bit = 0; bit < 12; ++bit)
+            k += (n >> bit) & 1 ? "ad" : "ba";
+        return k;
+    };
+    for (int n = 0; n < 3000; ++n) {
+        map[key(n).c_str()].append(key(n).c_str());
+        model.push_back(key(n));
+    }
+    for (int n = 0; n < 3000; n += 3) {
+        map.remove(key(n).c_str());
+        model.erase(std::find(model.begin(), model.end(), key(n)));
+    }
+    for (int n = 0; n < 600; n += 2) { // some come back, at the end of the bucket
+        WString::Array value(key(n).c_str(), nullptr);
+        map.set(key(n).c_str(), value);
+        if (n % 3 == 0)
+            model.push_back(key(n));
+    }
+    ASSERT_EQ(ArrayMap::hash(key(0).c_str()), ArrayMap::hash(key(4095).c_str()));
+    std::string expected;
+    for (const std::string& k : model)
+        expected += k + " ";
+    EXPECT_EQ(expected, keysInOrder(map));
+    EXPECT_EQ(int(model.size()), map.count());
+    for (int n = 0; n < 4096; ++n) {
+        const bool present = std::find(model.begin(), model.end(), key(n)) != model.end();
+        EXPECT_EQ(present, map.findValue(key(n).c_str()) != nullptr) << n;
+    }
 }

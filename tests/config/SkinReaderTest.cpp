@@ -36,6 +36,16 @@ TEST(SkinReaderTest, ReadLinesTakesTheWholeRegularFileFromItsStartWithoutCarriag
         {fopen(folder.write("b", {"a\nb\0c", 5}).c_str(), "rb"), LinesReadUpToNul, {"a", "b"}},
         {fopen(folder.write("c", "A=1\n").c_str(), "ab"), LinesUnreadable, {}},
         {fopen(folder.path().c_str(), "rb"), LinesUnreadable, {}},
+        // Past either bound a file is not read at all: a file of line feeds would cost a string
+        // for each byte.
+        {fopen(folder.write("d", std::string(MAX_FILE_LINES - 1, '\n')).c_str(), "rb"), LinesRead,
+         Words(MAX_FILE_LINES, "")},
+        {fopen(folder.write("e", std::string(MAX_FILE_LINES, '\n')).c_str(), "rb"),
+         LinesTooLarge,
+         {}},
+        {fopen(folder.write("f", std::string(MAX_FILE_BYTES + 1, 'x')).c_str(), "rb"),
+         LinesTooLarge,
+         {}},
     };
     for (const auto& c : cases) {
         WString::Array lines("stale", nullptr);
@@ -44,6 +54,7 @@ TEST(SkinReaderTest, ReadLinesTakesTheWholeRegularFileFromItsStartWithoutCarriag
         EXPECT_EQ(c.lines, texts(lines));
         fclose(c.stream);
     }
+    EXPECT_FALSE(SkinReader((folder / "e").c_str()).isOpen()) << "a file too large to read";
 }
 
 // The keyword is upper-cased (ASCII letters only); the arguments keep their bytes. Quotes protect
@@ -79,4 +90,22 @@ TEST(SkinReaderTest, EachLineRule)
     }
     EXPECT_FALSE(reader.next(keyword, arguments));
     EXPECT_EQ(0, arguments.count()); // a skipped line still clears the arguments
+}
+
+// A line keeps its first MAX_ARGUMENTS arguments: a line of commas would otherwise cost a string
+// for every byte.
+TEST(SkinReaderTest, ALineGivesAtMostMaxArguments)
+{
+    TempFolder folder;
+    const std::string commas(SkinReader::MAX_ARGUMENTS - 1, ',');
+    SkinReader reader(folder.write("s", "A=" + commas + "\nB=" + commas + ",x\n").c_str());
+    WString keyword;
+    WString::Array arguments;
+    for (const char* expected : {"A", "B"}) {
+        ASSERT_TRUE(reader.next(keyword, arguments));
+        EXPECT_EQ(
+            std::vector<std::string>({expected, ""}),
+            std::vector<std::string>({keyword.text(), arguments[arguments.count() - 1].text()}));
+        EXPECT_EQ(SkinReader::MAX_ARGUMENTS, arguments.count());
+    }
 }

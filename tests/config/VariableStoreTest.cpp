@@ -1,5 +1,6 @@
 // Tests of the variable store: the %name% expansion, setting and reading values, loading a
 // configuration file and the listing.
+#include "base/Diagnostics.h"
 #include "config/VariableStore.h"
 #include "tests/platform/TempFolder.h"
 
@@ -71,4 +72,54 @@ TEST(VariableStoreTest, LoadReplacesEverythingAndDumpListsInHashOrder)
         store.dump();
         EXPECT_EQ(c.variables, testing::internal::GetCapturedStdout()) << c.path;
     }
+}
+
+namespace {
+
+// Every diagnostic's message, one line each, for as long as it lives.
+struct CollectedDiagnostics : DiagnosticSink {
+    CollectedDiagnostics() { setDiagnosticSink(this); }
+    ~CollectedDiagnostics() override { setDiagnosticSink(nullptr); }
+    void report(const SourcePlace& place, DiagnosticSeverity, const char* message) override
+    {
+        text += std::to_string(place.line) + ": " + message + "\n";
+    }
+    std::string text;
+};
+
+} // namespace
+
+// A skin of a few hundred bytes that makes a value four times longer a line would grow it to a
+// gibibyte: every result stops at 64 KiB, and all the expansions of one file together add at most
+// 16 MiB, reported once, when that runs out.
+TEST(VariableStoreTest, ExpansionGrowthIsCutAtEachResultAndForTheWholeFile)
+{
+    CollectedDiagnostics diagnostics;
+    VariableStore store;
+    store.setText("a", "0123456789abcdef");
+    for (int line = 2; line <= 9; ++line) {
+        setCurrentPlace(SourcePlace("skin", line));
+        store.setText("a", store.expand("%a%%a%%a%%a%", VariableStore::REPORTING).text());
+    }
+    std::string copies;
+    while (copies.size() < 65536)
+        copies += "0123456789abcdef";
+    EXPECT_EQ(copies, textOf(store.getText("a", nullptr)));
+    const std::string cut = ": the argument expands to more than 65536 bytes: it is cut there\n";
+    EXPECT_EQ("8" + cut + "9" + cut, diagnostics.text);
+
+    diagnostics.text.clear();
+    size_t added = 0;
+    for (int line = 1; line <= 260; ++line) {
+        setCurrentPlace(SourcePlace("big.skin", line));
+        added += store.expand("%a%", VariableStore::REPORTING).length() - 3;
+    }
+    EXPECT_EQ(size_t(VariableStore::EXPANSION_BUDGET), added);
+    EXPECT_EQ("257: the variables of this file have made its texts 16777216 bytes longer: this "
+              "argument and every later expansion are cut\n",
+              diagnostics.text);
+    EXPECT_EQ(65536, store.expand("%a%").length()) << "the launcher's own expansions";
+    setCurrentPlace(SourcePlace("other.skin", 1));
+    EXPECT_EQ(65536, store.expand("%a%", VariableStore::REPORTING).length()) << "another file";
+    setCurrentPlace(SourcePlace());
 }
