@@ -35,6 +35,9 @@ const OptionSpec optionSpecs[] = {
      &FrontEndOptions::keysFile, nullptr},
     {"--frames", OPTION_FRAMES, "OUTDIR", "write each frame as OUTDIR/frame-NNNN.png",
      &FrontEndOptions::framesFolder, nullptr},
+    {"--pages", OPTION_PAGES, "OUTDIR",
+     "write each page as OUTDIR/page-NNN.png, all of them in OUTDIR/pages.png",
+     &FrontEndOptions::pagesFolder, nullptr},
     {"--raw", OPTION_RAW, nullptr, "also write OUTDIR/frame-NNNN.rgb565", nullptr,
      &FrontEndOptions::raw},
     {"--scale", OPTION_SCALE, "N", "window scale, 1 to 16 (default: the largest that fits)",
@@ -47,6 +50,10 @@ const OptionSpec optionSpecs[] = {
      nullptr, &FrontEndOptions::noExec},
     {"--exec", OPTION_EXEC, nullptr, "start the programs that lie on the card", nullptr,
      &FrontEndOptions::exec},
+    {"--watch", OPTION_WATCH, nullptr, "reload when the skin, Tarvo.cfg or the font is saved",
+     nullptr, &FrontEndOptions::watch},
+    {"--shots", OPTION_SHOTS, "DIR", "folder for F12's screenshots (default: the current one)",
+     &FrontEndOptions::shotsFolder, nullptr},
     {"--help", OPTION_HELP, nullptr, "show this text", nullptr, &FrontEndOptions::help},
 };
 
@@ -207,10 +214,11 @@ LauncherOptions desktopLauncherOptions(const FrontEndOptions& options)
     return launcherOptions;
 }
 
-void reportDiagnosticsOnStandardError()
+DiagnosticSink* reportDiagnosticsOnStandardError()
 {
     static MappedStandardErrorSink sink;
     setDiagnosticSink(&sink);
+    return &sink;
 }
 
 std::string frontEndUsage(const char* program, unsigned accepted)

@@ -3,6 +3,7 @@
 #ifndef TARVO_FRONTENDS_FRONTENDOPTIONS_H
 #define TARVO_FRONTENDS_FRONTENDOPTIONS_H
 
+#include "base/Diagnostics.h"
 #include "core/Launcher.h"
 
 #include <string>
@@ -20,20 +21,26 @@ enum FrontEndOption : unsigned {
     OPTION_NO_EXEC = 1u << 6, // --no-exec
     OPTION_SCALE = 1u << 7,   // --scale N, 1 to 16
     OPTION_HELP = 1u << 8,    // --help, -h
-    OPTION_EXEC = 1u << 9     // --exec
+    OPTION_EXEC = 1u << 9,    // --exec
+    OPTION_PAGES = 1u << 10,  // --pages OUTDIR
+    OPTION_WATCH = 1u << 11,  // --watch
+    OPTION_SHOTS = 1u << 12   // --shots DIR
 };
 
 struct FrontEndOptions {
     std::string sdFolder;
     std::string keysFile;
     std::string framesFolder;
+    std::string pagesFolder;
     std::string batteryFile;
     std::string menuProgram;
+    std::string shotsFolder;
     int scale = 0; // 0: not given
     bool raw = false;
     bool noExec = false;
     bool exec = false;
     bool help = false;
+    bool watch = false;
 };
 
 // Reads argv[1..argc-1]. False, with a one-line reason in error, for an option that is unknown or
@@ -55,8 +62,9 @@ bool applyFrontEndOptions(const FrontEndOptions& options, std::string* error);
 LauncherOptions desktopLauncherOptions(const FrontEndOptions& options);
 
 // Sends every diagnostic (base/Diagnostics.h) to standard error as "PATH:LINE: warning: MESSAGE",
-// PATH the real file below --sd that the person can open. After applyFrontEndOptions().
-void reportDiagnosticsOnStandardError();
+// PATH the real file below --sd that the person can open. After applyFrontEndOptions(). Returns
+// that sink, for a front-end that puts its own in front of it.
+DiagnosticSink* reportDiagnosticsOnStandardError();
 
 // The usage text of a front-end for the options it accepts.
 std::string frontEndUsage(const char* program, unsigned accepted);

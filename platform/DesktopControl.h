@@ -1,5 +1,6 @@
-// Controls of the desktop backend (PlatformDesktop.cpp): the window's scale, and synthetic input
-// and a window capture for tests.
+// Controls of the desktop backend (PlatformDesktop.cpp): the window's scale, its title, the keys
+// of a skin author (F1, F5, F12), a layer drawn over the frame in the window only, and synthetic
+// input and a window capture for tests.
 //
 // The window shows the 320x240 frame scaled by a whole factor, pixel for pixel (nearest
 // neighbour). readButtons() handles the window's pending events each time it is called, so the
@@ -21,6 +22,7 @@
 //   Space, keypad 5          stick push
 //   minus, keypad minus      volume down
 //   equals, keypad plus      volume up
+//   F1, F5, F12              no button: requests taken by desktopTakeRequests()
 // A keypad diagonal sets both neighbouring directions, as a lone diagonal reads on the handheld.
 // The keys are told apart by what they produce (SDL key codes), so the letters follow the
 // keyboard's layout. Keys are forgotten when the window loses the focus.
@@ -36,6 +38,28 @@ void desktopSetScale(int factor);
 
 // The factor of the open window; 0 while there is none.
 int desktopScale();
+
+// The keys that are not the handheld's: each press (not its repeats) adds its request, which
+// stays until taken. What they do is the front-end's (frontends/desktop/Studio.h).
+enum DesktopRequest {
+    DESKTOP_TOGGLE_OVERLAY = 1, // F1
+    DESKTOP_RELOAD = 2,         // F5
+    DESKTOP_SCREENSHOT = 4      // F12
+};
+// The requests of the presses since the last call, as DesktopRequest bits; 0 for none.
+unsigned desktopTakeRequests();
+
+// A 320x240 layer of 0xAARRGGBB pixels, row by row, blended over the frame in the window only:
+// the launcher's frame and the screenshots never hold it. Copied; null takes it away. The window
+// is drawn again at once. Forgotten when the window closes.
+void desktopSetOverlay(const uint32_t* pixels);
+
+// The window's title, now and whenever the window opens again.
+void desktopSetTitle(const char* title);
+const char* desktopTitle();
+
+// The frame on show (the one presentFrame() showed last), SCREEN_WIDTH x SCREEN_HEIGHT RGB565.
+const uint16_t* desktopShownFrame();
 
 // Synthetic input for tests: each event goes through SDL's event queue and is read by the next
 // readButtons() like real input. Names are SDL's: key names such as "Left", "Return", "B",

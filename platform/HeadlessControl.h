@@ -32,6 +32,10 @@ int headlessFrameCount();
 bool headlessWritePng(const uint16_t* frame, const char* path);
 bool headlessWriteRaw(const uint16_t* frame, const char* path);
 
+// The same PNG of a picture of any size (width and height from 1): RGB565 pixels, width a row,
+// rows top down. A PNG that could not be written whole is removed.
+bool headlessWritePicture(const uint16_t* pixels, int width, int height, const char* path);
+
 // Hooks for a caller that drives the buttons or keeps the frames its own way. A button source,
 // when set, answers every readButtons() in place of the script (its lone diagonals folded like the
 // script's); it may end the process. A frame

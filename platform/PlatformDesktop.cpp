@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <map>
 #include <set>
+#include <string>
 
 uint16_t* backBuffer = nullptr;
 
@@ -26,6 +27,11 @@ struct DesktopState {
     SDL_Window* window = nullptr;
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
+    // The layer of desktopSetOverlay(), shown while overlayShown.
+    SDL_Texture* overlay = nullptr;
+    bool overlayShown = false;
+    unsigned requests = 0;
+    std::string title = "Tarvo";
     bool controllersReady = false;
     int requestedScale = 0;
     int scale = 0;
@@ -170,6 +176,22 @@ void drawShownFrame()
 {
     SDL_RenderClear(desktop.renderer);
     SDL_RenderCopy(desktop.renderer, desktop.texture, nullptr, nullptr);
+    if (desktop.overlayShown)
+        SDL_RenderCopy(desktop.renderer, desktop.overlay, nullptr, nullptr);
+}
+
+unsigned requestOf(SDL_Keycode key)
+{
+    switch (key) {
+    case SDLK_F1:
+        return DESKTOP_TOGGLE_OVERLAY;
+    case SDLK_F5:
+        return DESKTOP_RELOAD;
+    case SDLK_F12:
+        return DESKTOP_SCREENSHOT;
+    default:
+        return 0;
+    }
 }
 
 void openController(int deviceIndex)
@@ -207,6 +229,10 @@ void closeWindow()
     desktop.keysHeld.clear();
     if (desktop.texture)
         SDL_DestroyTexture(desktop.texture);
+    if (desktop.overlay)
+        SDL_DestroyTexture(desktop.overlay);
+    desktop.overlay = nullptr;
+    desktop.overlayShown = false;
     if (desktop.renderer)
         SDL_DestroyRenderer(desktop.renderer);
     if (desktop.window)
@@ -245,6 +271,8 @@ void handleEvent(const SDL_Event& event)
     case SDL_KEYDOWN:
         if (keyBits(event.key.keysym.sym))
             desktop.keysHeld.insert(event.key.keysym.sym);
+        else if (!event.key.repeat)
+            desktop.requests |= requestOf(event.key.keysym.sym);
         break;
     case SDL_KEYUP:
         desktop.keysHeld.erase(event.key.keysym.sym);
@@ -289,7 +317,7 @@ void platformInit(int, int, int, int)
 
     desktop.scale = chooseScale();
     desktop.window =
-        SDL_CreateWindow("Tarvo", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+        SDL_CreateWindow(desktop.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                          SCREEN_WIDTH * desktop.scale, SCREEN_HEIGHT * desktop.scale, 0);
     if (!desktop.window)
         failDisplay("open a window");
@@ -372,6 +400,48 @@ void desktopSetScale(int factor)
 int desktopScale()
 {
     return desktop.scale;
+}
+
+unsigned desktopTakeRequests()
+{
+    const unsigned taken = desktop.requests;
+    desktop.requests = 0;
+    return taken;
+}
+
+void desktopSetOverlay(const uint32_t* pixels)
+{
+    if (!desktop.window)
+        return;
+    if (pixels && !desktop.overlay) {
+        desktop.overlay =
+            SDL_CreateTexture(desktop.renderer, SDL_PIXELFORMAT_ARGB8888,
+                              SDL_TEXTUREACCESS_STREAMING, SCREEN_WIDTH, SCREEN_HEIGHT);
+        if (desktop.overlay)
+            SDL_SetTextureBlendMode(desktop.overlay, SDL_BLENDMODE_BLEND);
+    }
+    desktop.overlayShown = pixels && desktop.overlay;
+    if (desktop.overlayShown)
+        SDL_UpdateTexture(desktop.overlay, nullptr, pixels, SCREEN_WIDTH * 4);
+    drawShownFrame();
+    SDL_RenderPresent(desktop.renderer);
+}
+
+void desktopSetTitle(const char* title)
+{
+    desktop.title = title ? title : "";
+    if (desktop.window)
+        SDL_SetWindowTitle(desktop.window, desktop.title.c_str());
+}
+
+const char* desktopTitle()
+{
+    return desktop.title.c_str();
+}
+
+const uint16_t* desktopShownFrame()
+{
+    return desktop.frames.buffers[desktop.frames.back ^ 1];
 }
 
 bool desktopPushKey(const char* keyName, bool pressed)

@@ -1,6 +1,7 @@
 // tarvo-desktop: the launcher in a window, for trying a skin on a computer.
 //
 //   tarvo-desktop --sd DIR [--scale N] [--menu PROG] [--battery FILE] [--exec | --no-exec]
+//                 [--watch] [--shots DIR]
 //
 // A skin may come from anyone, and its exec actions name programs: the window starts none unless
 // --exec is given, and then only those that lie on the card (frontends/FrontEndOptions.h).
@@ -8,8 +9,11 @@
 // The keys are listed in platform/DesktopControl.h (arrows, B or Return to pick, S or Escape for
 // Start, Backspace for Select). Closing the window returns to the menu: the --menu program, or
 // the end of the launcher with status 0. Standard output carries only the launcher's own lines.
+// For a person working on a skin, F5 reads the card again, --watch does so on every save, F1
+// outlines the elements and F12 saves a screenshot (frontends/desktop/Studio.h).
 #include "core/Launcher.h"
 #include "frontends/FrontEndOptions.h"
+#include "frontends/desktop/Studio.h"
 #include "platform/DesktopControl.h"
 
 #include <cstdio>
@@ -19,7 +23,7 @@ namespace {
 
 const char programName[] = "tarvo-desktop";
 const unsigned acceptedOptions = OPTION_SD | OPTION_SCALE | OPTION_MENU | OPTION_BATTERY |
-    OPTION_NO_EXEC | OPTION_EXEC | OPTION_HELP;
+    OPTION_NO_EXEC | OPTION_EXEC | OPTION_WATCH | OPTION_SHOTS | OPTION_HELP;
 
 } // namespace
 
@@ -43,6 +47,15 @@ int main(int argc, char** argv)
     reportDiagnosticsOnStandardError();
     desktopSetScale(options.scale);
 
-    Launcher::runProcess(desktopLauncherOptions(options));
-    return 0;
+    // Built here, after the process-wide objects, so that its pages go before them at an exit.
+    static Launcher launcher(desktopLauncherOptions(options));
+    launcher.start();
+    launcher.resumeWhereLeft();
+    StudioOptions studioOptions;
+    studioOptions.watch = options.watch;
+    studioOptions.shotsFolder = options.shotsFolder;
+    Studio studio(launcher, studioOptions);
+    // The window's close ends the process (platform/DesktopControl.h).
+    for (;;)
+        studio.update(launcher.pass());
 }

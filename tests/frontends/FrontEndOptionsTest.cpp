@@ -13,7 +13,7 @@ namespace {
 const unsigned headless = OPTION_SD | OPTION_KEYS | OPTION_FRAMES | OPTION_RAW | OPTION_BATTERY |
     OPTION_MENU | OPTION_NO_EXEC | OPTION_HELP;
 const unsigned desktop = OPTION_SD | OPTION_SCALE | OPTION_MENU | OPTION_BATTERY | OPTION_NO_EXEC |
-    OPTION_EXEC | OPTION_HELP;
+    OPTION_EXEC | OPTION_WATCH | OPTION_SHOTS | OPTION_HELP;
 
 // True when the words are taken; a refusal must give a reason.
 bool parse(std::vector<const char*> words, unsigned accepted, FrontEndOptions* options)
@@ -42,8 +42,10 @@ TEST(FrontEndOptionsTest, ReadsEveryOptionInBothSpellings)
     EXPECT_EQ(options.menuProgram, "m");
     EXPECT_TRUE(options.noExec);
 
-    ASSERT_TRUE(parse({"--scale", "3", "--sd=/x"}, desktop, &options));
+    ASSERT_TRUE(parse({"--scale", "3", "--sd=/x", "--watch", "--shots", "s"}, desktop, &options));
     EXPECT_EQ(options.scale, 3);
+    EXPECT_TRUE(options.watch);
+    EXPECT_EQ(options.shotsFolder, "s");
     ASSERT_TRUE(parse({"-h"}, desktop, &options)) << "help needs no card";
     EXPECT_TRUE(options.help);
     EXPECT_EQ(frontEndUsage("tarvo-desktop", desktop).find("--keys"), std::string::npos);
