@@ -43,33 +43,29 @@ bool setsKey(const char* line, const char* key, size_t keyLength)
     return line[keyLength] == '=';
 }
 
-// Writes and closes the new file; true only when every byte reached the card.
-bool writeNewFile(FILE* stream, const WString::Array& lines, const TextBuffer& keyLine,
-                  const char* key, size_t keyLength)
+// The new content: every line as it was, CRs dropped, but those that set key, which become
+// keyLine (appended when no line sets key).
+void composeNewFile(TextBuffer& content, const WString::Array& lines, const TextBuffer& keyLine,
+                    const char* key, size_t keyLength)
 {
-    bool ok = true;
     bool replaced = false;
     // A file that ends in a LF reads as a last, empty line, which the LF of the line before it
     // already gives back.
     int count = lines.count();
     if (count > 0 && lines[count - 1].isEmpty())
         --count;
-    for (int i = 0; ok && i < count; ++i) {
+    for (int i = 0; i < count; ++i) {
         const WString& line = lines[i];
         if (setsKey(line.text(), key, keyLength)) {
-            ok = writeBytes(stream, keyLine.data(), keyLine.length());
+            content.append(keyLine.data(), keyLine.length());
             replaced = true;
         } else {
-            ok = writeBytes(stream, line.text(), line.length()) && writeBytes(stream, "\n", 1);
+            content.append(line);
+            content.append('\n');
         }
     }
-    if (ok && !replaced)
-        ok = writeBytes(stream, keyLine.data(), keyLine.length());
-    // The rename below must never put a file in place whose data is still in the page cache
-    // only: a power cut on the handheld would leave an empty or torn configuration.
-    ok = ok && fflush(stream) == 0 && fsync(fileno(stream)) == 0;
-    ok = fclose(stream) == 0 && ok;
-    return ok;
+    if (!replaced)
+        content.append(keyLine.data(), keyLine.length());
 }
 
 } // namespace
@@ -103,15 +99,25 @@ int updateConfigFile(const char* configPath, const char* newPath, WString key,
     }
     keyLine.append('\n');
 
+    TextBuffer content;
+    const char* bareKey = skipWhitespace(key.text() ? key.text() : "");
+    composeNewFile(content, lines, keyLine, bareKey, strlen(bareKey));
+    return replaceFile(configPath, newPath, content.data(), content.length());
+}
+
+int replaceFile(const char* path, const char* newPath, const char* bytes, int length)
+{
+    if (!path || !newPath || strcmp(path, newPath) == 0 || length < 0)
+        return 0;
     FILE* output = openFile(newPath, "wt");
     if (!output)
         return 0;
-    const char* bareKey = skipWhitespace(key.text() ? key.text() : "");
-    if (!writeNewFile(output, lines, keyLine, bareKey, strlen(bareKey))) {
-        unlinkPath(newPath);
-        return 0;
-    }
-    if (renamePath(newPath, configPath) != 0) {
+    bool ok = writeBytes(output, bytes, static_cast<size_t>(length));
+    // The rename below must never put a file in place whose data is still in the page cache
+    // only: a power cut on the handheld would leave an empty or torn file.
+    ok = ok && fflush(output) == 0 && fsync(fileno(output)) == 0;
+    ok = fclose(output) == 0 && ok;
+    if (!ok || renamePath(newPath, path) != 0) {
         unlinkPath(newPath);
         return 0;
     }

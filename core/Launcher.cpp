@@ -9,6 +9,8 @@
 #include "core/Navigation.h"
 #include "core/Notice.h"
 #include "core/ProcessObjects.h"
+#include "core/Resume.h"
+#include "page/Button.h"
 #include "page/PageTargets.h"
 #include "page/SkinValues.h"
 #include "platform/Files.h"
@@ -23,10 +25,12 @@
 namespace {
 
 const char baseDirectory[] = "/mnt/sd/Tarvo/";
-const char fontFile[] = "ARIALN.TTF_0_12_255_255_255.png";
+const char fontPicture[] = "ARIALN.TTF_0_12_255_255_255.png";
 const char versionText[] = "Tarvo 0.4";
 // The skin read when none is set, and instead of one that cannot be shown.
 const char defaultSkin[] = "concept";
+const char resumeFile[] = "Tarvo.resume";
+const char newResumeFile[] = "Tarvo.newresume";
 
 // A word as printf may print it: one that holds no text at all (an empty action, ACTION=) prints
 // as nothing.
@@ -97,6 +101,11 @@ void Launcher::start()
     baseDir = baseDirectory;
     configPath = baseDir + "Tarvo.cfg";
     bringUpPlatform();
+    readFiles();
+}
+
+void Launcher::readFiles()
+{
     loadFont();
     variableStore.load(configPath.text());
     checkSettings();
@@ -107,6 +116,58 @@ void Launcher::start()
     readKeyboardRate();
 }
 
+void Launcher::reload()
+{
+    // What was on show, to be found again: the page, each page's selection and the folder and
+    // entry of every file list that has been drawn. Lists are kept by slot, page * 64 + element.
+    const int32_t shownPage = currentPage;
+    int32_t selections[PAGE_COUNT];
+    int32_t* listSlots = new int32_t[PAGE_COUNT * Page::BUTTON_COUNT];
+    WString::Array listFolders;
+    WString::Array listEntries;
+    for (int p = 0; p < PAGE_COUNT; ++p) {
+        selections[p] = pages[p].selected;
+        for (int b = 0; b < Page::BUTTON_COUNT; ++b) {
+            const Button* button = pages[p].buttons[b];
+            if (button && button->browser) {
+                listSlots[listFolders.count()] = p * Page::BUTTON_COUNT + b;
+                listFolders.append(button->browser->cwd);
+                listEntries.append(button->browser->selectedEntry());
+            }
+        }
+    }
+
+    // The pages hold pictures of the cache: they go first.
+    resetPages();
+    imageCache.clear();
+    readFiles();
+
+    if (isPageIndex(shownPage) && pages[shownPage].hasContent())
+        currentPage = shownPage;
+    for (int p = 0; p < PAGE_COUNT; ++p) {
+        const int32_t selected = selections[p];
+        if (selected >= 0 && selected < Page::BUTTON_COUNT && pages[p].buttons[selected])
+            pages[p].selected = selected;
+    }
+    const PageContext context = drawingContext();
+    for (int i = 0; i < listFolders.count(); ++i) {
+        Button* button =
+            pages[listSlots[i] / Page::BUTTON_COUNT].buttons[listSlots[i] % Page::BUTTON_COUNT];
+        if (!button || !(button->type == "selector"))
+            continue;
+        button->loadResources(context);
+        if (button->browser)
+            button->browser->moveTo(listFolders[i], listEntries[i]);
+    }
+    delete[] listSlots;
+    pages[currentPage].draw(0, context);
+}
+
+WString Launcher::fontFile() const
+{
+    return baseDir + fontPicture;
+}
+
 const Page& Launcher::page(int index) const
 {
     TARVO_CHECK(isPageIndex(index));
@@ -115,7 +176,7 @@ const Page& Launcher::page(int index) const
 
 void Launcher::loadFont()
 {
-    const WString path = baseDir + fontFile;
+    const WString path = fontFile();
     if (font.load(path.text()))
         return;
     struct stat info;
@@ -143,15 +204,23 @@ void Launcher::checkSettings()
             checkSpeed(speeds[i], values);
         }
     }
+    const WString resume = variableStore.getText("RESUME", "0");
+    if (!(resume == "0") && !(resume == "1"))
+        diagnoseAt(SourcePlace(configPath.text(), variableStore.lineOf("RESUME")), DIAGNOSTIC_ERROR,
+                   "RESUME '%s' is not 0 or 1: the launcher starts at the start page",
+                   printable(resume));
 }
 
 void Launcher::chooseSkin()
 {
     const WString name(options.skinName ? WString(options.skinName)
                                         : variableStore.getText("SKIN", defaultSkin));
+    shownSkin.clear();
     const SkinFault fault = readSkin(name);
-    if (fault == SKIN_SHOWN)
+    if (fault == SKIN_SHOWN) {
+        shownSkin = name;
         return;
+    }
 
     // Reported where the skin was chosen: the SKIN line, or the skin file when none chose it.
     const int skinLine = options.skinName ? 0 : variableStore.lineOf("SKIN");
@@ -175,6 +244,7 @@ void Launcher::chooseSkin()
     resetPages();
     const SkinFault fallbackFault = readSkin(WString(defaultSkin));
     if (fallbackFault == SKIN_SHOWN) {
+        shownSkin = defaultSkin;
         showNotice(WString().format("Skin '%s' %s: showing '%s'", printable(name),
                                     skinFaultNotices[fault], defaultSkin));
         return;
@@ -326,8 +396,16 @@ void Launcher::readKeyboardRate()
 void Launcher::run()
 {
     start();
+    resumeWhereLeft();
     for (;;)
         pass();
+}
+
+void Launcher::resumeWhereLeft()
+{
+    if (resumeIsOn() && !shownSkin.isEmpty())
+        restoreFromResumeFile((baseDir + resumeFile).text(), shownSkin, pages, PAGE_COUNT,
+                              currentPage, drawingContext());
 }
 
 void Launcher::runProcess(const LauncherOptions& options)
@@ -356,9 +434,18 @@ bool Launcher::pass()
     if (actions.count() > 0)
         carryOut(actions);
 
-    pages[currentPage].draw(
-        backBuffer,
-        PageContext(&font, &imageCache, &batteryReader, &clockControl, skinPath.text()));
+    showFrame();
+    return true;
+}
+
+PageContext Launcher::drawingContext() const
+{
+    return PageContext(&font, &imageCache, &batteryReader, &clockControl, skinPath.text());
+}
+
+void Launcher::showFrame()
+{
+    pages[currentPage].draw(backBuffer, drawingContext());
     if (!notice.isEmpty()) {
         drawNotice(backBuffer, font, notice.text());
         // Shown in this frame only: the next event's frame is the page alone.
@@ -369,7 +456,6 @@ bool Launcher::pass()
     WString::Array speed;
     if (variableStore.find("SPEED_MENU", speed))
         clockControl.setSpeed(speed);
-    return true;
 }
 
 void Launcher::carryOut(WString::Array& actions)
@@ -426,11 +512,18 @@ void Launcher::updateConfiguration(WString::Array& actions)
                                     printable(actions.join(","))));
         return;
     }
+    // Switching RESUME takes effect at this hand-over already.
+    WString name(key);
+    name.trim();
+    name.toUpper();
+    if (name == "RESUME")
+        variableStore.setValues("RESUME", actions);
     startMenu();
 }
 
 void Launcher::startProgram(const WString::Array& words)
 {
+    writeResume();
     const int reason = launchProgram(words);
     if (reason != 0)
         showNotice(
@@ -449,7 +542,28 @@ void Launcher::startMenu()
 
 void Launcher::returnToMenuOrRecover()
 {
+    writeResume();
     returnToMenu();
     // The menu did not start and the platform is shut down: bring it back before drawing again.
     bringUpPlatform();
+}
+
+bool Launcher::resumeIsOn() const
+{
+    return variableStore.getText("RESUME", "0") == "1";
+}
+
+// Before every hand-over, so that a program that does not start leaves the file right too.
+void Launcher::writeResume()
+{
+    if (!resumeIsOn() || shownSkin.isEmpty())
+        return;
+    const WString path = baseDir + resumeFile;
+    if (writeResumeFile(path.text(), (baseDir + newResumeFile).text(), shownSkin, currentPage,
+                        pages[currentPage]))
+        return;
+    // An older file would bring the next start back to somewhere else.
+    unlinkPath(path.text());
+    diagnoseAt(SourcePlace(path.text(), 0), DIAGNOSTIC_ERROR,
+               "the file cannot be written: the next start shows the start page");
 }

@@ -69,8 +69,27 @@ public:
     // menu speed. An unchanged poll sleeps one millisecond and draws nothing. True for an event.
     bool pass();
 
-    // start() and then passes for the life of the process. Leaves only by replacing the process
-    // (a program, the handheld's menu) or, on a computer, by the front-end ending it.
+    // Reads the files again as start() does (the configuration, the font, the skin and, as its
+    // pages are drawn, its pictures: the image cache is emptied first), for a person editing the
+    // skin on a computer. What was on show is found again wherever it still exists: the page
+    // (otherwise the start page), each page's selected element (otherwise the page's first
+    // selection), and each file list's folder and entry (FileBrowser::moveTo). The page on show
+    // loads its pictures at once, so that everything the new reading finds is reported before
+    // reload() returns; the frame is shown by the next showFrame() or event.
+    void reload();
+
+    // Draws the page on show, with the notice if there is one, presents it and sets the menu
+    // speed, as each event does.
+    void showFrame();
+
+    // With RESUME=1 in Tarvo.cfg, after start() and before the first frame: shows again what
+    // Tarvo.resume says was on show when the launcher last handed over (core/Resume.h). Before
+    // every hand-over (a program, quit, Start + Select, a config action) the launcher writes it.
+    void resumeWhereLeft();
+
+    // start(), resumeWhereLeft() and then passes for the life of the process. Leaves only by
+    // replacing the process (a program, the handheld's menu) or, on a computer, by the
+    // front-end ending it.
     void run();
 
     // The launcher a front-end runs: built on first use, so its pages are destroyed at a normal
@@ -83,6 +102,8 @@ public:
     // file's handheld path (the page's kept line numbers count in it), and the page shown first.
     const Page& page(int index) const;
     const WString& skinFile() const { return skinPath; }
+    // The font picture's handheld path.
+    WString fontFile() const;
     int32_t startPage() const { return firstPage; }
 
     // Shows text on the notice bar (core/Notice.h) in the frame this pass draws; the bar goes
@@ -96,6 +117,7 @@ private:
     // Why a skin cannot be shown, if it cannot.
     enum SkinFault { SKIN_SHOWN, SKIN_NO_FOLDER, SKIN_NO_FILE, SKIN_UNREADABLE, SKIN_EMPTY };
 
+    void readFiles();
     void loadFont();
     void checkSettings();
     void chooseSkin();
@@ -109,6 +131,9 @@ private:
     void startProgram(const WString::Array& words);
     void startMenu();
     void returnToMenuOrRecover();
+    bool resumeIsOn() const;
+    void writeResume();
+    PageContext drawingContext() const;
     void selectPage(const WString& number);
 
     LauncherOptions options;
@@ -119,6 +144,8 @@ private:
     // The skin file's handheld path, kept for the whole run: the pages report what their first
     // drawing finds at their kept line numbers in it.
     WString skinPath;
+    // The name of the skin on show; empty when none could be shown.
+    WString shownSkin;
     int32_t currentPage;
     int32_t firstPage;
     KeyRepeat repeat;

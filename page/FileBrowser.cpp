@@ -84,6 +84,21 @@ private:
     size_t directoryLength;
 };
 
+// Whether name ends in one of the endings (case-sensitive; the empty ending matches every name).
+// A name is listed once however many endings it matches.
+bool hasEnding(const char* name, const WString::Array& endings)
+{
+    const size_t nameLength = strlen(name);
+    for (int i = 0; i < endings.count(); ++i) {
+        const char* ending = textOf(endings[i]);
+        const size_t endingLength = strlen(ending);
+        if (endingLength <= nameLength &&
+            memcmp(name + nameLength - endingLength, ending, endingLength) == 0)
+            return true;
+    }
+    return false;
+}
+
 int compareNames(const void* a, const void* b)
 {
     return strcasecmp(textOf(*static_cast<const WString*>(a)),
@@ -187,7 +202,8 @@ bool FileBrowser::readDirectory(const WString& path, const WString::Array& filte
     if (folder) {
         PathBuilder fullPath(path.text());
         const bool everyFile = filters.count() == 1 && filters[0] == "*";
-        const int filterCount = filters.count();
+        const int listedBefore = list.count();
+        size_t nameBytes = 0;
         struct dirent* item;
         while ((item = readdir(folder)) != 0) {
             const char* name = item->d_name;
@@ -197,30 +213,28 @@ bool FileBrowser::readDirectory(const WString& path, const WString::Array& filte
             struct stat info;
             if (!statName || statPath(statName, &info) != 0)
                 continue;
-            if (!S_ISDIR(info.st_mode)) {
-                if (mode == DIRECTORIES_ONLY)
-                    continue;
-                if (everyFile) {
-                    list.append(WString(name));
-                    continue;
-                }
-                const size_t nameLength = strlen(name);
-                // One entry per matching ending, as a name may match several.
-                for (int f = 0; f < filterCount; ++f) {
-                    const char* ending = textOf(filters[f]);
-                    const size_t endingLength = strlen(ending);
-                    if (endingLength <= nameLength &&
-                        memcmp(name + nameLength - endingLength, ending, endingLength) == 0)
-                        list.append(WString(name));
-                }
-            } else if (mode == DIRECTORIES_ONLY) {
-                if (strcmp(name, "..") != 0)
-                    list.append(WString(name));
-            } else if (mode != FILES_ONLY) {
-                WString entry(name);
-                entry += '/';
-                list.append(entry);
+            const bool isDirectory = S_ISDIR(info.st_mode);
+            if (isDirectory &&
+                (mode == FILES_ONLY || (mode == DIRECTORIES_ONLY && strcmp(name, "..") == 0)))
+                continue;
+            if (!isDirectory &&
+                (mode == DIRECTORIES_ONLY || !(everyFile || hasEnding(name, filters))))
+                continue;
+            const size_t nameLength = strlen(name);
+            if (list.count() - listedBefore >= MAX_LISTED_ENTRIES ||
+                nameBytes + nameLength > MAX_LISTED_NAME_BYTES) {
+                diagnoseAt(SourcePlace(path.text(), 0), DIAGNOSTIC_ERROR,
+                           "the folder holds more than a list can show (%d entries or %d bytes "
+                           "of names): the rest is left out",
+                           static_cast<int>(MAX_LISTED_ENTRIES),
+                           static_cast<int>(MAX_LISTED_NAME_BYTES));
+                break;
             }
+            nameBytes += nameLength;
+            WString entry(name);
+            if (isDirectory && mode == FILES_AND_DIRECTORIES)
+                entry += '/';
+            list.append(entry);
         }
         closedir(folder);
     }
@@ -320,11 +334,7 @@ void FileBrowser::changeDirectory(const WString& entry)
     if (!goingUp && enterDescriptor())
         return;
 
-    listingDescriptor = false;
-    action.resize(0);
-    entries.resize(0);
-    cursor = 0;
-    readDirectory(cwd, filters, entries, mode);
+    listPlainFolder();
     if (rememberLeft) {
         for (int i = 0; i < entries.count(); ++i) {
             if (entries[i] == leftName) {
@@ -333,6 +343,37 @@ void FileBrowser::changeDirectory(const WString& entry)
             }
         }
     }
+}
+
+void FileBrowser::listPlainFolder()
+{
+    listingDescriptor = false;
+    action.resize(0);
+    entries.resize(0);
+    cursor = 0;
+    readDirectory(cwd, filters, entries, mode);
+}
+
+bool FileBrowser::moveTo(const WString& folder, const WString& entry)
+{
+    DIR* probe = endsWithSlash(folder) ? openDirectory(folder.text()) : 0;
+    if (!probe)
+        return false;
+    closedir(probe);
+    cwd = folder;
+    if (!enterDescriptor())
+        listPlainFolder();
+    for (int i = 0; i < entries.count(); ++i) {
+        if (entries[i] == entry) {
+            cursor = i;
+            return true;
+        }
+    }
+    // The entry has gone: the cursor goes to the one now listed where it was (the last one
+    // when it was listed last).
+    while (cursor < entries.count() - 1 && compareEntries(&entries[cursor], &entry) < 0)
+        ++cursor;
+    return false;
 }
 
 void FileBrowser::handleInput(WString::Array& actions, int& code)

@@ -60,10 +60,24 @@ public:
     // always goes up from cwd, so leaving a descriptor's listing returns to where it was entered.
     void changeDirectory(const WString& entry);
 
+    // Goes straight to folder (a handheld path ending in "/") and puts the cursor on entry, as
+    // written by cwd and selectedEntry(), for a list that comes back to where it was: after a
+    // reload of the skin, or after a program started from it. The folder is entered as
+    // changeDirectory enters one (its folder descriptor, if any, lists and acts), but nothing is
+    // printed. A folder that cannot be listed leaves the list as it was; an entry that is no
+    // longer there leaves the cursor on the nearest entry by name, the one now listed where it
+    // was (the last one when it was listed last). True when both were found.
+    bool moveTo(const WString& folder, const WString& entry);
+
     // Appends the accepted names of the directory path to list and sorts the whole list. A
     // directory that cannot be opened, and entries whose stat fails (dangling links, link loops),
-    // add nothing. mode is one of Mode; filters are name endings, or the single word "*".
+    // add nothing. mode is one of Mode; filters are name endings, or the single word "*"; a file
+    // is listed once, however many endings it matches. At most MAX_LISTED_ENTRIES names, and
+    // MAX_LISTED_NAME_BYTES bytes of them, are added, the first that the folder gives; a folder
+    // that holds more is reported at its path and the rest is left out, so that no folder can
+    // make a list take more than a few MiB or its reading take without end.
     // Returns whether the directory could be opened; errno tells why not.
+    enum { MAX_LISTED_ENTRIES = 65536, MAX_LISTED_NAME_BYTES = 8 * 1024 * 1024 };
     static bool readDirectory(const WString& path, const WString::Array& filters,
                               WString::Array& list, int mode);
 
@@ -106,6 +120,8 @@ private:
     // unknown keywords, action words and a DIRECTORY that cannot be listed are reported at the
     // descriptor's own lines.
     bool enterDescriptor();
+    // Lists cwd with the list's own filters and mode, the cursor on the first entry.
+    void listPlainFolder();
 
     int startListingError;
 

@@ -2,7 +2,7 @@
 """Plays one case folder through tarvo-headless and compares what the run gives with what the
 case expects. The format of a case folder is in tests/cases/README.md.
 
-    run_case.py --headless PROGRAM [--lint PROGRAM] [--update] CASEDIR
+    run_case.py --headless PROGRAM [--lint PROGRAM] [--update] [--no-aslimit] CASEDIR
 
 Exit status 0 when everything matches, 1 with one line per mismatch otherwise. --update rewrites
 the case's digest lines with the frames of this run (for writing a new case; look at the frames
@@ -16,8 +16,10 @@ import resource
 import shutil
 import signal
 import subprocess
+import struct
 import sys
 import tempfile
+import zlib
 
 WIDTH, HEIGHT = 320, 240
 # A diagnostic line in the compilers' format: PATH:LINE: warning: ... (or PATH: error: ...).
@@ -28,6 +30,33 @@ def screen_colour(text):
     """A skin colour RRGGBB in the screen format: five bits a channel, bit 5 clear."""
     r, g, b = int(text[0:2], 16), int(text[2:4], 16), int(text[4:6], 16)
     return (r & 0xF8) << 8 | (g & 0xF8) << 3 | b >> 3
+
+
+def read_png(path, pixels=True):
+    """(width, height, rows of RGB bytes or None) of an 8-bit RGB PNG as tarvo-headless writes."""
+    with open(path, "rb") as png:
+        data = png.read()
+    position, compressed = 8, b""
+    while position < len(data):
+        length, kind = struct.unpack(">I4s", data[position:position + 8])
+        if kind == b"IHDR":
+            width, height = struct.unpack(">II", data[position + 8:position + 16])
+        compressed += data[position + 8:position + 8 + length] if kind == b"IDAT" else b""
+        position += 12 + length
+    if not pixels:
+        return width, height, None
+    raw, stride, rows = zlib.decompress(compressed), 3 * width, [bytearray(3 * width)]
+    for y in range(height):
+        start = y * (stride + 1)
+        kind, line, up = raw[start], bytearray(raw[start + 1:start + 1 + stride]), rows[-1]
+        for i in range(stride):
+            left, corner = (line[i - 3], up[i - 3]) if i >= 3 else (0, 0)
+            estimate = left + up[i] - corner
+            nearest = min((abs(estimate - left), left), (abs(estimate - up[i]), up[i]),
+                          (abs(estimate - corner), corner), key=lambda d: d[0])[1]
+            line[i] = (line[i] + (0, left, up[i], (left + up[i]) // 2, nearest)[kind]) & 255
+        rows.append(line)
+    return width, height, rows[1:]
 
 
 def read_case(path):
@@ -42,14 +71,28 @@ def read_case(path):
     return directives
 
 
-class Run:
-    def __init__(self, programs, case_dir, directives, work):
-        self.card = os.path.join(work, "card")
-        self.frames = os.path.join(work, "frames")
-        source = os.path.join(case_dir, "card")
-        if os.path.isdir(source):
-            shutil.copytree(source, self.card, symlinks=True)
+def split_runs(directives):
+    """The directives of each run: an "again" line starts the next run on the same card."""
+    runs = [[]]
+    for directive in directives:
+        if directive[1] == "again":
+            runs.append([])
         else:
+            runs[-1].append(directive)
+    return runs
+
+
+class Run:
+    def __init__(self, programs, case_dir, directives, work, number=1):
+        self.card = os.path.join(work, "card")
+        self.frames = os.path.join(work, "frames" if number == 1 else "frames-%d" % number)
+        self.pictures = {}
+        self.name = "" if number == 1 else "run %d: " % number
+        source = os.path.join(case_dir, "card")
+        # A later run goes on with the card as the runs before it left it.
+        if number == 1 and os.path.isdir(source):
+            shutil.copytree(source, self.card, symlinks=True)
+        elif number == 1:
             os.mkdir(self.card)
         keys = [rest for _, word, rest in directives if word == "keys"] or ["- 1"]
         with open(os.path.join(work, "keys"), "w", encoding="utf-8") as script:
@@ -57,6 +100,7 @@ class Run:
         extra = []
         tool = "headless"
         file_size_limit = None
+        address_space_limit = None
         self.before = {}
         for _, word, rest in directives:
             if word == "args":
@@ -69,21 +113,30 @@ class Run:
                     padded.write("// " + "x" * int(size) + "\n")
             elif word == "fsize":
                 file_size_limit = int(rest)
+            elif word == "aslimit" and not programs["no_aslimit"]:
+                address_space_limit = int(rest)
             elif word == "unchanged":
                 with open(os.path.join(self.card, rest), "rb") as kept:
                     self.before[rest] = kept.read()
         if tool == "lint":
             command = [programs["lint"], "--sd", self.card] + extra
+        elif tool == "pages":
+            command = [programs["headless"], "--sd", self.card, "--pages", self.frames] + extra
         else:
             command = [programs["headless"], "--sd", self.card, "--keys",
                        os.path.join(work, "keys"), "--frames", self.frames, "--raw"] + extra
-        def limit_file_size():
-            # Writes past the limit fail with EFBIG instead of ending the program.
-            signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
-            resource.setrlimit(resource.RLIMIT_FSIZE, (file_size_limit, file_size_limit))
+        def limit_resources():
+            if file_size_limit:
+                # Writes past the limit fail with EFBIG instead of ending the program.
+                signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+                resource.setrlimit(resource.RLIMIT_FSIZE, (file_size_limit, file_size_limit))
+            if address_space_limit:
+                # An allocation past the limit fails as it would on a handheld out of memory.
+                resource.setrlimit(resource.RLIMIT_AS, (address_space_limit, address_space_limit))
 
         done = subprocess.run(command, cwd=work, capture_output=True, timeout=120,
-                              preexec_fn=limit_file_size if file_size_limit else None)
+                              preexec_fn=limit_resources
+                              if file_size_limit or address_space_limit else None)
         self.status = done.returncode
         self.out = done.stdout.decode("utf-8", "surrogateescape")
         self.err = done.stderr.decode("utf-8", "surrogateescape")
@@ -92,11 +145,25 @@ class Run:
         return text.replace("$CARD", self.card)
 
     def frame(self, number):
-        path = os.path.join(self.frames, "frame-%04d.rgb565" % number)
+        """(RGB565 bytes, width) of frame number (raw), or of the PNG so named in the frames
+        folder; None when there is none."""
+        if not number.isdigit():
+            path = os.path.join(self.frames, number)
+            if not os.path.exists(path):
+                return None
+            if path in self.pictures:
+                return self.pictures[path]
+            width, _, rows = read_png(path)
+            # The PNG widened each channel by repeating its top bits: the top bits give it back.
+            pixels = [r >> 3 << 11 | g >> 2 << 5 | b >> 3 for row in rows
+                      for r, g, b in zip(row[0::3], row[1::3], row[2::3])]
+            self.pictures[path] = struct.pack("<%dH" % len(pixels), *pixels), width
+            return self.pictures[path]
+        path = os.path.join(self.frames, "frame-%04d.rgb565" % int(number))
         if not os.path.exists(path):
             return None
         with open(path, "rb") as raw:
-            return raw.read()
+            return raw.read(), WIDTH
 
     def frame_count(self):
         if not os.path.isdir(self.frames):
@@ -110,6 +177,7 @@ def check(run, case_dir, directives):
     status = 0
     expected_out = []
     expected_diagnostics = None
+    expected_pictures = None
     for number, word, rest in directives:
         where = "%d: " % number
         fields = rest.split()
@@ -127,20 +195,25 @@ def check(run, case_dir, directives):
         elif word == "frames":
             if run.frame_count() != int(rest):
                 problems.append(where + "%d frames, expected %s" % (run.frame_count(), rest))
+        elif word == "png":
+            expected_pictures = expected_pictures or {}
+            if rest != "none":
+                expected_pictures[fields[0]] = (int(fields[1]), int(fields[2]))
         elif word == "pixel":
-            frame, x, y = int(fields[0]), int(fields[1]), int(fields[2])
-            data = run.frame(frame)
-            if data is None:
-                problems.append(where + "no frame %d" % frame)
+            frame, x, y = fields[0], int(fields[1]), int(fields[2])
+            found = run.frame(frame)
+            if not found:
+                problems.append(where + "no frame %s" % frame)
                 continue
-            offset = 2 * (y * WIDTH + x)
+            data, width = found
+            offset = 2 * (y * width + x)
             value = data[offset] | data[offset + 1] << 8
             if value != screen_colour(fields[3]):
-                problems.append(where + "frame %d pixel (%d, %d) is %04X, expected %04X (%s)"
+                problems.append(where + "frame %s pixel (%d, %d) is %04X, expected %04X (%s)"
                                 % (frame, x, y, value, screen_colour(fields[3]), fields[3]))
         elif word == "digest":
-            data = run.frame(int(fields[0]))
-            actual = hashlib.sha256(data).hexdigest() if data is not None else "none"
+            found = run.frame(fields[0])
+            actual = hashlib.sha256(found[0]).hexdigest() if found else "none"
             if len(fields) < 2 or actual != fields[1]:
                 problems.append(where + "frame %s digest %s differs" % (fields[0], actual))
         elif word == "file":
@@ -161,8 +234,15 @@ def check(run, case_dir, directives):
         elif word == "absent":
             if os.path.lexists(os.path.join(run.card, rest)):
                 problems.append(where + "%s exists, expected none" % rest)
-        elif word not in ("args", "keys", "tool", "pad", "fsize"):
+        elif word not in ("args", "keys", "tool", "pad", "fsize", "aslimit", "png"):
             problems.append(where + "unknown directive %r" % word)
+    if expected_pictures is not None:
+        names = os.listdir(run.frames) if os.path.isdir(run.frames) else []
+        actual = {name: read_png(os.path.join(run.frames, name), pixels=False)[:2]
+                  for name in names if name.endswith(".png")}
+        if actual != expected_pictures:
+            problems.append("pictures differ:\n  got:      %r\n  expected: %r"
+                            % (sorted(actual.items()), sorted(expected_pictures.items())))
     if run.status != status:
         problems.append("exit status %d, expected %d" % (run.status, status))
     if expected_diagnostics is not None:
@@ -174,17 +254,21 @@ def check(run, case_dir, directives):
     if actual_out != expected_out or (run.out and not run.out.endswith("\n")):
         problems.append("standard output differs:\n  got:      %r\n  expected: %r"
                         % (actual_out, expected_out))
-    return problems
+    # A mismatch of a later run as a whole says which run it was.
+    return [problem if problem[0].isdigit() else run.name + problem for problem in problems]
 
 
-def update_digests(run, case_file):
+def update_digests(run, case_file, number):
+    """Rewrites the digest lines of run number (from 1) with its frames."""
     with open(case_file, encoding="utf-8") as case:
         lines = case.read().splitlines()
+    current = 1
     for i, line in enumerate(lines):
-        if line.startswith("digest "):
-            frame = int(line.split()[1])
-            data = run.frame(frame)
-            lines[i] = "digest %d %s" % (frame, hashlib.sha256(data or b"").hexdigest())
+        current += line.startswith("again")
+        if line.startswith("digest ") and current == number:
+            frame = line.split()[1]
+            data = (run.frame(frame) or (b"",))[0]
+            lines[i] = "digest %s %s" % (frame, hashlib.sha256(data).hexdigest())
     with open(case_file, "w", encoding="utf-8") as case:
         case.write("\n".join(lines) + "\n")
 
@@ -194,6 +278,8 @@ def main():
     parser.add_argument("--headless", required=True, help="the tarvo-headless program")
     parser.add_argument("--lint", help="the tarvo-lint program, for cases that say tool lint")
     parser.add_argument("--update", action="store_true", help="rewrite the digest lines")
+    parser.add_argument("--no-aslimit", action="store_true",
+                        help="ignore aslimit lines (a sanitizer build maps terabytes at start)")
     parser.add_argument("case", help="the case folder")
     options = parser.parse_args()
     case_dir = os.path.abspath(options.case)
@@ -201,20 +287,25 @@ def main():
     directives = read_case(case_file)
     work = tempfile.mkdtemp(prefix="tarvo-case-")
     programs = {"headless": os.path.abspath(options.headless),
-                "lint": os.path.abspath(options.lint) if options.lint else "tarvo-lint"}
-    run = Run(programs, case_dir, directives, work)
-    if options.update:
-        update_digests(run, case_file)
-        directives = read_case(case_file)
-    problems = check(run, case_dir, directives)
+                "lint": os.path.abspath(options.lint) if options.lint else "tarvo-lint",
+                "no_aslimit": options.no_aslimit}
+    # Each run is checked before the next one changes the card.
+    runs, problems = [], []
+    for number, part in enumerate(split_runs(directives), 1):
+        runs.append(Run(programs, case_dir, part, work, number))
+        if options.update:
+            update_digests(runs[-1], case_file, number)
+            part = split_runs(read_case(case_file))[number - 1]
+        problems += check(runs[-1], case_dir, part)
     if not problems and not options.update:
         shutil.rmtree(work)
         return 0
     for problem in problems:
         # "CASE:LINE: what" for a directive's mismatch, "CASE: what" for the run as a whole.
         print("%s:%s" % (case_file, problem if problem[0].isdigit() else " " + problem))
-    if run.err:
-        print("standard error of the run:\n" + run.err)
+    for run in runs:
+        if run.err:
+            print("standard error of the %s:\n" % (run.name[:-2] or "run") + run.err)
     print("the run's card and frames (PNG) are kept in " + work)
     return 1 if problems else 0
 

@@ -125,4 +125,27 @@ TEST_F(FileBrowserTest, TwentyThousandFilesAreListedSorted)
     }
 }
 
+// Past 65,536 entries a folder is cut, said once at the folder; no file is listed twice. The
+// entries are hard links to two files: creating 65,540 files would take far longer.
+TEST_F(FileBrowserTest, AFolderOfMoreEntriesThanAListHoldsIsCutAndSaid)
+{
+    const std::string huge = dir + "huge/";
+    file("huge/sub/0.gpe");
+    file("huge/sub/1.gpe");
+    for (int i = 0; i < 65540; ++i) {
+        const std::string name = std::to_string(i) + ".gpe";
+        ASSERT_EQ(
+            link((huge + "sub/" + std::to_string(i % 2) + ".gpe").c_str(), (huge + name).c_str()),
+            0);
+    }
+    testing::internal::CaptureStderr();
+    const std::vector<std::string> listed = listOf(makeAt(huge)->entries);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              huge +
+                  ": warning: the folder holds more than a list can show (65536 entries or "
+                  "8388608 bytes of names): the rest is left out\n");
+    EXPECT_EQ(listed.size(), 65536u);
+    EXPECT_EQ(std::set<std::string>(listed.begin(), listed.end()).size(), 65536u);
+}
+
 } // namespace

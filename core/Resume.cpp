@@ -1,0 +1,227 @@
+// Coming back where the launcher was left: writing and reading Tarvo/Tarvo.resume.
+#include "core/Resume.h"
+
+#include "base/Diagnostics.h"
+#include "base/TextBuffer.h"
+#include "config/ConfigUpdate.h"
+#include "config/SkinReader.h"
+#include "page/Button.h"
+#include "platform/Files.h"
+
+#include <stdio.h>
+
+namespace {
+
+const char hexDigits[] = "0123456789ABCDEF";
+
+// Whether the byte at position i of a value of length bytes must be written as "%XX".
+bool needsEscape(const char* text, int i, int length)
+{
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    return c == '%' || c == '"' || c == ',' || c < 0x20 || c == 0x7F ||
+        (i == length - 1 && WString::isWhitespace(text[i]));
+}
+
+void appendValue(TextBuffer& content, const WString& value)
+{
+    const char* text = value.text() ? value.text() : "";
+    const int length = value.length();
+    for (int i = 0; i < length; ++i) {
+        if (needsEscape(text, i, length)) {
+            const unsigned char c = static_cast<unsigned char>(text[i]);
+            content.append('%');
+            content.append(hexDigits[c >> 4]);
+            content.append(hexDigits[c & 15]);
+        } else {
+            content.append(text[i]);
+        }
+    }
+}
+
+void appendNumber(TextBuffer& content, int number)
+{
+    char digits[16];
+    snprintf(digits, sizeof digits, "%d", number);
+    content.append(digits);
+}
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// The name a value was written from; false for a "%" without two hex digits or one giving NUL.
+bool readValue(const WString& value, WString& name)
+{
+    TextBuffer bytes;
+    bytes.append("");
+    const char* text = value.text() ? value.text() : "";
+    for (int i = 0; text[i]; ++i) {
+        if (text[i] != '%') {
+            bytes.append(text[i]);
+            continue;
+        }
+        const int high = hexValue(text[i + 1]);
+        const int low = high < 0 ? -1 : hexValue(text[i + 2]);
+        if (low < 0 || (high == 0 && low == 0))
+            return false;
+        bytes.append(static_cast<char>(high * 16 + low));
+        i += 2;
+    }
+    name = bytes.toString();
+    return true;
+}
+
+// A number as written: one to three decimal digits and nothing else.
+bool readIndex(const WString& value, int& index)
+{
+    const char* text = value.text();
+    if (!text || !*text || value.length() > 3)
+        return false;
+    index = 0;
+    for (; *text; ++text) {
+        if (*text < '0' || *text > '9')
+            return false;
+        index = index * 10 + (*text - '0');
+    }
+    return true;
+}
+
+// A LIST line: the element, its folder and its entry, and the line itself.
+struct ListLine {
+    int element;
+    int line;
+    WString folder;
+    WString entry;
+    // The folder as the line gives it, for the message: the name may hold a line end.
+    WString writtenFolder;
+};
+
+} // namespace
+
+int writeResumeFile(const char* path, const char* newPath, const WString& skin, int pageIndex,
+                    const Page& page)
+{
+    TextBuffer content;
+    content.append("// Where Tarvo was left: read at the next start when Tarvo.cfg says RESUME=1.\n"
+                   "SKIN=");
+    appendValue(content, skin);
+    content.append("\nPAGE=");
+    appendNumber(content, pageIndex);
+    content.append("\nSELECTED=");
+    appendNumber(content, page.selected);
+    content.append('\n');
+    for (int i = 0; i < Page::BUTTON_COUNT; ++i) {
+        const Button* button = page.buttons[i];
+        if (!button || !button->browser)
+            continue;
+        content.append("LIST=");
+        appendNumber(content, i);
+        content.append(',');
+        appendValue(content, button->browser->cwd);
+        content.append(',');
+        appendValue(content, button->browser->selectedEntry());
+        content.append('\n');
+    }
+    return replaceFile(path, newPath, content.data(), content.length());
+}
+
+void restoreFromResumeFile(const char* path, const WString& skin, Page* pages, int pageCount,
+                           int32_t& currentPage, const PageContext& context)
+{
+    struct stat info;
+    if (statPath(path, &info) != 0)
+        return;
+    SkinReader reader(path);
+    if (!reader.isOpen()) {
+        diagnoseAt(SourcePlace(path, 0), DIAGNOSTIC_ERROR,
+                   "the file cannot be read: the launcher shows its start page");
+        return;
+    }
+
+    int skinLine = 0, pageLine = 0, selectedLine = 0;
+    int pageIndex = 0, selected = 0;
+    WString skinName;
+    ListLine lists[Page::BUTTON_COUNT];
+    int listCount = 0;
+    WString keyword;
+    WString::Array arguments;
+    while (reader.next(keyword, arguments)) {
+        const int line = reader.place().line;
+        const int count = arguments.count();
+        ListLine* list = listCount < Page::BUTTON_COUNT ? &lists[listCount] : 0;
+        if (keyword == "SKIN" && count == 1 && readValue(arguments[0], skinName)) {
+            skinLine = line;
+        } else if (keyword == "PAGE" && count == 1 && readIndex(arguments[0], pageIndex)) {
+            pageLine = line;
+        } else if (keyword == "SELECTED" && count == 1 && readIndex(arguments[0], selected)) {
+            selectedLine = line;
+        } else if (keyword == "LIST" && count == 3 && list &&
+                   readIndex(arguments[0], list->element) &&
+                   readValue(arguments[1], list->folder) && readValue(arguments[2], list->entry)) {
+            list->line = line;
+            list->writtenFolder = arguments[1];
+            ++listCount;
+        } else {
+            diagnose(DIAGNOSTIC_ERROR,
+                     "'%s' is not a resume line as the launcher writes them: "
+                     "the line is ignored",
+                     keyword.text());
+        }
+    }
+
+    if (skinLine == 0 || pageLine == 0) {
+        diagnoseAt(SourcePlace(path, 0), DIAGNOSTIC_ERROR,
+                   "the file has no %s line: the launcher shows its start page",
+                   skinLine == 0 ? "SKIN" : "PAGE");
+        return;
+    }
+    if (!(skinName == skin)) {
+        diagnoseAt(SourcePlace(path, skinLine), DIAGNOSTIC_WARNING,
+                   "the file was written for the skin '%s', not '%s': the launcher shows its "
+                   "start page",
+                   skinName.text() ? skinName.text() : "", skin.text() ? skin.text() : "");
+        return;
+    }
+    if (pageIndex >= pageCount || !pages[pageIndex].hasContent()) {
+        diagnoseAt(SourcePlace(path, pageLine), DIAGNOSTIC_ERROR,
+                   "PAGE=%d has nothing on it in this skin: the launcher shows its start page",
+                   pageIndex);
+        return;
+    }
+    currentPage = pageIndex;
+    Page& page = pages[pageIndex];
+    if (selectedLine > 0 && selected < Page::BUTTON_COUNT && page.buttons[selected])
+        page.selected = selected;
+    else if (selectedLine > 0)
+        diagnoseAt(SourcePlace(path, selectedLine), DIAGNOSTIC_ERROR,
+                   "SELECTED=%d is not an element of page %d: element %d stays selected", selected,
+                   pageIndex, static_cast<int>(page.selected));
+
+    for (int i = 0; i < listCount; ++i) {
+        const ListLine& list = lists[i];
+        const SourcePlace place(path, list.line);
+        Button* button = list.element < Page::BUTTON_COUNT ? page.buttons[list.element] : 0;
+        if (button)
+            button->loadResources(context);
+        FileBrowser* browser = button ? button->browser : 0;
+        if (!browser) {
+            diagnoseAt(place, DIAGNOSTIC_ERROR,
+                       "element %d of page %d has no file list: the line is ignored", list.element,
+                       pageIndex);
+        } else if (!browser->moveTo(list.folder, list.entry) && !(browser->cwd == list.folder)) {
+            // Only a folder that could not be listed leaves the list where it was; an entry that
+            // has gone leaves it in the folder, on the nearest entry.
+            diagnoseAt(place, DIAGNOSTIC_WARNING,
+                       "the folder '%s' can no longer be listed: the list shows '%s'",
+                       list.writtenFolder.text() ? list.writtenFolder.text() : "",
+                       browser->cwd.text() ? browser->cwd.text() : "");
+        }
+    }
+}
