@@ -35,39 +35,46 @@ void setSelect(WString::Array& words, const WString& target)
     words.append(target);
 }
 
-// What a TYPE line draws as written: a known kind, enough arguments, and numbers, colours and
-// picture names where the kind reads them.
-void checkType(const WString& kind, const WString::Array& arguments)
+// Reads a TYPE line once, as it is read: reports what it does not draw as written (a known kind,
+// enough arguments, and numbers, colours and picture names where the kind reads them) and gives
+// the kind it draws, with the numbers and colours the kind reads.
+Button::Kind readType(const WString& kind, const WString::Array& arguments, int32_t* numbers,
+                      uint16_t* colors)
 {
     const char* const nothing = "the element draws nothing";
     if (!checkWord(kind, elementKinds, "element kind", "kinds", nothing, DIAGNOSTIC_ERROR, false))
-        return;
+        return Button::KIND_NONE;
     const int given = arguments.count();
-    int numbers = 2;
+    Button::Kind drawn = Button::KIND_SELECTOR;
+    int numbersRead = 2;
     if (kind == "image") {
         if (!checkArgumentCount("TYPE", kind, given, imageArguments, imageArguments + 2, false,
                                 nothing))
-            return;
+            return Button::KIND_NONE;
+        drawn = Button::KIND_IMAGE;
         for (int i = 2; i < given && i < 4; ++i)
             checkSpaces(arguments[i], "picture");
     } else if (kind == "text") {
         if (!checkArgumentCount("TYPE", kind, given, textArguments, textArguments, false, nothing))
-            return;
-        checkedColor(arguments[2]);
-        checkedColor(arguments[3]);
+            return Button::KIND_NONE;
+        drawn = Button::KIND_TEXT;
+        colors[0] = checkedColor(arguments[2]);
+        colors[1] = checkedColor(arguments[3]);
     } else if (kind == "rect") {
         if (!checkArgumentCount("TYPE", kind, given, rectArguments, rectArguments, false, nothing))
-            return;
-        numbers = 4;
-        checkedColor(arguments[4]);
+            return Button::KIND_NONE;
+        drawn = Button::KIND_RECT;
+        numbersRead = 4;
+        colors[0] = checkedColor(arguments[4]);
     } else {
         if (!checkArgumentCount("TYPE", kind, given, selectorArguments, selectorArguments, false,
                                 "the element has no list"))
-            return;
-        numbers = selectorArguments;
+            return Button::KIND_NONE;
+        numbersRead = selectorArguments;
     }
-    for (int i = 0; i < numbers; ++i)
-        checkedNumber(arguments[i]);
+    for (int i = 0; i < numbersRead; ++i)
+        numbers[i] = checkedNumber(arguments[i]);
+    return drawn;
 }
 
 // What an OPTIONS line sets as written: a known option and the values the list reads from it.
@@ -116,15 +123,20 @@ void checkOption(const WString& name, const WString::Array& values)
 } // namespace
 
 Button::Button()
-    : type(), typeArgs(), action(), left(), right(), up(), down(), browser(0), options(),
+    : type(), typeArgs(), action(), left(), right(), up(), down(), browser(0), options(0),
       selectedImage(0), normalImage(0), loaded(0), typeLine(0), leftLine(0), rightLine(0),
-      upLine(0), downLine(0), actionLine(0), startdirLine(0)
+      upLine(0), downLine(0), actionLine(0), startdirLine(0), kind(KIND_NONE),
+      textShowsBattery(false)
 {
+    for (int i = 0; i < 4; ++i)
+        numbers[i] = 0;
+    colors[0] = colors[1] = 0;
 }
 
 Button::~Button()
 {
     delete browser;
+    delete options;
 }
 
 void Button::applyDirective(const WString& keyword, const WString::Array& arguments)
@@ -148,7 +160,9 @@ void Button::applyDirective(const WString& keyword, const WString::Array& argume
         type = arguments[0];
         typeArgs = rest(arguments);
         typeLine = line;
-        checkType(type, typeArgs);
+        kind = readType(type, typeArgs, numbers, colors);
+        textShowsBattery =
+            kind == KIND_TEXT && typeArgs[4].text() && strstr(typeArgs[4].text(), "%battery%") != 0;
     } else if (keyword == "NAVIGATION") {
         if (arguments.count() > 4)
             diagnose(DIAGNOSTIC_WARNING,
@@ -167,7 +181,9 @@ void Button::applyDirective(const WString& keyword, const WString::Array& argume
         if (arguments[0] == "startdir")
             startdirLine = line;
         checkOption(arguments[0], values);
-        options.set(arguments[0].text(), values);
+        if (!options)
+            options = new OptionTable();
+        options->set(arguments[0].text(), values);
     } else if (!skinKeywords.contains(keyword.text())) {
         // The skin's own keywords come here only from lines the skin's reading reports.
         reportUnknownKeyword(keyword, allSkinKeywords);
@@ -208,7 +224,7 @@ void Button::loadResources(const PageContext& context)
         return;
     loaded = 1;
     const SourcePlace place(context.skinPath, context.skinPath ? typeLine : 0);
-    if (type == "image") {
+    if (kind == KIND_IMAGE) {
         if (!context.images)
             return;
         const bool two = typeArgs.count() > 3;
@@ -228,11 +244,10 @@ void Button::loadResources(const PageContext& context)
                            selectedImage ? "the element shows its first picture instead"
                                          : "the element draws nothing");
         }
-    } else if (type == "selector") {
-        if (typeArgs.count() < selectorArguments)
-            return;
-        browser = new FileBrowser(skinNumber(typeArgs[0]), skinNumber(typeArgs[1]),
-                                  skinNumber(typeArgs[2]), skinNumber(typeArgs[3]), options,
+    } else if (kind == KIND_SELECTOR) {
+        if (!options)
+            options = new OptionTable();
+        browser = new FileBrowser(numbers[0], numbers[1], numbers[2], numbers[3], *options,
                                   context.font, context.clock);
         if (browser->startError()) {
             const int line = startdirLine ? startdirLine : typeLine;
@@ -245,20 +260,25 @@ void Button::loadResources(const PageContext& context)
 void Button::draw(uint16_t* frame, bool selected, const PageContext& context)
 {
     loadResources(context);
-    if (type == "image") {
+    switch (kind) {
+    case KIND_IMAGE:
         drawImage(frame, selected);
-    } else if (type == "text") {
+        break;
+    case KIND_TEXT:
         drawText(frame, selected, context);
-    } else if (type == "rect") {
+        break;
+    case KIND_RECT:
         drawRect(frame);
-    } else if (browser && frame) {
-        browser->draw(frame, selected);
+        break;
+    default:
+        if (browser && frame)
+            browser->draw(frame, selected);
     }
 }
 
 void Button::drawImage(uint16_t* frame, bool selected)
 {
-    if (typeArgs.count() < imageArguments || !frame)
+    if (!frame)
         return;
     const DLImage* picture = 0;
     if (selected && selectedImage)
@@ -269,36 +289,39 @@ void Button::drawImage(uint16_t* frame, bool selected)
         picture = normalImage;
     // DLImage clips at every edge of the frame, so skin coordinates go through as they are.
     if (picture)
-        picture->blitBlended(frame, skinNumber(typeArgs[0]), skinNumber(typeArgs[1]));
+        picture->blitBlended(frame, numbers[0], numbers[1]);
 }
 
 void Button::drawText(uint16_t* frame, bool selected, const PageContext& context)
 {
-    if (typeArgs.count() < textArguments)
-        return;
     // One reading per text drawn, whether or not the text shows it.
     const int reading = context.battery ? context.battery->read() : -1;
     if (!context.font || !frame)
         return;
+    context.font->setColor(colors[selected ? 1 : 0]);
+    // The font clips at every edge of the frame, negative coordinates included.
+    if (!textShowsBattery) {
+        context.font->drawText(frame, numbers[0], numbers[1], typeArgs[4].text());
+        return;
+    }
     WString figure;
     figure.format("%i", reading);
     const WString text = typeArgs[4].replace("%battery%", figure.text());
-    context.font->setColor(parseColor(typeArgs[selected ? 3 : 2]));
-    // The font clips at every edge of the frame, negative coordinates included.
-    context.font->drawText(frame, skinNumber(typeArgs[0]), skinNumber(typeArgs[1]), text.text());
+    context.font->drawText(frame, numbers[0], numbers[1], text.text());
 }
 
 void Button::drawRect(uint16_t* frame)
 {
-    if (typeArgs.count() < rectArguments || !frame)
+    const int x1 = numbers[0];
+    const int y1 = numbers[1];
+    const int x2 = numbers[2];
+    const int y2 = numbers[3];
+    if (!frame || x1 > x2 || y1 > y2 || x1 < 0 || y1 < 0 || x2 > SCREEN_WIDTH - 1 ||
+        y2 > SCREEN_HEIGHT - 1)
         return;
-    const int x1 = skinNumber(typeArgs[0]);
-    const int y1 = skinNumber(typeArgs[1]);
-    const int x2 = skinNumber(typeArgs[2]);
-    const int y2 = skinNumber(typeArgs[3]);
-    if (x1 > x2 || y1 > y2 || x1 < 0 || y1 < 0 || x2 > SCREEN_WIDTH - 1 || y2 > SCREEN_HEIGHT - 1)
-        return;
-    const uint16_t color = parseColor(typeArgs[4]);
+    // A local copy: the frame's pixels share the colour's type, so the member could not stay in
+    // a register across the stores.
+    const uint16_t color = colors[0];
     for (int row = y1; row <= y2; ++row) {
         uint16_t* pixel = frame + row * SCREEN_WIDTH + x1;
         for (int column = x1; column <= x2; ++column)

@@ -11,11 +11,13 @@
 
 class DLImage;
 
-// Memory rules: a button owns its texts, arrays, option table and file browser (created at the
-// first drawing of a "selector" button, destroyed with the button). Its pictures belong to the
-// image cache and outlive it. A button is never copied.
+// Memory rules: a button owns its texts, arrays, option table (created by the first OPTIONS
+// line, or with the browser of a "selector" button that has none) and file browser (created at
+// the first drawing of a "selector" button). All are destroyed with the button. Its pictures
+// belong to the image cache and outlive it. A button is never copied.
 //
-// typeArgs by kind (positions after the kind word; numbers as skinNumber reads them):
+// typeArgs by kind (positions after the kind word; numbers as skinNumber reads them, colours as
+// parseColor does, both once, when the TYPE line is read):
 //   image     x, y [, selected picture [, normal picture]]
 //   text      x, y, colour, selected colour, text ("%battery%" becomes the battery reading)
 //   rect      x1, y1, x2, y2, colour (inclusive corners; drawn only when wholly on screen)
@@ -25,6 +27,10 @@ class DLImage;
 // navigation through its action words.
 class Button {
 public:
+    // What a TYPE line draws: KIND_NONE for a kind word that is not known or a line that gives
+    // fewer arguments than its kind reads.
+    enum Kind { KIND_NONE, KIND_IMAGE, KIND_TEXT, KIND_RECT, KIND_SELECTOR };
+
     Button();
     ~Button();
 
@@ -60,7 +66,8 @@ public:
     WString::Array up;
     WString::Array down;
     FileBrowser* browser;
-    OptionTable options;
+    // Null until an OPTIONS line comes: most elements have no list and need no table.
+    OptionTable* options;
     DLImage* selectedImage;
     DLImage* normalImage;
     int32_t loaded;
@@ -77,6 +84,14 @@ public:
 private:
     Button(const Button&);
     Button& operator=(const Button&);
+
+    // The last TYPE line's values as the kind reads them, so that drawing parses nothing: the
+    // numbers of typeArgs 0 to 3 (x, y for image and text), the colours (text: normal and
+    // selected; rect: its fill), and whether the text holds "%battery%".
+    int32_t kind;
+    int32_t numbers[4];
+    uint16_t colors[2];
+    bool textShowsBattery;
 
     void drawImage(uint16_t* frame, bool selected);
     void drawText(uint16_t* frame, bool selected, const PageContext& context);

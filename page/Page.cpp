@@ -56,33 +56,14 @@ void fillGradient(uint16_t* frame, uint16_t top, uint16_t bottom)
     }
 }
 
-// What a BACKGROUND line draws as written: a known kind with its count of arguments, each a
-// picture name or a colour.
-void checkBackground(const WString& kind, const WString::Array& arguments)
-{
-    const char* const black = "the screen is black";
-    if (!checkWord(kind, backgroundKinds, "background kind", "kinds", black, DIAGNOSTIC_ERROR,
-                   false))
-        return;
-    // A picture background reads its first argument whatever follows it; colours draw only
-    // when they are exactly as many as the kind reads.
-    const bool image = kind == "image";
-    const int wanted = kind == "gradient" ? 2 : 1;
-    if (!checkArgumentCount("BACKGROUND", kind, arguments.count(), wanted, wanted, !image, black))
-        return;
-    if (image)
-        checkSpaces(arguments[0], "picture");
-    else
-        for (int i = 0; i < wanted; ++i)
-            checkedColor(arguments[i]);
-}
-
 } // namespace
 
 Page::Page()
     : backgroundKind(), backgroundArgs(), returnAction(), backgroundLoaded(0), backgroundImage(0),
-      selected(0), currentButton(-1), backgroundLine(0), returnLine(0), anyButtonLine(false)
+      selected(0), currentButton(-1), backgroundLine(0), returnLine(0), backgroundFill(FILL_BLACK),
+      anyButtonLine(false)
 {
+    backgroundColors[0] = backgroundColors[1] = 0;
     for (int i = 0; i < BUTTON_COUNT; ++i)
         buttons[i] = 0;
 }
@@ -103,7 +84,7 @@ void Page::applyDirective(const WString& keyword, const WString::Array& argument
         backgroundArgs = arguments;
         backgroundArgs.take(0);
         backgroundLine = currentPlace().line;
-        checkBackground(backgroundKind, backgroundArgs);
+        readBackground();
     } else if (keyword == "BUTTON") {
         if (arguments.count() == 0)
             return;
@@ -188,6 +169,33 @@ void Page::expandBrowserVariables(WString::Array& actions) const
         actions[w] = variables.expand(actions[w]);
 }
 
+// Reads a BACKGROUND line once, as it is read: reports what it does not draw as written (a known
+// kind with its count of arguments, each a picture name or a colour) and keeps the fill and the
+// colours it draws with.
+void Page::readBackground()
+{
+    backgroundFill = FILL_BLACK;
+    const char* const black = "the screen is black";
+    if (!checkWord(backgroundKind, backgroundKinds, "background kind", "kinds", black,
+                   DIAGNOSTIC_ERROR, false))
+        return;
+    // A picture background reads its first argument whatever follows it; colours draw only
+    // when they are exactly as many as the kind reads.
+    const bool image = backgroundKind == "image";
+    const bool gradient = backgroundKind == "gradient";
+    const int wanted = gradient ? 2 : 1;
+    if (!checkArgumentCount("BACKGROUND", backgroundKind, backgroundArgs.count(), wanted, wanted,
+                            !image, black))
+        return;
+    if (image) {
+        checkSpaces(backgroundArgs[0], "picture");
+        return;
+    }
+    for (int i = 0; i < wanted; ++i)
+        backgroundColors[i] = checkedColor(backgroundArgs[i]);
+    backgroundFill = gradient ? FILL_GRADIENT : FILL_COLOR;
+}
+
 void Page::loadBackground(const PageContext& context)
 {
     if (backgroundLoaded)
@@ -221,10 +229,10 @@ void Page::drawBackground(uint16_t* frame)
             !backgroundImage->pixels)
             memset(frame, 0, SCREEN_BYTES);
         backgroundImage->blit(frame, 0, 0);
-    } else if (backgroundKind == "color" && backgroundArgs.count() == 1) {
-        fillFrame(frame, parseColor(backgroundArgs[0]));
-    } else if (backgroundKind == "gradient" && backgroundArgs.count() == 2) {
-        fillGradient(frame, parseColor(backgroundArgs[0]), parseColor(backgroundArgs[1]));
+    } else if (backgroundFill == FILL_COLOR) {
+        fillFrame(frame, backgroundColors[0]);
+    } else if (backgroundFill == FILL_GRADIENT) {
+        fillGradient(frame, backgroundColors[0], backgroundColors[1]);
     } else {
         memset(frame, 0, SCREEN_BYTES);
     }

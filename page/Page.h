@@ -79,7 +79,15 @@ private:
     Page(const Page&);
     Page& operator=(const Page&);
 
+    void readBackground();
     void drawBackground(uint16_t* frame);
+
+    // What the last BACKGROUND line fills the screen with when there is no picture, read once at
+    // the line: black (a picture kind, or a line that does not draw as written), one colour or a
+    // gradient from backgroundColors[0] at the top to backgroundColors[1] at the bottom.
+    enum Fill { FILL_BLACK, FILL_COLOR, FILL_GRADIENT };
+    int32_t backgroundFill;
+    uint16_t backgroundColors[2];
 
     // Whether a BUTTON line has come, so that element lines before it can be told from those
     // after a BUTTON outside 0 to 63 (already reported at that line).

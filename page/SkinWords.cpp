@@ -25,8 +25,8 @@ const char* const backgroundKindWords[] = {"image", "color", "gradient"};
 const char* const actionWordWords[] = {"exec", "page", "select", "config", "quit"};
 const char* const listOptionWords[] = {"color", "startdir", "type", "filter"};
 const char* const listTypeWords[] = {"dir", "file"};
-const char* const settingWords[] = {"SKIN", "KEYBOARD_RATE", "SPEED_MENU", "SPEED_LAUNCH",
-                                    "SPEED_LOADING"};
+const char* const settingWords[] = {"SKIN",         "KEYBOARD_RATE", "SPEED_MENU",
+                                    "SPEED_LAUNCH", "SPEED_LOADING", "RESUME"};
 
 } // namespace
 

@@ -30,6 +30,7 @@ extern const WordList listOptions;     // color, startdir, type, filter
 extern const WordList listTypes;       // dir, file
 
 // The settings of Tarvo.cfg that the launcher reads.
-extern const WordList settings; // SKIN, KEYBOARD_RATE, SPEED_MENU, SPEED_LAUNCH, SPEED_LOADING
+// SKIN, KEYBOARD_RATE, SPEED_MENU, SPEED_LAUNCH, SPEED_LOADING, RESUME
+extern const WordList settings;
 
 #endif
