@@ -11,25 +11,48 @@ namespace {
 
 const int spaceAdvance = 3;
 
-// A glyph's visible part in one text line: where it lands in the frame and where its columns
-// start in the font picture.
+// A glyph's visible part in one text line: where it lands in the frame, where its columns start
+// in the font picture, and the visible rows that hold coverage, [inkTop, inkEnd) (counted from
+// the first visible row; empty when inkTop >= inkEnd).
 struct GlyphRun {
     int frameColumn;
     int pictureColumn;
     int width;
-    bool wholeWords; // its rows can be read in whole words without leaving the picture
+    int inkTop;
+    int inkEnd;
 };
 
-// Glyph rows are a few bytes long, too short for a memcpy call to pay; they are copied in words
-// of this size.
-const int coverageWord = 8;
+// The visible rows of the text: where the first lands in the frame and in the font picture (one
+// row apart, the picture's row 0 being the markers), and how many there are.
+struct TextRows {
+    uint16_t* frame;
+    const unsigned char* picture;
+    int pictureWidth;
+    const unsigned char* pictureEnd;
+    int count;
+};
 
-// Mixes color into a row of the frame by coverage, per 5-bit channel
+// A pixel that a glyph covers with level 0 keeps its channels and loses bit 5, as the blend
+// gives.
+inline uint16_t withoutBit5(uint16_t pixel)
+{
+    return static_cast<uint16_t>(pixel & 0xFFDF);
+}
+
+#ifdef TARVO_BLEND_LANES
+// Glyph rows are a few bytes long, too short for a memcpy call to pay: each is copied as one
+// word of this size (wider glyphs as several).
+const int coverageWord = 8;
+// Rows gathered at a time, so that the coverage buffer stays small.
+const int bandRows = 16;
+// A coverage row: the frame's width and a word of slack.
+const int coverageStride = SCREEN_WIDTH + coverageWord;
+
+// Mixes color into count pixels of the frame by coverage, per 5-bit channel
 // ((255 - a) * destination + a * colour) / 255 with one truncating division, where drawn is
 // 0xFFFF; where it is 0 (between glyphs) the frame keeps its pixel untouched. Every intermediate
 // value is at most 255 * 31 and fits 16 bits, so a CPU with a vector unit blends eight pixels at
-// a time (see DLImage.h). A coverage of 0 keeps the frame's channels and clears bit 5, like
-// every drawn pixel.
+// a time (see DLImage.h).
 void blendCoverage(uint16_t* __restrict__ destination, const unsigned char* __restrict__ coverage,
                    const uint16_t* __restrict__ drawn, int count, uint16_t color)
 {
@@ -39,16 +62,6 @@ void blendCoverage(uint16_t* __restrict__ destination, const unsigned char* __re
     for (int k = 0; k < count; ++k) {
         const uint16_t a = coverage[k];
         const uint16_t d = destination[k];
-#ifndef TARVO_BLEND_LANES
-        // Without a vector unit, skipping the arithmetic for background pixels (most of a
-        // glyph) pays for the tests.
-        if (!drawn[k])
-            continue;
-        if (a == 0) {
-            destination[k] = static_cast<uint16_t>(d & 0xFFDF);
-            continue;
-        }
-#endif
         const uint16_t rest = static_cast<uint16_t>(255 - a);
         const uint16_t red =
             static_cast<uint16_t>(static_cast<uint16_t>(rest * (d >> 11) + a * colorRed) / 255);
@@ -60,6 +73,153 @@ void blendCoverage(uint16_t* __restrict__ destination, const unsigned char* __re
         destination[k] = static_cast<uint16_t>((mixed & drawn[k]) | (d & ~drawn[k]));
     }
 }
+
+// The rows of the text a band at a time: the glyphs' rows are gathered into coverage rows that
+// span the text from its first glyph to its last, and each row is blended across the whole span,
+// so that long rows of pixels go through the blend together. The columns between glyphs (spaces,
+// empty glyphs) are masked out and keep their pixels. Rows without coverage in any glyph only
+// lose bit 5 under the glyphs.
+void drawRuns(const TextRows& rows, const GlyphRun* runs, int runCount, uint16_t color)
+{
+    const int spanStart = runs[0].frameColumn;
+    const int spanLength = runs[runCount - 1].frameColumn + runs[runCount - 1].width - spanStart;
+    // The span is blended in whole words where the frame row has room for that: the pixels past
+    // its end are masked out like the gaps, and the blend has no odd pixels to do one by one.
+    int blendLength = (spanLength + coverageWord - 1) / coverageWord * coverageWord;
+    if (spanStart + blendLength > SCREEN_WIDTH)
+        blendLength = spanLength;
+    // 0xFFFF under the glyphs, 0 elsewhere. Written in words of four: a word may reach past its
+    // glyph, and the zeros that follow up to the next glyph (or the end) cover that.
+    static const uint16_t allDrawn[4] = {0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
+    static const uint16_t noneDrawn[4] = {0, 0, 0, 0};
+    uint16_t drawn[SCREEN_WIDTH + coverageWord];
+    int inkTop = rows.count;
+    int inkEnd = 0;
+    for (int r = 0; r < runCount; ++r) {
+        const int start = runs[r].frameColumn - spanStart;
+        const int end = start + runs[r].width;
+        const int next = r + 1 < runCount ? runs[r + 1].frameColumn - spanStart : blendLength;
+        for (int k = start; k < end; k += 4)
+            memcpy(drawn + k, allDrawn, sizeof(allDrawn));
+        for (int k = end; k < next; k += 4)
+            memcpy(drawn + k, noneDrawn, sizeof(noneDrawn));
+        if (runs[r].inkTop < runs[r].inkEnd) {
+            inkTop = runs[r].inkTop < inkTop ? runs[r].inkTop : inkTop;
+            inkEnd = runs[r].inkEnd > inkEnd ? runs[r].inkEnd : inkEnd;
+        }
+    }
+    inkTop = inkTop < 0 ? 0 : inkTop;
+    inkEnd = inkEnd > rows.count ? rows.count : inkEnd;
+    for (int j = 0; j < rows.count; ++j) {
+        if (j >= inkTop && j < inkEnd)
+            continue;
+        uint16_t* frameRow = rows.frame + j * SCREEN_WIDTH + spanStart;
+        for (int k = 0; k < blendLength; ++k)
+            frameRow[k] = static_cast<uint16_t>(frameRow[k] & ~(drawn[k] & 0x20));
+    }
+
+    // A word copied may run past its glyph into the next glyph's place (filled right after, as
+    // runs go left to right), into a gap (masked out) or into the slack at the end of the row.
+    // Kept between calls rather than cleared for each: whatever a gap holds is masked out.
+    static unsigned char coverage[bandRows * coverageStride];
+    for (int band = inkTop; band < inkEnd; band += bandRows) {
+        const int bandHeight = inkEnd - band < bandRows ? inkEnd - band : bandRows;
+        const unsigned char* bandRow = rows.picture + band * rows.pictureWidth;
+        const unsigned char* lastRow = bandRow + (bandHeight - 1) * rows.pictureWidth;
+        for (int r = 0; r < runCount; ++r) {
+            const int width = runs[r].width;
+            const unsigned char* source = bandRow + runs[r].pictureColumn;
+            unsigned char* target = coverage + runs[r].frameColumn - spanStart;
+            // Whole words only where the last row still has them inside the picture.
+            const int words = (width + coverageWord - 1) / coverageWord;
+            if (rows.pictureEnd - (lastRow + runs[r].pictureColumn) < words * coverageWord) {
+                for (int j = 0; j < bandHeight; ++j) {
+                    for (int k = 0; k < width; ++k)
+                        target[k] = source[k];
+                    source += rows.pictureWidth;
+                    target += coverageStride;
+                }
+            } else if (words == 1) {
+                // Most glyphs: one word a row. (A loop of word copies alone would become a
+                // memcpy call.)
+                for (int j = 0; j < bandHeight; ++j) {
+                    memcpy(target, source, coverageWord);
+                    source += rows.pictureWidth;
+                    target += coverageStride;
+                }
+            } else {
+                for (int j = 0; j < bandHeight; ++j) {
+                    for (int w = 0; w < words; ++w)
+                        memcpy(target + w * coverageWord, source + w * coverageWord, coverageWord);
+                    source += rows.pictureWidth;
+                    target += coverageStride;
+                }
+            }
+        }
+        for (int j = 0; j < bandHeight; ++j)
+            blendCoverage(rows.frame + (band + j) * SCREEN_WIDTH + spanStart,
+                          coverage + j * coverageStride, drawn, blendLength, color);
+    }
+}
+#else
+// Without a vector unit each glyph is blended straight from the font picture, a pixel at a time,
+// per 5-bit channel ((255 - a) * destination + a * colour) / 255 with one truncating division.
+// Most glyph pixels are background (level 0): they only lose bit 5, and so do whole rows outside
+// the glyph's ink. Red and blue share one 32-bit word, 16 bits apart (each sum x is at most
+// 255 * 31), where x / 255 is (y + (y >> 8)) >> 8 with y = x + 1, the 1 added with the colour's
+// share; green's x / 255 is (x * 0x8081) >> 23. Both are exact for every sum that occurs.
+// Rows [first, end) of a glyph width pixels wide: no coverage, so they only lose bit 5.
+void clearRows(uint16_t* destination, int width, int first, int end)
+{
+    for (int j = first; j < end; ++j) {
+        uint16_t* row = destination + j * SCREEN_WIDTH;
+        for (int k = 0; k < width; ++k)
+            row[k] = withoutBit5(row[k]);
+    }
+}
+
+// One glyph. Kept out of line, so that the loops over the text do not take the registers that
+// the blend needs.
+__attribute__((noinline)) void blendGlyph(uint16_t* destination, const unsigned char* coverage,
+                                          const GlyphRun& run, const TextRows& rows,
+                                          uint32_t colorRedBlue, uint32_t colorGreen)
+{
+    const int width = run.width;
+    const int top = run.inkTop < 0 ? 0 : run.inkTop < rows.count ? run.inkTop : rows.count;
+    const int end = run.inkEnd < top ? top : run.inkEnd < rows.count ? run.inkEnd : rows.count;
+    clearRows(destination, width, 0, top);
+    clearRows(destination, width, end, rows.count);
+    coverage += top * rows.pictureWidth;
+    for (int j = top; j < end; ++j, coverage += rows.pictureWidth) {
+        uint16_t* row = destination + j * SCREEN_WIDTH;
+        for (int k = 0; k < width; ++k) {
+            const uint32_t a = coverage[k];
+            if (__builtin_expect(a == 0, 1)) {
+                row[k] = withoutBit5(row[k]);
+                continue;
+            }
+            const uint32_t d = row[k];
+            const uint32_t rest = 255 - a;
+            uint32_t redBlue =
+                rest * ((d >> 11) | ((d & 31) << 16)) + (a * colorRedBlue + 0x00010001);
+            // Red in bits 0-4, blue in bits 16-20; bits 8-15 hold waste that the shifts below
+            // push out of the 16 bits kept.
+            redBlue = (redBlue + ((redBlue >> 8) & 0x00FF00FF)) >> 8;
+            const uint32_t green = ((rest * ((d >> 6) & 31) + a * colorGreen) * 0x8081) >> 23;
+            row[k] = static_cast<uint16_t>((redBlue << 11) | (green << 6) | (redBlue >> 16));
+        }
+    }
+}
+
+void drawRuns(const TextRows& rows, const GlyphRun* runs, int runCount, uint16_t color)
+{
+    const uint32_t colorRedBlue = (color >> 11) | (static_cast<uint32_t>(color & 31) << 16);
+    const uint32_t colorGreen = (color >> 6) & 31;
+    for (int r = 0; r < runCount; ++r)
+        blendGlyph(rows.frame + runs[r].frameColumn, rows.picture + runs[r].pictureColumn, runs[r],
+                   rows, colorRedBlue, colorGreen);
+}
+#endif
 
 } // namespace
 
@@ -78,6 +238,8 @@ void BitmapFont::clearGlyphs()
     for (int c = 0; c < 128; ++c) {
         glyphStart[c] = 0;
         glyphEnd[c] = 0;
+        inkTop[c] = 0;
+        inkEnd[c] = 0;
     }
 }
 
@@ -130,7 +292,31 @@ bool BitmapFont::adopt(DLImage* picture)
         glyphEnd[c] = cursor;
         start = cursor;
     }
+    findInk();
     return true;
+}
+
+void BitmapFont::findInk()
+{
+    const unsigned char* glyphs = static_cast<const unsigned char*>(image->pixels);
+    for (int c = 33; c <= 126; ++c) {
+        int top = -1;
+        int end = 0;
+        for (int j = 0; j < glyphHeight; ++j) {
+            // Glyph row j is picture row j + 1, below the marker row.
+            const unsigned char* row = glyphs + static_cast<size_t>(j + 1) * image->width;
+            for (int k = glyphStart[c]; k < glyphEnd[c]; ++k) {
+                if (row[k]) {
+                    if (top < 0)
+                        top = j;
+                    end = j + 1;
+                    break;
+                }
+            }
+        }
+        inkTop[c] = top < 0 ? 0 : top;
+        inkEnd[c] = end;
+    }
 }
 
 int BitmapFont::textWidth(const char* text) const
@@ -160,13 +346,11 @@ int BitmapFont::glyphEndOf(int code) const
 
 void BitmapFont::drawText(uint16_t* frame, int x, int y, const char* text)
 {
-    if (!frame || !text)
-        return;
-    const unsigned char* glyphs = image ? static_cast<const unsigned char*>(image->pixels) : 0;
     int skipRows = 0;
     int rows = 0;
-    const bool rowsVisible =
-        glyphs && DLImage::clipSpan(y, glyphHeight, SCREEN_HEIGHT, skipRows, rows);
+    if (!frame || !text || !image || !image->pixels ||
+        !DLImage::clipSpan(y, glyphHeight, SCREEN_HEIGHT, skipRows, rows))
+        return;
 
     // First where each glyph lands (each run is at least one column wide, so a frame row holds
     // at most SCREEN_WIDTH of them), then the rows.
@@ -181,12 +365,17 @@ void BitmapFont::drawText(uint16_t* frame, int x, int y, const char* text)
         const unsigned b = *p;
         if (b >= 33 && b <= 126) {
             advance = glyphEnd[b] - glyphStart[b];
-            int skipColumns, columns;
-            if (rowsVisible &&
+            int skipColumns = 0;
+            int columns = advance;
+            // Most glyphs lie wholly inside (pen < SCREEN_WIDTH and advance is at most the
+            // picture's width, so the sum cannot overflow); the others are clipped.
+            if ((pen >= 0 && advance > 0 && pen + advance <= SCREEN_WIDTH) ||
                 DLImage::clipSpan(pen, advance, SCREEN_WIDTH, skipColumns, columns)) {
                 runs[runCount].frameColumn = pen + skipColumns;
                 runs[runCount].pictureColumn = glyphStart[b] + skipColumns;
                 runs[runCount].width = columns;
+                runs[runCount].inkTop = inkTop[b] - skipRows;
+                runs[runCount].inkEnd = inkEnd[b] - skipRows;
                 ++runCount;
             }
         } else if (b == 32) {
@@ -199,42 +388,13 @@ void BitmapFont::drawText(uint16_t* frame, int x, int y, const char* text)
     if (runCount == 0)
         return;
 
-    // Each row is blended across the whole stretch from the first glyph to the last, so that
-    // long runs of pixels go through the blend together; the columns between glyphs (spaces,
-    // empty glyphs) are masked out and keep their pixels.
-    const int spanStart = runs[0].frameColumn;
-    const int spanLength = runs[runCount - 1].frameColumn + runs[runCount - 1].width - spanStart;
-    uint16_t drawn[SCREEN_WIDTH];
-    // Coverage goes in in whole words where the picture allows reading that far, which may run
-    // past a glyph's width into the next glyph's place (filled right after) or into the slack.
-    unsigned char coverage[SCREEN_WIDTH + coverageWord];
-    memset(drawn, 0, sizeof(drawn));
-    memset(coverage, 0, sizeof(coverage));
-    const unsigned char* pictureEnd = glyphs + static_cast<size_t>(image->width) * image->height;
-    const unsigned char* lastRow = glyphs + (skipRows + rows) * image->width;
-    for (int r = 0; r < runCount; ++r) {
-        const int offset = runs[r].frameColumn - spanStart;
-        for (int k = 0; k < runs[r].width; ++k)
-            drawn[offset + k] = 0xFFFF;
-        const int wordBytes = (runs[r].width + coverageWord - 1) / coverageWord * coverageWord;
-        runs[r].wholeWords = pictureEnd - (lastRow + runs[r].pictureColumn) >= wordBytes;
-    }
-
-    for (int j = 0; j < rows; ++j) {
-        // Glyph row j is picture row j + 1, below the marker row.
-        const unsigned char* pictureRow = glyphs + (skipRows + j + 1) * image->width;
-        uint16_t* frameRow = frame + (y + skipRows + j) * SCREEN_WIDTH + spanStart;
-        for (int r = 0; r < runCount; ++r) {
-            const unsigned char* source = pictureRow + runs[r].pictureColumn;
-            unsigned char* target = coverage + runs[r].frameColumn - spanStart;
-            if (runs[r].wholeWords) {
-                for (int k = 0; k < runs[r].width; k += coverageWord)
-                    memcpy(target + k, source + k, coverageWord);
-            } else {
-                for (int k = 0; k < runs[r].width; ++k)
-                    target[k] = source[k];
-            }
-        }
-        blendCoverage(frameRow, coverage, drawn, spanLength, color);
-    }
+    const unsigned char* glyphs = static_cast<const unsigned char*>(image->pixels);
+    TextRows visible;
+    visible.frame = frame + (y + skipRows) * SCREEN_WIDTH;
+    // Glyph row j is picture row j + 1, below the marker row.
+    visible.picture = glyphs + static_cast<size_t>(skipRows + 1) * image->width;
+    visible.pictureWidth = image->width;
+    visible.pictureEnd = glyphs + static_cast<size_t>(image->width) * image->height;
+    visible.count = rows;
+    drawRuns(visible, runs, runCount, color);
 }

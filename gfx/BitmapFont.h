@@ -52,10 +52,17 @@ public:
     uint16_t color;
 
 private:
+    // The glyph rows (0 is the row below the markers) that hold any coverage, [inkTop, inkEnd);
+    // 0 and 0 for an empty glyph. Rows outside it need no blending when text is drawn.
+    int32_t inkTop[128];
+    int32_t inkEnd[128];
+
     BitmapFont(const BitmapFont&);
     BitmapFont& operator=(const BitmapFont&);
 
     void clearGlyphs();
+    // Finds the rows of each glyph that hold coverage.
+    void findInk();
     // Takes the picture (null: none) and builds the glyph table from it.
     bool adopt(DLImage* picture);
 };

@@ -105,74 +105,103 @@ void DLImage::release()
     height = 0;
 }
 
+namespace {
+
+// Green keeps 5 bits, landing in bits 6-10; bit 5 stays 0.
+inline uint16_t screenPixel(const unsigned char* sample)
+{
+    return static_cast<uint16_t>(((sample[0] & 0xF8) << 8) | ((sample[1] & 0xF8) << 3) |
+                                 (sample[2] >> 3));
+}
+
+bool knownDepth(int depth)
+{
+    return depth == 8 || depth == 15 || depth == 16;
+}
+
+// Converts each decoded row straight into the image's own buffers: the screen format or grey
+// levels, and the opacity plane.
+class Converter : public PngRowReceiver {
+public:
+    Converter(DLImage& target, int wantedDepth, bool alphaWanted)
+        : image(target), depth(wantedDepth), wantAlpha(alphaWanted), channels(0)
+    {
+    }
+
+    bool begin(uint32_t width, uint32_t height, int rowChannels)
+    {
+        // readPng keeps both sides at most maxPngSide, so these products cannot overflow.
+        const size_t count = static_cast<size_t>(width) * height;
+        const bool screenFormat = depth != 8;
+        channels = rowChannels;
+        image.width = static_cast<int32_t>(width);
+        image.height = static_cast<int32_t>(height);
+        image.pixels = malloc(screenFormat ? count * 2 : count);
+        if (image.pixels && channels == 4 && wantAlpha)
+            image.alpha = static_cast<unsigned char*>(malloc(count));
+        return image.pixels && (image.alpha || channels != 4 || !wantAlpha);
+    }
+
+    void row(uint32_t y, const unsigned char* sample)
+    {
+        const size_t first = static_cast<size_t>(y) * image.width;
+        const int count = image.width;
+        if (depth == 8) {
+            unsigned char* out = static_cast<unsigned char*>(image.pixels) + first;
+            for (int i = 0; i < count; ++i, sample += channels)
+                out[i] = static_cast<unsigned char>((sample[0] + sample[1] + sample[2]) / 3);
+            return;
+        }
+        uint16_t* out = static_cast<uint16_t*>(image.pixels) + first;
+        if (channels == 3) {
+            for (int i = 0; i < count; ++i, sample += 3)
+                out[i] = screenPixel(sample);
+        } else if (image.alpha) {
+            unsigned char* opacity = image.alpha + first;
+            for (int i = 0; i < count; ++i, sample += 4) {
+                out[i] = screenPixel(sample);
+                opacity[i] = sample[3];
+            }
+        } else {
+            for (int i = 0; i < count; ++i, sample += 4)
+                out[i] = screenPixel(sample);
+        }
+    }
+
+private:
+    DLImage& image;
+    const int depth;
+    const bool wantAlpha;
+    int channels;
+};
+
+} // namespace
+
 bool DLImage::loadPng(const char* path, int depth, bool wantAlpha)
 {
     release();
-    unsigned char* rows = 0;
-    uint32_t decodedWidth = 0;
-    uint32_t decodedHeight = 0;
-    int channels = 0;
-    if (!readPng(path, rows, decodedWidth, decodedHeight, channels))
+    if (!knownDepth(depth))
         return false;
-    return convert(rows, decodedWidth, decodedHeight, channels, depth, wantAlpha);
+    Converter converter(*this, depth, wantAlpha);
+    return finishLoad(readPng(path, converter), depth);
 }
 
 bool DLImage::loadPngData(const unsigned char* data, size_t size, int depth, bool wantAlpha)
 {
     release();
-    unsigned char* rows = 0;
-    uint32_t decodedWidth = 0;
-    uint32_t decodedHeight = 0;
-    int channels = 0;
-    if (!readPngData(data, size, rows, decodedWidth, decodedHeight, channels))
+    if (!knownDepth(depth))
         return false;
-    return convert(rows, decodedWidth, decodedHeight, channels, depth, wantAlpha);
+    Converter converter(*this, depth, wantAlpha);
+    return finishLoad(readPngData(data, size, converter), depth);
 }
 
-bool DLImage::convert(unsigned char* rows, uint32_t decodedWidth, uint32_t decodedHeight,
-                      int channels, int depth, bool wantAlpha)
+bool DLImage::finishLoad(bool decoded, int loadedDepth)
 {
-    // readPng keeps both sides at most maxPngSide, so these products cannot overflow.
-    const size_t count = static_cast<size_t>(decodedWidth) * decodedHeight;
-    const bool screenFormat = depth == 15 || depth == 16;
-    if ((!screenFormat && depth != 8) || (channels != 3 && channels != 4)) {
-        free(rows);
+    if (!decoded) {
+        release();
         return false;
     }
-    void* converted = malloc(screenFormat ? count * 2 : count);
-    unsigned char* opacity = 0;
-    if (converted && channels == 4 && wantAlpha)
-        opacity = static_cast<unsigned char*>(malloc(count));
-    if (!converted || (channels == 4 && wantAlpha && !opacity)) {
-        free(converted);
-        free(rows);
-        return false;
-    }
-
-    const unsigned char* sample = rows;
-    if (screenFormat) {
-        uint16_t* out = static_cast<uint16_t*>(converted);
-        for (size_t i = 0; i < count; ++i, sample += channels) {
-            // Green keeps 5 bits, landing in bits 6-10; bit 5 stays 0.
-            out[i] = static_cast<uint16_t>(((sample[0] & 0xF8) << 8) | ((sample[1] & 0xF8) << 3) |
-                                           (sample[2] >> 3));
-        }
-    } else {
-        unsigned char* out = static_cast<unsigned char*>(converted);
-        for (size_t i = 0; i < count; ++i, sample += channels)
-            out[i] = static_cast<unsigned char>((sample[0] + sample[1] + sample[2]) / 3);
-    }
-    if (opacity) {
-        for (size_t i = 0; i < count; ++i)
-            opacity[i] = rows[i * 4 + 3];
-    }
-    free(rows);
-
-    pixels = converted;
-    alpha = opacity;
-    width = static_cast<int32_t>(decodedWidth);
-    height = static_cast<int32_t>(decodedHeight);
-    this->depth = depth;
+    depth = loadedDepth;
     return true;
 }
 
@@ -197,6 +226,11 @@ void DLImage::blit(uint16_t* frame, int x, int y) const
     const uint16_t* source =
         static_cast<const uint16_t*>(pixels) + static_cast<size_t>(skipRows) * width + skipColumns;
     uint16_t* destination = frame + (y + skipRows) * SCREEN_WIDTH + (x + skipColumns);
+    if (columns == width && columns == SCREEN_WIDTH) {
+        // A full-width picture (a background) is one block in both places: one copy.
+        memcpy(destination, source, static_cast<size_t>(rows) * SCREEN_WIDTH * 2);
+        return;
+    }
     for (int i = 0; i < rows; ++i) {
         memcpy(destination, source, static_cast<size_t>(columns) * 2);
         source += width;
@@ -206,16 +240,30 @@ void DLImage::blit(uint16_t* frame, int x, int y) const
 
 void DLImage::blitBlended(uint16_t* frame, int x, int y) const
 {
-    if (!frame || !pixels || depth == 8)
-        return;
     if (!alpha) {
         blit(frame, x, y);
         return;
     }
-    int skipColumns, columns, skipRows, rows;
-    if (!clipSpan(x, width, SCREEN_WIDTH, skipColumns, columns) ||
-        !clipSpan(y, height, SCREEN_HEIGHT, skipRows, rows))
+    blitBlendedInside(frame, x, y, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
+}
+
+void DLImage::blitBlendedInside(uint16_t* frame, int x, int y, int left, int top, int clipWidth,
+                                int clipHeight) const
+{
+    if (!frame || !pixels || depth == 8)
         return;
+    int skipColumns, columns, skipRows, rows;
+    if (!clipSpan(x - left, width, clipWidth, skipColumns, columns) ||
+        !clipSpan(y - top, height, clipHeight, skipRows, rows))
+        return;
+    if (!alpha) {
+        const uint16_t* source = static_cast<const uint16_t*>(pixels) +
+            static_cast<size_t>(skipRows) * width + skipColumns;
+        uint16_t* destination = frame + (y + skipRows) * SCREEN_WIDTH + (x + skipColumns);
+        for (int i = 0; i < rows; ++i, source += width, destination += SCREEN_WIDTH)
+            memcpy(destination, source, static_cast<size_t>(columns) * 2);
+        return;
+    }
 #ifndef TARVO_BLEND_LANES
     prepareProducts();
 #endif

@@ -53,6 +53,11 @@ public:
     // (source * a) / 255 + (destination * (255 - a)) / 255, each quotient truncated. Without an
     // opacity plane this is blit. Nothing for an empty or depth-8 image.
     void blitBlended(uint16_t* frame, int x, int y) const;
+    // The same, drawing only the pixels that fall inside the rectangle of the frame whose
+    // top-left corner is (left, top), clipWidth x clipHeight, which must lie on the frame; x and
+    // y lie within 2^30 of it.
+    void blitBlendedInside(uint16_t* frame, int x, int y, int left, int top, int clipWidth,
+                           int clipHeight) const;
 
     // Frees both buffers; the image is empty again.
     void release();
@@ -70,9 +75,8 @@ public:
 
 private:
     DLImage(const DLImage&);
-    // Converts decoded rows (readPng's result) and frees them; false leaves the image empty.
-    bool convert(unsigned char* rows, uint32_t decodedWidth, uint32_t decodedHeight, int channels,
-                 int depth, bool wantAlpha);
+    // Ends a load whose rows went straight into the buffers: a failed one leaves the image empty.
+    bool finishLoad(bool decoded, int loadedDepth);
     DLImage& operator=(const DLImage&);
 };
 

@@ -1,6 +1,8 @@
-// PNG decoding with libpng: the transformations to 8-bit RGB/RGBA, the error return, the clean-up.
+// PNG decoding with libpng: the transformations to 8-bit RGB/RGBA, the rows handed on one at a
+// time, the error return, the clean-up.
 #include "gfx/PngReader.h"
 
+#include "base/Diagnostics.h"
 #include "platform/Files.h"
 
 #include <png.h>
@@ -15,13 +17,15 @@ namespace {
 // back into readPng: objects with static storage keep the values they had when the jump fires,
 // whereas locals changed after setjmp would be indeterminate.
 struct LoadState {
-    // The source: a file, or else the bytes of data from offset on.
+    // The source: a file (path names it for diagnostics), or else the bytes of data from offset on.
+    const char* path;
     FILE* file;
     const unsigned char* data;
     size_t size;
     size_t offset;
     png_structp png;
     png_infop info;
+    // One row, or the whole picture for an interlaced file.
     unsigned char* block;
     png_bytep* rowTable;
 };
@@ -55,12 +59,11 @@ void readFromMemory(png_structp png, png_bytep out, png_size_t length)
     state.offset += length;
 }
 
-// Frees what the load holds; the decoded block survives only when it is handed to the caller.
-void releaseState(bool keepBlock)
+// Frees what the load holds.
+void releaseState()
 {
     free(state.rowTable);
-    if (!keepBlock)
-        free(state.block);
+    free(state.block);
     if (state.png)
         png_destroy_read_struct(&state.png, state.info ? &state.info : 0, 0);
     if (state.file)
@@ -70,7 +73,7 @@ void releaseState(bool keepBlock)
 
 // The part of a load that may raise libpng errors. Kept out of readPng so that no local of the
 // function holding the setjmp changes between setjmp and a longjmp.
-void decode(uint32_t& width, uint32_t& height, int& channels)
+void decode(PngRowReceiver& receiver)
 {
     png_structp png = state.png;
     png_infop info = state.info;
@@ -80,8 +83,9 @@ void decode(uint32_t& width, uint32_t& height, int& channels)
     else
         png_set_read_fn(png, 0, readFromMemory);
     png_set_sig_bytes(png, 8);
-    // Checked by libpng while it reads the header, before any large allocation.
-    png_set_user_limits(png, maxPngSide, maxPngSide);
+    // The sides are checked below, with a diagnostic, before anything is allocated for the rows;
+    // libpng's own limit (a million) would refuse larger ones without saying which picture.
+    png_set_user_limits(png, 0x7FFFFFFF, 0x7FFFFFFF);
 #if PNG_LIBPNG_VER >= 10400
     // A damaged chunk length must not make libpng reserve gigabytes for one chunk.
     png_set_chunk_malloc_max(png, maxChunkBytes);
@@ -99,6 +103,14 @@ void decode(uint32_t& width, uint32_t& height, int& channels)
     int bitDepth = 0;
     int colorType = 0;
     png_get_IHDR(png, info, &w, &h, &bitDepth, &colorType, 0, 0, 0);
+    if (w > maxPngSide || h > maxPngSide) {
+        if (state.path)
+            diagnoseAt(SourcePlace(state.path, 0), DIAGNOSTIC_ERROR,
+                       "picture is %lux%lu pixels, more than %lu on a side: it is not loaded",
+                       static_cast<unsigned long>(w), static_cast<unsigned long>(h),
+                       static_cast<unsigned long>(maxPngSide));
+        png_error(png, "Visual PNG: picture too large");
+    }
 
     if (bitDepth == 16)
         png_set_strip_16(png); // keeps the high byte of each sample
@@ -111,7 +123,7 @@ void decode(uint32_t& width, uint32_t& height, int& channels)
     if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA)
         png_set_gray_to_rgb(png);
     // Without this an interlaced file would be read as if its passes were consecutive rows.
-    png_set_interlace_handling(png);
+    const int passes = png_set_interlace_handling(png);
 
     png_read_update_info(png, info);
     png_get_IHDR(png, info, &w, &h, 0, 0, 0, 0, 0);
@@ -120,59 +132,108 @@ void decode(uint32_t& width, uint32_t& height, int& channels)
     if ((samples != 3 && samples != 4) || w == 0 || h == 0 || w > maxPngSide || h > maxPngSide ||
         rowBytes != static_cast<size_t>(w) * samples)
         png_error(png, "Visual PNG: unsupported pixel layout");
-    width = w;
-    height = h;
-    channels = samples;
-
-    // At most 8192 * 8192 * 4 bytes, which fits a 32-bit size_t.
-    state.block = static_cast<unsigned char*>(malloc(rowBytes * h));
-    if (!state.block)
+    if (!receiver.begin(w, h, samples))
         png_error(png, "Visual PNG: out of memory");
-    state.rowTable = static_cast<png_bytep*>(malloc(sizeof(png_bytep) * h));
-    if (!state.rowTable)
-        png_error(png, "Visual PNG: out of memory");
-    for (png_uint_32 i = 0; i < h; ++i)
-        state.rowTable[i] = state.block + i * rowBytes;
 
-    png_read_image(png, state.rowTable);
+    if (passes == 1) {
+        state.block = static_cast<unsigned char*>(malloc(rowBytes));
+        if (!state.block)
+            png_error(png, "Visual PNG: out of memory");
+        for (png_uint_32 y = 0; y < h; ++y) {
+            png_read_row(png, state.block, 0);
+            receiver.row(y, state.block);
+        }
+    } else {
+        // Each pass adds pixels to rows that earlier passes began: the rows are complete only
+        // after the last one. At most 2048 * 2048 * 4 bytes.
+        state.block = static_cast<unsigned char*>(malloc(rowBytes * h));
+        if (!state.block)
+            png_error(png, "Visual PNG: out of memory");
+        state.rowTable = static_cast<png_bytep*>(malloc(sizeof(png_bytep) * h));
+        if (!state.rowTable)
+            png_error(png, "Visual PNG: out of memory");
+        for (png_uint_32 i = 0; i < h; ++i)
+            state.rowTable[i] = state.block + i * rowBytes;
+        png_read_image(png, state.rowTable);
+        for (png_uint_32 y = 0; y < h; ++y)
+            receiver.row(y, state.rowTable[y]);
+    }
+    // The rest of the data and its checksums: a damaged end still fails the load.
     png_read_end(png, 0);
 }
 
 // The load once the source in state has passed the signature check.
-bool decodeSource(unsigned char*& rows, uint32_t& width, uint32_t& height, int& channels)
+bool decodeSource(PngRowReceiver& receiver)
 {
     // The version of the headers the program is built with: libpng refuses any other.
     state.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, 0, reportError, 0);
     if (!state.png) {
-        releaseState(false);
+        releaseState();
         return false;
     }
     state.info = png_create_info_struct(state.png);
     if (!state.info) {
-        releaseState(false);
+        releaseState();
         return false;
     }
 
     if (setjmp(png_jmpbuf(state.png))) {
-        releaseState(false);
+        releaseState();
         return false;
     }
-    decode(width, height, channels);
-
-    rows = state.block;
-    releaseState(true);
+    decode(receiver);
+    releaseState();
     return true;
 }
 
+// Collects the rows into one block for the whole-picture form.
+class BlockReceiver : public PngRowReceiver {
+public:
+    BlockReceiver() : block(0), rowBytes(0), width(0), height(0), channels(0) {}
+    bool begin(uint32_t pictureWidth, uint32_t pictureHeight, int pictureChannels)
+    {
+        width = pictureWidth;
+        height = pictureHeight;
+        channels = pictureChannels;
+        rowBytes = static_cast<size_t>(width) * channels;
+        block = static_cast<unsigned char*>(malloc(rowBytes * height));
+        return block != 0;
+    }
+    void row(uint32_t y, const unsigned char* samples)
+    {
+        memcpy(block + y * rowBytes, samples, rowBytes);
+    }
+    // The block goes to rows when the load succeeded, and is freed otherwise.
+    bool finish(bool ok, unsigned char*& rows, uint32_t& outWidth, uint32_t& outHeight,
+                int& outChannels)
+    {
+        if (!ok) {
+            free(block);
+            return false;
+        }
+        rows = block;
+        outWidth = width;
+        outHeight = height;
+        outChannels = channels;
+        return true;
+    }
+
+private:
+    unsigned char* block;
+    size_t rowBytes;
+    uint32_t width;
+    uint32_t height;
+    int channels;
+};
+
 } // namespace
 
-bool readPng(const char* path, unsigned char*& rows, uint32_t& width, uint32_t& height,
-             int& channels)
+bool readPng(const char* path, PngRowReceiver& receiver)
 {
-    rows = 0;
     if (!path)
         return false;
     state = LoadState();
+    state.path = path;
     state.file = openFile(path, "rb");
     if (!state.file)
         return false;
@@ -180,21 +241,35 @@ bool readPng(const char* path, unsigned char*& rows, uint32_t& width, uint32_t& 
     unsigned char signature[8];
     if (fread(signature, 1, sizeof(signature), state.file) != sizeof(signature) ||
         png_sig_cmp(signature, 0, sizeof(signature)) != 0) {
-        releaseState(false);
+        releaseState();
         return false;
     }
-    return decodeSource(rows, width, height, channels);
+    return decodeSource(receiver);
 }
 
-bool readPngData(const unsigned char* data, size_t size, unsigned char*& rows, uint32_t& width,
-                 uint32_t& height, int& channels)
+bool readPngData(const unsigned char* data, size_t size, PngRowReceiver& receiver)
 {
-    rows = 0;
     if (!data || size < 8 || png_sig_cmp(const_cast<unsigned char*>(data), 0, 8) != 0)
         return false;
     state = LoadState();
     state.data = data;
     state.size = size;
     state.offset = 8;
-    return decodeSource(rows, width, height, channels);
+    return decodeSource(receiver);
+}
+
+bool readPng(const char* path, unsigned char*& rows, uint32_t& width, uint32_t& height,
+             int& channels)
+{
+    rows = 0;
+    BlockReceiver receiver;
+    return receiver.finish(readPng(path, receiver), rows, width, height, channels);
+}
+
+bool readPngData(const unsigned char* data, size_t size, unsigned char*& rows, uint32_t& width,
+                 uint32_t& height, int& channels)
+{
+    rows = 0;
+    BlockReceiver receiver;
+    return receiver.finish(readPngData(data, size, receiver), rows, width, height, channels);
 }

@@ -5,26 +5,45 @@
 #include <stddef.h>
 #include <stdint.h>
 
-// Pictures wider or taller than this are refused as a failed load: the handheld has 64 MB, and
-// a decoded 8192 x 8192 RGBA picture alone would take 256 MB.
-const uint32_t maxPngSide = 8192;
+// Pictures wider or taller than this are refused as a failed load, with a diagnostic at the
+// picture's path: the screen is 320 x 240, and a decoded 2048 x 2048 picture already takes 12 MB
+// of the handheld's 64.
+const uint32_t maxPngSide = 2048;
 
-// Reads the PNG file at path (a handheld path, mapped through platform/Files.h) and hands back
-// its pixels whatever the file's colour type and bit depth: palettes and grey levels expanded to
-// RGB, 16-bit samples cut to their high byte, and a tRNS chunk turned into an alpha channel.
+// Where a load hands its rows, one at a time, so that nothing holds the whole picture in the
+// decoder's layout. A load calls begin() once, then row() for every row from the top, unless it
+// fails before; it may still fail after the last row (a damaged checksum at the end of the
+// data), so a receiver keeps nothing of a load that returned false.
+class PngRowReceiver {
+public:
+    virtual ~PngRowReceiver() {}
+    // The picture's size (each side 1 to maxPngSide) and samples per pixel, 3 (RGB) or 4 (RGBA).
+    // False refuses the picture (no memory for it): the load fails as out of memory.
+    virtual bool begin(uint32_t width, uint32_t height, int channels) = 0;
+    // Row y: width * channels samples, valid only during the call.
+    virtual void row(uint32_t y, const unsigned char* samples) = 0;
+};
+
+// Reads the PNG file at path (a handheld path, mapped through platform/Files.h) whatever the
+// file's colour type and bit depth: palettes and grey levels expanded to RGB, 16-bit samples cut
+// to their high byte, and a tRNS chunk turned into an alpha channel. Rows are decoded straight
+// into a one-row buffer and handed on; only an interlaced file, whose rows are complete after the
+// last pass, is decoded whole first.
 //
-// On success rows holds one malloc'ed block of height rows of width * channels bytes each (the
-// caller frees it with free), channels is 3 (RGB) or 4 (RGBA), and the result is true. On failure
-// rows is null, the other outputs are unspecified, and the result is false. libpng's errors are
-// reported on standard error as "libpng error: <message>"; a missing file or one that is not a
-// PNG fails silently.
-//
-// Not reentrant: one load runs at a time (the launcher has a single thread).
-bool readPng(const char* path, unsigned char*& rows, uint32_t& width, uint32_t& height,
-             int& channels);
+// True when the whole file decoded, every checksum included. libpng's errors are reported on
+// standard error as "libpng error: <message>"; a missing file or one that is not a PNG fails
+// silently. Not reentrant: one load runs at a time (the launcher has a single thread).
+bool readPng(const char* path, PngRowReceiver& receiver);
 
 // The same for a PNG file held in memory: the size bytes at data (a picture built into the
 // program). Data that ends early fails like a damaged file.
+bool readPngData(const unsigned char* data, size_t size, PngRowReceiver& receiver);
+
+// The whole picture in one malloc'ed block of height rows of width * channels bytes (the caller
+// frees it with free), for tools and checks. On failure rows is null, the other outputs are
+// unspecified, and the result is false.
+bool readPng(const char* path, unsigned char*& rows, uint32_t& width, uint32_t& height,
+             int& channels);
 bool readPngData(const unsigned char* data, size_t size, unsigned char*& rows, uint32_t& width,
                  uint32_t& height, int& channels);
 

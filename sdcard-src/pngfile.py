@@ -64,41 +64,23 @@ def read(path):
     return width, height, channels, rows
 
 
-def _filtered(row, previous, channels):
-    """The row with the filter that leaves the smallest sum of magnitudes (the usual heuristic)."""
-    best = None
-    n = len(row)
-    for kind in range(5):
-        out = bytearray(n + 1)
-        out[0] = kind
-        for i in range(n):
-            left = row[i - channels] if i >= channels else 0
-            up = previous[i]
-            upleft = previous[i - channels] if i >= channels else 0
-            if kind == 0:
-                v = row[i]
-            elif kind == 1:
-                v = row[i] - left
-            elif kind == 2:
-                v = row[i] - up
-            elif kind == 3:
-                v = row[i] - ((left + up) >> 1)
-            else:
-                v = row[i] - _paeth(left, up, upleft)
-            out[i + 1] = v & 255
-        score = sum(b if b < 128 else 256 - b for b in out[1:])
-        if best is None or score < best[0]:
-            best = (score, out)
-    return best[1]
-
-
 def write(path, width, height, channels, rows):
+    """Writes every row unfiltered (filter type 0), the form that costs the launcher least to
+    decode: a filter must be undone on every byte of the row (Paeth costs the most), and on these
+    pictures (flat areas, dithering in a repeating pattern, icons on transparency) deflate finds
+    the repeats as well in the plain samples: the dithered backgrounds shrink by almost half, the
+    icons stay about as large. Measured on the demo card with callgrind: a background decodes in
+    about half the instructions, an icon in about three quarters.
+
+    Pictures of less than 64 KiB of samples (every icon) are compressed with deflate's fixed
+    codes: codes of a block's own make the decoder build their tables first, which on an icon
+    costs more than the tenth more data the fixed codes take (measured: 5 to 20% fewer
+    instructions for every icon and the font, 0.3% more for a background, which keeps its own)."""
     colour = {3: 2, 4: 6}[channels]
-    raw = bytearray()
-    previous = bytearray(width * channels)
-    for row in rows:
-        raw += _filtered(row, previous, channels)
-        previous = row
+    raw = b"".join(b"\0" + bytes(row) for row in rows)
+    strategy = zlib.Z_FIXED if len(raw) < 65536 else zlib.Z_DEFAULT_STRATEGY
+    compressor = zlib.compressobj(9, zlib.DEFLATED, 15, 8, strategy)
+    data = compressor.compress(raw) + compressor.flush()
 
     def chunk(kind, body):
         return (struct.pack(">I", len(body)) + kind + body +
@@ -108,5 +90,5 @@ def write(path, width, height, channels, rows):
     with open(path, "wb") as f:
         f.write(SIGNATURE)
         f.write(chunk(b"IHDR", header))
-        f.write(chunk(b"IDAT", zlib.compress(bytes(raw), 9)))
+        f.write(chunk(b"IDAT", data))
         f.write(chunk(b"IEND", b""))

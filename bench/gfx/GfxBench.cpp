@@ -12,7 +12,6 @@
 //        png-rgba png-rgb spng-rgba spng-rgb
 #include "gfx/BitmapFont.h"
 #include "gfx/DLImage.h"
-#include "gfx/PngReader.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -200,14 +199,13 @@ PngCase& pngs()
     return c;
 }
 
+// As the launcher loads a skin's picture: decoded straight into the screen format and the
+// opacity plane.
 bool decodeOurs(const std::string& path)
 {
-    unsigned char* rows = nullptr;
-    uint32_t width, height;
-    int channels;
-    bool ok = readPng(path.c_str(), rows, width, height, channels);
-    benchmark::DoNotOptimize(rows);
-    std::free(rows);
+    DLImage image;
+    bool ok = image.loadPng(path.c_str(), 15, true);
+    benchmark::DoNotOptimize(image.pixels);
     return ok;
 }
 

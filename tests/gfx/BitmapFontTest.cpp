@@ -11,13 +11,16 @@
 
 // Markers at columns 4 and 8 (128 at column 6 is none): '!' spans columns 1-3, '"' 4-7 and '#' 8
 // to the right edge; the later characters are empty. The levels of the 32 glyph rows cycle
-// through 0-255 along each row, so '#' holds every level in every row.
+// through 0-255 along each row, so '#' holds every level in every row; '!' and '"' are blank in
+// their first four and last four rows, as glyphs are above and below their strokes.
 const int fontWidth = 264;
 const int glyphStart[3] = {1, 4, 8};
 const int glyphWidth[3] = {3, 4, 256};
 
 int level(int column, int row)
 {
+    if (column < 8 && (row <= 4 || row > 28))
+        return 0;
     return (column + 7 * row) & 255;
 }
 

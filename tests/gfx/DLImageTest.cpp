@@ -5,6 +5,7 @@
 #include "tests/gfx/TestPng.h"
 
 #include <climits>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 // Per 5-bit channel the source's share and the destination's, each truncated on its own, added.
@@ -72,4 +73,17 @@ TEST(DLImageTest, CopiesFollowTheBlendRuleForEveryCombinationAndClipAtEveryEdge)
                 break; // later passes only need the picture that fills the frame
         }
     }
+}
+
+TEST(DLImageTest, APictureWhoseChecksumFailsAfterItsRowsLoadsNothing)
+{
+    // The image data's checksum is read only after every row has gone into the image.
+    const std::string damaged = TARVO_TESTDATA_DIR "/png/crashers/badadler.png";
+    if (!std::filesystem::exists(damaged))
+        GTEST_SKIP() << "shared PNG test files absent";
+    DLImage image;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(image.loadPng(damaged.c_str(), 15, true));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("libpng error: "), std::string::npos);
+    EXPECT_TRUE(!image.pixels && !image.alpha && !image.width && !image.height);
 }
