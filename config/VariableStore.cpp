@@ -28,12 +28,13 @@ void appendJoined(TextBuffer& out, const WString::Array& values)
 
 // An undefined name stays in the text, so that a misspelt name shows in the result.
 // The references that the launcher fills in after the skin is read: "battery" when a text is
-// drawn, "cwd" in a folder descriptor, and a file list's "N", "pN" and "PN" in actions.
+// drawn, "cwd" in a folder descriptor, and a file list's "N", "pN", "PN" and "sN" in actions and
+// previews.
 bool isFilledInLater(const char* name)
 {
     if (strcmp(name, "battery") == 0 || strcmp(name, "cwd") == 0)
         return true;
-    if (*name == 'p' || *name == 'P')
+    if (*name == 'p' || *name == 'P' || *name == 's')
         ++name;
     if (!*name)
         return false;

@@ -45,7 +45,7 @@ public:
     WString getText(const char* name, const char* fallback) const;
     // Whether expand() reports at the current place (base/Diagnostics.h) what it cannot resolve:
     // a reference to a name that is not defined, unless the launcher fills it in later
-    // (%battery%, %cwd%, a file list's %N%, %pN%, %PN%), and a "%" that is never closed. The
+    // (%battery%, %cwd%, a file list's %N%, %pN%, %PN%, %sN%), and a "%" that is never closed. The
     // skin's lines are expanded reporting; the launcher's later expansions are quiet.
     //
     // Bounds, so that no skin can make the expansion grow without end (each reference may insert

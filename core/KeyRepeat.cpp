@@ -8,7 +8,8 @@ const ButtonMask mainDirections = BUTTON_UP | BUTTON_LEFT | BUTTON_DOWN | BUTTON
 } // namespace
 
 KeyRepeat::KeyRepeat()
-    : previousButtons(INITIAL_BUTTONS), holdCount(0), repeating(0), repeatDelay(0), repeatPeriod(0)
+    : previousButtons(INITIAL_BUTTONS), holdCount(0), repeating(0), repeatDelay(0), repeatPeriod(0),
+      lastRepeated(false)
 {
     setTiming(DEFAULT_DELAY_MS, DEFAULT_PERIOD_MS);
 }
@@ -40,6 +41,7 @@ bool KeyRepeat::repeatDue(ButtonMask buttons)
 
 void KeyRepeat::startEvent(ButtonMask buttons)
 {
+    lastRepeated = buttons == previousButtons;
     previousButtons = buttons;
     holdCount = 0;
 }

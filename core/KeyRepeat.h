@@ -44,12 +44,16 @@ public:
     // Remembers the state of an event (a change or a repeat) and starts counting anew.
     void startEvent(ButtonMask buttons);
 
+    // Whether the last event was a repeat of held buttons rather than a change.
+    bool lastEventRepeated() const { return lastRepeated; }
+
 private:
     ButtonMask previousButtons;
     uint32_t holdCount;
     uint32_t repeating;
     uint32_t repeatDelay;
     uint32_t repeatPeriod;
+    bool lastRepeated;
 };
 
 #endif

@@ -140,6 +140,7 @@ void Launcher::reload()
     // The pages hold pictures of the cache: they go first.
     resetPages();
     imageCache.clear();
+    previewCache.clear();
     readFiles();
 
     if (isPageIndex(shownPage) && pages[shownPage].hasContent())
@@ -440,7 +441,11 @@ bool Launcher::pass()
 
 PageContext Launcher::drawingContext() const
 {
-    return PageContext(&font, &imageCache, &batteryReader, &clockControl, skinPath.text());
+    PageContext context(&font, &imageCache, &batteryReader, &clockControl, skinPath.text(),
+                        &previewCache);
+    // A held direction scrolling a list draws without decoding previews.
+    context.directionRepeat = repeat.lastEventRepeated();
+    return context;
 }
 
 void Launcher::showFrame()

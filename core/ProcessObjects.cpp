@@ -6,6 +6,7 @@
 BatteryReader batteryReader;
 BitmapFont font;
 ImageCache imageCache(variableStore, clockControl);
+PreviewCache previewCache(variableStore, clockControl);
 ClockControl clockControl;
 VariableStore variableStore;
 

@@ -14,6 +14,11 @@ ImageCache::ImageCache(const VariableStore& variableStore, ClockControl& clockCo
 
 ImageCache::~ImageCache()
 {
+    clear();
+}
+
+void ImageCache::clear()
+{
     // The map holds plain pointers and never deletes what they point to.
     WMap<WString, const char*, DLImage*, DLImage*>::Iterator it(images);
     WString name;
@@ -22,6 +27,7 @@ ImageCache::~ImageCache()
         it.next(name, image);
         delete image;
     }
+    images.clear();
 }
 
 DLImage* ImageCache::load(const char* fileName, int depth, bool wantAlpha)

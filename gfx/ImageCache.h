@@ -11,8 +11,8 @@ class DLImage;
 class VariableStore;
 
 // Memory rules: the cache owns every image it hands out. Images stay until the cache is
-// destroyed (at a normal exit), so callers keep the pointers and never release them. Only
-// successful loads are kept; a name that failed is tried again on its next request.
+// destroyed (at a normal exit) or cleared, so callers keep the pointers and never release them.
+// Only successful loads are kept; a name that failed is tried again on its next request.
 //
 // Names are compared byte for byte: "a.png" and "./a.png" are two entries and two decodes.
 class ImageCache {
@@ -30,6 +30,11 @@ public:
 
     // Number of images held.
     int count() const;
+
+    // Deletes every image held, so that the next request of each name decodes its file again.
+    // Every pointer handed out before is dangling afterwards: whoever holds them (the pages)
+    // must be gone first.
+    void clear();
 
 private:
     ImageCache(const ImageCache&);

@@ -4,6 +4,8 @@
 #include "gfx/BitmapFont.h"
 #include "gfx/DLImage.h"
 #include "gfx/ImageCache.h"
+#include "page/Page.h"
+#include "page/Preview.h"
 #include "page/SkinValues.h"
 #include "page/SkinWords.h"
 #include "platform/BatteryReader.h"
@@ -18,12 +20,14 @@ const int imageArguments = 2;
 const int textArguments = 5;
 const int rectArguments = 5;
 const int selectorArguments = 4;
+// The box and at least one picture.
+const int previewArguments = 5;
 
-// The arguments after the first.
-WString::Array rest(const WString::Array& arguments)
+// The arguments after the first skipped ones.
+WString::Array rest(const WString::Array& arguments, int skipped = 1)
 {
     WString::Array values(arguments);
-    if (values.count() > 0)
+    for (int i = 0; i < skipped && values.count() > 0; ++i)
         values.take(0);
     return values;
 }
@@ -66,6 +70,19 @@ Button::Kind readType(const WString& kind, const WString::Array& arguments, int3
         drawn = Button::KIND_RECT;
         numbersRead = 4;
         colors[0] = checkedColor(arguments[4]);
+    } else if (kind == "preview") {
+        // Any number of pictures may follow the box.
+        if (given < previewArguments) {
+            diagnose(DIAGNOSTIC_ERROR,
+                     "TYPE 'preview' takes at least %d arguments after the kind (x, y, width, "
+                     "height and a picture), the line gives %d: %s",
+                     previewArguments, given, nothing);
+            return Button::KIND_NONE;
+        }
+        drawn = Button::KIND_PREVIEW;
+        numbersRead = 4;
+        for (int i = 4; i < given; ++i)
+            checkSpaces(arguments[i], "picture");
     } else {
         if (!checkArgumentCount("TYPE", kind, given, selectorArguments, selectorArguments, false,
                                 "the element has no list"))
@@ -74,6 +91,11 @@ Button::Kind readType(const WString& kind, const WString::Array& arguments, int3
     }
     for (int i = 0; i < numbersRead; ++i)
         numbers[i] = checkedNumber(arguments[i]);
+    if (drawn == Button::KIND_PREVIEW && (numbers[2] <= 0 || numbers[3] <= 0)) {
+        diagnose(DIAGNOSTIC_ERROR, "preview box %dx%d is empty: %s", static_cast<int>(numbers[2]),
+                 static_cast<int>(numbers[3]), nothing);
+        return Button::KIND_NONE;
+    }
     return drawn;
 }
 
@@ -123,9 +145,9 @@ void checkOption(const WString& name, const WString::Array& values)
 } // namespace
 
 Button::Button()
-    : type(), typeArgs(), action(), left(), right(), up(), down(), browser(0), options(0),
-      selectedImage(0), normalImage(0), loaded(0), typeLine(0), leftLine(0), rightLine(0),
-      upLine(0), downLine(0), actionLine(0), startdirLine(0), kind(KIND_NONE),
+    : type(), typeArgs(), action(), left(), right(), up(), down(), browser(0), preview(0),
+      options(0), selectedImage(0), normalImage(0), loaded(0), typeLine(0), leftLine(0),
+      rightLine(0), upLine(0), downLine(0), actionLine(0), startdirLine(0), kind(KIND_NONE),
       textShowsBattery(false)
 {
     for (int i = 0; i < 4; ++i)
@@ -136,6 +158,7 @@ Button::Button()
 Button::~Button()
 {
     delete browser;
+    delete preview;
     delete options;
 }
 
@@ -163,6 +186,11 @@ void Button::applyDirective(const WString& keyword, const WString::Array& argume
         kind = readType(type, typeArgs, numbers, colors);
         textShowsBattery =
             kind == KIND_TEXT && typeArgs[4].text() && strstr(typeArgs[4].text(), "%battery%") != 0;
+        delete preview;
+        preview = 0;
+        if (kind == KIND_PREVIEW)
+            preview =
+                new Preview(numbers[0], numbers[1], numbers[2], numbers[3], rest(typeArgs, 4));
     } else if (keyword == "NAVIGATION") {
         if (arguments.count() > 4)
             diagnose(DIAGNOSTIC_WARNING,
@@ -257,7 +285,8 @@ void Button::loadResources(const PageContext& context)
     }
 }
 
-void Button::draw(uint16_t* frame, bool selected, const PageContext& context)
+void Button::draw(uint16_t* frame, bool selected, const PageContext& context,
+                  const Button* const* pageButtons)
 {
     loadResources(context);
     switch (kind) {
@@ -269,6 +298,9 @@ void Button::draw(uint16_t* frame, bool selected, const PageContext& context)
         break;
     case KIND_RECT:
         drawRect(frame);
+        break;
+    case KIND_PREVIEW:
+        preview->draw(frame, pageButtons, pageButtons ? Page::BUTTON_COUNT : 0, context);
         break;
     default:
         if (browser && frame)

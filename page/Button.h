@@ -10,11 +10,13 @@
 #include <stdint.h>
 
 class DLImage;
+class Preview;
 
 // Memory rules: a button owns its texts, arrays, option table (created by the first OPTIONS
-// line, or with the browser of a "selector" button that has none) and file browser (created at
-// the first drawing of a "selector" button). All are destroyed with the button. Its pictures
-// belong to the image cache and outlive it. A button is never copied.
+// line, or with the browser of a "selector" button that has none), file browser (created at
+// the first drawing of a "selector" button) and preview (created by a "preview" TYPE line). All
+// are destroyed with the button. Its pictures belong to the image cache and outlive it. A button
+// is never copied.
 //
 // typeArgs by kind (positions after the kind word; numbers as skinNumber reads them, colours as
 // parseColor does, both once, when the TYPE line is read):
@@ -22,6 +24,7 @@ class DLImage;
 //   text      x, y, colour, selected colour, text ("%battery%" becomes the battery reading)
 //   rect      x1, y1, x2, y2, colour (inclusive corners; drawn only when wholly on screen)
 //   selector  x, y, right, bottom (a FileBrowser, further settings from OPTIONS)
+//   preview   x, y, width, height, picture [, picture ...] (a Preview, page/Preview.h)
 // A kind given fewer arguments than it reads draws nothing (a selector then has no list); no
 // other kind word, and no TYPE at all, draws anything, but the button still takes part in
 // navigation through its action words.
@@ -29,7 +32,7 @@ class Button {
 public:
     // What a TYPE line draws: KIND_NONE for a kind word that is not known or a line that gives
     // fewer arguments than its kind reads.
-    enum Kind { KIND_NONE, KIND_IMAGE, KIND_TEXT, KIND_RECT, KIND_SELECTOR };
+    enum Kind { KIND_NONE, KIND_IMAGE, KIND_TEXT, KIND_RECT, KIND_SELECTOR, KIND_PREVIEW };
 
     Button();
     ~Button();
@@ -49,8 +52,10 @@ public:
 
     // Draws the button into frame (null draws nothing); selected: whether it is the page's
     // selected button. The first call loads the pictures or creates the file browser
-    // (loadResources).
-    void draw(uint16_t* frame, bool selected, const PageContext& context);
+    // (loadResources). pageButtons: the Page::BUTTON_COUNT slots of the button's page, whose
+    // file lists a preview shows pictures of (null: a preview fills in no list).
+    void draw(uint16_t* frame, bool selected, const PageContext& context,
+              const Button* const* pageButtons = 0);
 
     // Once per button: the pictures of an "image" button from the image cache, or the browser
     // of a "selector" button. Later calls do nothing, whatever they are given. A picture that
@@ -66,6 +71,8 @@ public:
     WString::Array up;
     WString::Array down;
     FileBrowser* browser;
+    // The element of a "preview" TYPE line that draws.
+    Preview* preview;
     // Null until an OPTIONS line comes: most elements have no list and need no table.
     OptionTable* options;
     DLImage* selectedImage;

@@ -6,6 +6,7 @@
 #include "gfx/ImageCache.h"
 #include "page/Button.h"
 #include "page/FileBrowser.h"
+#include "page/ListReferences.h"
 #include "page/SkinValues.h"
 #include "page/SkinWords.h"
 #include "platform/Platform.h"
@@ -150,20 +151,7 @@ void Page::expandBrowserVariables(WString::Array& actions) const
     if (actions.count() < 3)
         return;
     VariableStore variables;
-    bool anyBrowser = false;
-    for (int i = 0; i < BUTTON_COUNT; ++i) {
-        const FileBrowser* browser = buttons[i] ? buttons[i]->browser : 0;
-        if (!browser)
-            continue;
-        anyBrowser = true;
-        const WString entry = browser->selectedEntry();
-        const WString directory = browser->entryDirectory();
-        WString name;
-        variables.setText(name.format("%i", i).text(), entry.text());
-        variables.setText(name.format("p%i", i).text(), directory.text());
-        variables.setText(name.format("P%i", i).text(), (directory + entry).text());
-    }
-    if (!anyBrowser)
+    if (!setListVariables(buttons, BUTTON_COUNT, variables))
         return;
     for (int w = 1; w < actions.count(); ++w)
         actions[w] = variables.expand(actions[w]);
@@ -245,6 +233,6 @@ void Page::draw(uint16_t* frame, const PageContext& context)
         drawBackground(frame);
     for (int i = 0; i < BUTTON_COUNT; ++i) {
         if (buttons[i])
-            buttons[i]->draw(frame, i == selected, context);
+            buttons[i]->draw(frame, i == selected, context, buttons);
     }
 }

@@ -47,7 +47,8 @@ public:
 
     // Fills in, in words 1 onward of an action of at least three words, the variables of every
     // button that has a file list: for button i, %i% (its selected entry), %pi% (the entry's
-    // directory) and %Pi% (the full path). All buttons' variables are filled in by one expansion
+    // directory), %Pi% (the full path) and %si% (the entry's name without its extension;
+    // page/ListReferences.h). All buttons' variables are filled in by one expansion
     // of each word, so what a name inserts is never read as a reference: a file named "%P3%"
     // or "50%.gpe" comes through as it is. Other references are treated as VariableStore::expand
     // treats them ("%%" gives "%"). Without any file list nothing is expanded.

@@ -7,6 +7,7 @@ class BatteryReader;
 class BitmapFont;
 class ClockControl;
 class ImageCache;
+class PreviewCache;
 
 // The launcher core owns the font, the image cache, the battery reader and the clock controller
 // for the whole run; pages only borrow them. Rather than reach for globals, a page is handed this
@@ -16,22 +17,33 @@ class ImageCache;
 //
 // Any pointer may be null, which stands for a missing resource rather than an error: without a
 // font no text is drawn and file lists have no rows; without an image cache no picture loads;
-// without a battery reader every reading is -1; without a clock controller speeds are not set.
+// without a preview cache previews show nothing; without a battery reader every reading is -1;
+// without a clock controller speeds are not set.
 //
 // skinPath is the skin file's handheld path, owned by the launcher for the whole run: what the
 // first drawing finds (a picture that does not load, a folder that cannot be listed) is reported
 // at the skin line that asked for it in that file. Null reports such findings without a line.
+//
+// directionRepeat: the frame is drawn for an automatic repeat of a held direction. Previews then
+// keep the picture they show, so that a list scrolled by a held direction never waits for a
+// picture to decode; the frame after the release shows the entry the cursor stopped on.
 struct PageContext {
     BitmapFont* font;
     ImageCache* images;
     BatteryReader* battery;
     ClockControl* clock;
     const char* skinPath;
+    PreviewCache* previews;
+    bool directionRepeat;
 
-    PageContext() : font(0), images(0), battery(0), clock(0), skinPath(0) {}
+    PageContext()
+        : font(0), images(0), battery(0), clock(0), skinPath(0), previews(0), directionRepeat(false)
+    {
+    }
     PageContext(BitmapFont* f, ImageCache* i, BatteryReader* b, ClockControl* c,
-                const char* skin = 0)
-        : font(f), images(i), battery(b), clock(c), skinPath(skin)
+                const char* skin = 0, PreviewCache* p = 0)
+        : font(f), images(i), battery(b), clock(c), skinPath(skin), previews(p),
+          directionRepeat(false)
     {
     }
 };

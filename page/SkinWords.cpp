@@ -20,7 +20,7 @@ const char* const descriptorKeywordWords[] = {"FILTER", "DIRECTORY", "ACTION", "
 const char* const allSkinKeywordWords[] = {
     "PAGE",       "STARTPAGE", "VARIABLE", "BACKGROUND", "BUTTON", "RETURN", "TYPE",
     "NAVIGATION", "LEFT",      "RIGHT",    "UP",         "DOWN",   "ACTION", "OPTIONS"};
-const char* const elementKindWords[] = {"image", "text", "rect", "selector"};
+const char* const elementKindWords[] = {"image", "text", "rect", "selector", "preview"};
 const char* const backgroundKindWords[] = {"image", "color", "gradient"};
 const char* const actionWordWords[] = {"exec", "page", "select", "config", "quit"};
 const char* const listOptionWords[] = {"color", "startdir", "type", "filter"};

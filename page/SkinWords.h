@@ -23,7 +23,7 @@ extern const WordList descriptorKeywords; // FILTER, DIRECTORY, ACTION, SPEED: T
 extern const WordList allSkinKeywords;
 
 // Argument words that select behaviour, compared case-sensitively, all lower case.
-extern const WordList elementKinds;    // image, text, rect, selector
+extern const WordList elementKinds;    // image, text, rect, selector, preview
 extern const WordList backgroundKinds; // image, color, gradient
 extern const WordList actionWords;     // exec, page, select, config, quit
 extern const WordList listOptions;     // color, startdir, type, filter

@@ -1,4 +1,4 @@
-"""Draws every picture of the demo card's two skins.
+"""Draws every picture of the demo card's two skins, and the previews of its games and skins.
 
 Run by make-pictures.sh, which first rasterises the Tango icons this script composes:
     python3 pictures.py ICON_FOLDER CARD_FOLDER
@@ -280,6 +280,125 @@ def night_pictures(icons, out):
     moon.save(os.path.join(out, "crescent.png"), with_alpha=True)
 
 
+# ---------------------------------------------------------------------------------------------
+# Previews: a picture beside each game of the card's games folder, and one of each skin for the
+# skin chooser, all PREVIEW_W x PREVIEW_H (the preview box of the skins' list pages).
+
+PREVIEW_W, PREVIEW_H = 96, 72
+
+# Each game's picture: a backdrop in its own colours and a motif that hints at the game.
+GAME_PREVIEWS = {
+    "Blocks": ("2A1A4A", "0A0614", "blocks"),
+    "Chess": ("3A2A1A", "120C06", "board"),
+    "Pinball": ("1A3A4A", "06121A", "balls"),
+    "Snake": ("1A4A2A", "06140A", "snake"),
+    "Space Rocks": ("101020", "000004", "rocks"),
+    "Tanks": ("3A3A1A", "14140A", "tanks"),
+    "puzzles/Mines": ("3A3A3A", "101010", "mines"),
+    "puzzles/Sudoku": ("E8E4D8", "B8B4A8", "grid"),
+    # The folder's own picture, shown while the cursor is on puzzles/.
+    "puzzles/preview": ("1A2A4A", "060A14", "grid"),
+}
+
+
+def game_preview(top, bottom, motif):
+    canvas = Canvas(PREVIEW_W, PREVIEW_H)
+    canvas.vertical_gradient(hex_colour(top), hex_colour(bottom))
+    amber, white = CONCEPT["accent"], CONCEPT["white"]
+    if motif == "blocks":
+        for x, y, c in [(30, 54, "F2B233"), (40, 54, "F2B233"), (50, 54, "57D7F0"),
+                        (60, 54, "57D7F0"), (40, 44, "E05050"), (50, 44, "57D7F0"),
+                        (44, 14, "80E080"), (54, 14, "80E080"), (54, 24, "80E080")]:
+            canvas.rounded_rect(x, y, x + 9, y + 9, 2, hex_colour(c), 1.0)
+    elif motif in ("board", "grid", "mines"):
+        cells, size = (6, 10) if motif == "board" else (9, 7)
+        x0, y0 = (PREVIEW_W - cells * size) // 2, (PREVIEW_H - cells * size) // 2
+        for row in range(cells):
+            for column in range(cells):
+                x, y = x0 + column * size, y0 + row * size
+                if motif == "board":
+                    shade = (0.85, 0.8, 0.7) if (row + column) % 2 else (0.3, 0.2, 0.12)
+                    canvas.rounded_rect(x, y, x + size, y + size, 0, shade, 1.0)
+                elif motif == "grid":
+                    canvas.rounded_rect(x, y, x + size - 1, y + size - 1, 0, white, 1.0)
+                else:
+                    canvas.rounded_rect(x, y, x + size - 1, y + size - 1, 1, (0.6, 0.6, 0.6), 1.0)
+                    if (row * 7 + column * 3) % 11 == 0:
+                        canvas.disc(x + size / 2.0, y + size / 2.0, 2.2, (0.1, 0.1, 0.1), 1.0)
+    elif motif == "balls":
+        for cx, cy, r in [(30, 30, 7), (62, 22, 5), (48, 52, 9)]:
+            canvas.disc(cx, cy, r, white, 0.9)
+        canvas.rounded_rect(20, 64, 44, 67, 1, amber, 1.0)
+        canvas.rounded_rect(52, 64, 76, 67, 1, amber, 1.0)
+    elif motif == "snake":
+        for i in range(13):
+            x, y = 14 + (i if i < 8 else 7) * 8, 20 + (0 if i < 8 else (i - 7) * 8)
+            canvas.rounded_rect(x, y, x + 7, y + 7, 2, (0.4, 0.9, 0.4), 1.0)
+        canvas.disc(30, 52, 3.5, (0.95, 0.3, 0.3), 1.0)
+    elif motif == "rocks":
+        for cx, cy, r in [(20, 18, 6), (70, 14, 4), (78, 50, 8), (28, 56, 5), (52, 34, 2)]:
+            canvas.disc(cx, cy, r, (0.55, 0.5, 0.45), 1.0)
+        for y in range(8):
+            canvas.rounded_rect(48 - y // 2, 40 + y, 49 + y // 2, 41 + y, 0, white, 1.0)
+    elif motif == "tanks":
+        for x, y, c in [(14, 44, (0.5, 0.6, 0.3)), (62, 20, (0.7, 0.4, 0.3))]:
+            canvas.rounded_rect(x, y, x + 20, y + 12, 2, c, 1.0)
+            canvas.rounded_rect(x + 8, y - 4, x + 14, y, 1, c, 1.0)
+        canvas.disc(48, 34, 2, amber, 1.0)
+    canvas.rounded_rect(0, 0, PREVIEW_W, PREVIEW_H, 4, white, 0.0, border=amber,
+                        border_alpha=0.9)
+    return canvas
+
+
+def scaled(canvas, width, height):
+    """The canvas shrunk to width x height, each pixel the mean of the area it covers."""
+    out = Canvas(width, height)
+    for y in range(height):
+        y0, y1 = y * canvas.height // height, (y + 1) * canvas.height // height
+        for x in range(width):
+            x0, x1 = x * canvas.width // width, (x + 1) * canvas.width // width
+            total = [0.0, 0.0, 0.0]
+            for sy in range(y0, y1):
+                for sx in range(x0, x1):
+                    p = canvas.pixels[sy * canvas.width + sx]
+                    for i in range(3):
+                        total[i] += p[i]
+            n = (x1 - x0) * (y1 - y0)
+            out.pixels[y * width + x] = [total[0] / n, total[1] / n, total[2] / n, 1.0]
+    return out
+
+
+def skin_preview(folder, background, pictures):
+    """A small picture of a skin's main page: its background and its pictures, from the card."""
+    canvas = Canvas(SCREEN_W, SCREEN_H)
+    if isinstance(background, str):
+        canvas.paste(pngfile.read(os.path.join(folder, background)), 0, 0)
+    else:
+        canvas.vertical_gradient(*background)
+    for name, x, y in pictures:
+        canvas.paste(pngfile.read(os.path.join(folder, name)), x, y)
+    small = scaled(canvas, PREVIEW_W, PREVIEW_H)
+    small.save(os.path.join(folder, "preview.png"), with_alpha=False, dither=True)
+
+
+def preview_pictures(card):
+    for name, (top, bottom, motif) in sorted(GAME_PREVIEWS.items()):
+        game_preview(top, bottom, motif).save(os.path.join(card, "games", name + ".png"),
+                                              with_alpha=False, dither=True)
+    skins = os.path.join(card, "Tarvo", "skins")
+    skin_preview(os.path.join(skins, "concept"), "bg-main.png",
+                 [(stem + ("-on.png" if i == 0 else "-off.png"), 32 + (i % 3) * 96,
+                   34 + (i // 3) * 88) for i, (_, stem) in enumerate(CONCEPT_TILES)])
+    night = [(stem + ("-on.png" if i == 0 else "-off.png"), 20, 48 + i * 36)
+             for i, (_, stem) in enumerate(NIGHT_ROWS)]
+    skin_preview(os.path.join(skins, "night"), (hex_colour("1E1240"), hex_colour("04030A")),
+                 night + [("crescent.png", 238, 70)])
+    blank = Canvas(PREVIEW_W, PREVIEW_H, CONCEPT["bar"], 1.0)
+    blank.rounded_rect(0, 0, PREVIEW_W, PREVIEW_H, 4, CONCEPT["white"], 0.0,
+                       border=CONCEPT["accent"], border_alpha=0.5)
+    blank.save(os.path.join(skins, "concept", "nopreview.png"), with_alpha=False)
+
+
 # The geometry of the concept list pages, shared with their skin: the list starts at LIST_Y and
 # shows LIST_ROWS rows (its selector's bottom is LIST_Y + LIST_ROWS * LINE_HEIGHT). An odd count
 # puts the cursor row, always the middle one, in the middle of the panel.
@@ -298,6 +417,7 @@ def main():
     os.makedirs(night, exist_ok=True)
     concept_pictures(icons, concept)
     night_pictures(icons, night)
+    preview_pictures(card)
 
 
 if __name__ == "__main__":

@@ -1,5 +1,6 @@
 // Page benchmarks: a full redraw of a heavy page, listing a 20,000-entry folder beside a plain
-// readdir/stat/qsort loop over the same folder, and cursor moves in long and short lists.
+// readdir/stat/qsort loop over the same folder, cursor moves in long and short lists, and a
+// cursor step of the heavy page with and without a preview of the list's entries.
 //
 // Times (host Release build):
 //   build/host/bench/page/bench_page
@@ -15,8 +16,10 @@
 #include "config/VariableStore.h"
 #include "gfx/BitmapFont.h"
 #include "gfx/ImageCache.h"
+#include "gfx/PreviewCache.h"
 #include "page/Button.h"
 #include "page/FileBrowser.h"
+#include "page/ListReferences.h"
 #include "page/Page.h"
 #include "platform/BatteryReader.h"
 #include "platform/ClockControl.h"
@@ -260,6 +263,49 @@ void BM_CursorStepAndDraw(benchmark::State& state)
     state.counters["entries"] = browser.entries.count();
 }
 BENCHMARK(BM_CursorStepAndDraw)->Arg(100)->Arg(bigFolderEntries)->Unit(benchmark::kMicrosecond);
+
+// A cursor step of the heavy page and its redraw: 0 without a preview; with a 96x72 preview of
+// the entry under the cursor (opaque, as the demo card's are), 1 on the frames of a held
+// direction (nothing looked up), 2 on the frames of presses (the names filled in, the picture
+// found in the preview cache).
+void BM_PageCursorStep(benchmark::State& state)
+{
+    Fixture& f = fixture();
+    const std::string previews = f.folder + "previews/";
+    fs::create_directories(previews);
+    std::vector<unsigned char> rgba;
+    for (int p = 0; p < 96 * 72; ++p)
+        rgba.insert(rgba.end(), {uint8_t(p), uint8_t(p >> 4), 90, 255});
+    writePng(previews + "picture.png", 96, 72, rgba);
+    HeavyPage heavy;
+    PreviewCache cache(heavy.variables, heavy.clock);
+    heavy.context.previews = &cache;
+    FileBrowser* list = heavy.page.buttons[30]->browser;
+    for (int i = 0; i < list->entries.count(); ++i) {
+        std::error_code exists;
+        fs::create_hard_link(previews + "picture.png",
+                             previews + entryStem(list->entries[i]).text() + ".png", exists);
+    }
+    if (state.range(0) > 0) {
+        heavy.page.applyDirective("BUTTON", words({"31"}));
+        heavy.page.applyDirective(
+            "TYPE", words({"preview", "200", "140", "96", "72", previews + "%s30%.png"}));
+    }
+    heavy.page.selected = 30;
+    list->cursor = list->entries.count() / 2;
+    heavy.page.draw(frame.data(), heavy.context);
+    heavy.context.directionRepeat = state.range(0) == 1;
+    int step = 0;
+    for (auto _ : state) {
+        WString::Array actions;
+        int code = (step++ & 1) ? NAV_UP : NAV_DOWN;
+        heavy.page.handleInput(actions, code);
+        heavy.page.draw(frame.data(), heavy.context);
+        benchmark::ClobberMemory();
+    }
+    state.counters["decodes"] = cache.decodes();
+}
+BENCHMARK(BM_PageCursorStep)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 // For callgrind: frames redraws of the heavy page and nothing else inside this function.
 __attribute__((noinline)) void measuredRun(HeavyPage& heavy, int frames)

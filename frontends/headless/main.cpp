@@ -207,7 +207,7 @@ int writePages(const std::string& folder, DiagnosticSink* standardError)
         std::fprintf(stderr, "%s: no page has anything on it: no pictures written\n", programName);
     } else {
         const PageContext context(&font, &imageCache, &batteryReader, &clockControl,
-                                  launcher->skinFile().text());
+                                  launcher->skinFile().text(), &previewCache);
         ContactSheet sheet(static_cast<int>(shown.size()), font.lineHeight());
         std::vector<uint16_t> frame(SCREEN_PIXELS);
         for (std::size_t cell = 0; cell < shown.size(); ++cell) {

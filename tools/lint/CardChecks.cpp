@@ -4,6 +4,7 @@
 
 #include "base/Diagnostics.h"
 #include "config/SkinReader.h"
+#include "config/VariableStore.h"
 #include "core/Launcher.h"
 #include "gfx/BitmapFont.h"
 #include "gfx/DLImage.h"
@@ -14,8 +15,10 @@
 #include "platform/Files.h"
 #include "platform/Platform.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -200,6 +203,71 @@ void checkPictures(const Button& button, const char* skinPath)
     }
 }
 
+// The list references (%N%, %pN%, %PN%, %sN%) in a preview's picture pattern, as the element
+// numbers they name, read the way the expansion reads references.
+std::vector<std::pair<std::string, long>> listReferences(const std::string& pattern)
+{
+    std::vector<std::pair<std::string, long>> found;
+    size_t open = std::string::npos;
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] != '%')
+            continue;
+        if (open == std::string::npos) {
+            open = i;
+            continue;
+        }
+        const std::string name = pattern.substr(open + 1, i - open - 1);
+        open = std::string::npos;
+        const size_t digits = !name.empty() && std::strchr("pPs", name[0]) ? 1 : 0;
+        if (name.size() > digits &&
+            name.find_first_not_of("0123456789", digits) == std::string::npos)
+            found.emplace_back(name, std::strtol(name.c_str() + digits, nullptr, 10));
+    }
+    return found;
+}
+
+// A preview's box on the screen, the lists its pictures name, and its pictures that name no list
+// (a fallback such as %skindir%nopreview.png), which must load.
+void checkPreview(const Button& button, const Page& page, const char* skinPath)
+{
+    if (button.type != "preview" || button.typeArgs.count() < 5)
+        return;
+    const SourcePlace place(skinPath, button.typeLine);
+    const int x = skinNumber(button.typeArgs[0]);
+    const int y = skinNumber(button.typeArgs[1]);
+    const int width = skinNumber(button.typeArgs[2]);
+    const int height = skinNumber(button.typeArgs[3]);
+    if (width <= 0 || height <= 0)
+        return;
+    if (x < 0 || y < 0 || static_cast<long>(x) + width > SCREEN_WIDTH ||
+        static_cast<long>(y) + height > SCREEN_HEIGHT)
+        diagnoseAt(place, DIAGNOSTIC_WARNING,
+                   "preview box (%dx%d at %d, %d) runs past the edge of the %dx%d screen: its "
+                   "pictures are cut at the edge",
+                   width, height, x, y, SCREEN_WIDTH, SCREEN_HEIGHT);
+    for (int i = 4; i < button.typeArgs.count(); ++i) {
+        const std::string pattern = textOf(button.typeArgs[i]);
+        const auto references = listReferences(pattern);
+        for (const auto& reference : references) {
+            const long element = reference.second;
+            const Button* list =
+                element >= 0 && element < Page::BUTTON_COUNT ? page.buttons[element] : nullptr;
+            if (!list || list->type != "selector")
+                diagnoseAt(place, DIAGNOSTIC_WARNING,
+                           "'%%%s%%' in picture '%s' names element %ld, which has no file list: "
+                           "it stays as written",
+                           reference.first.c_str(), pattern.c_str(), element);
+        }
+        if (!references.empty())
+            continue;
+        const WString path = VariableStore().expand(button.typeArgs[i]);
+        DLImage picture;
+        if (!path.text() || !picture.loadPng(path.text(), 15, true))
+            diagnoseAt(place, DIAGNOSTIC_ERROR,
+                       "picture '%s' cannot be loaded: the preview never shows it", textOf(path));
+    }
+}
+
 // An exec action's program, when its name is known before the action runs.
 void checkProgram(const WString::Array& words, const SourcePlace& place)
 {
@@ -266,6 +334,7 @@ void checkSkin(const Launcher& launcher, const BitmapFont& font)
                 continue;
             checkText(*button, font, skinPath);
             checkPictures(*button, skinPath);
+            checkPreview(*button, page, skinPath);
             for (const Words& words : wordsOf(*button))
                 pageWords.push_back(words);
         }

@@ -16,6 +16,9 @@ class Launcher;
 //   (NAVIGATION, "select" words, the page's RETURN) (warning);
 // - a text that does not fit on the screen as the font measures it, "%battery%" counted as its
 //   widest reading (warning), and a picture placed past an edge of the screen (warning);
+// - a preview whose box runs past an edge of the screen (warning), whose pictures name the list
+//   of an element that has none (warning), or whose picture that names no list (a fallback)
+//   does not load (error);
 // - an "exec" program named by a card path that is not a file on the card (error), and one that
 //   cannot be checked because it is a bare name (looked up along PATH) or lies outside the card
 //   (warning); programs whose name is filled in from a list ("%P0%") are not checked;

@@ -1,0 +1,27 @@
+// ListReferences: what the file lists of a page fill in, for the action words of the page and
+// for the pictures of its preview elements.
+#ifndef TARVO_PAGE_LISTREFERENCES_H
+#define TARVO_PAGE_LISTREFERENCES_H
+
+#include "base/WString.h"
+
+class Button;
+class VariableStore;
+
+// For every element i of the count slots of buttons that has a file list, sets in variables:
+//   i    the entry under the list's cursor as listed (a folder with its "/"; empty for an empty
+//        list)
+//   pi   the folder of that entry (FileBrowser::entryDirectory)
+//   Pi   the folder followed by the entry
+//   si   the entry's name without its last extension and without a trailing "/" (entryStem)
+// so that one VariableStore::expand of a text fills in every list's %i%, %pi%, %Pi% and %si%,
+// and what a name inserts is never read again as a reference. False when no element has a list
+// (nothing is set then).
+bool setListVariables(const Button* const* buttons, int count, VariableStore& variables);
+
+// An entry as %si% gives it: "Snake.gpe" gives "Snake", "a.tar.gz" "a.tar", "games/" "games",
+// "v1.2/" "v1". Dots at the start of a name begin no extension: ".hidden" and "../" give
+// ".hidden" and "..".
+WString entryStem(const WString& entry);
+
+#endif
