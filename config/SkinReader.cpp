@@ -60,11 +60,10 @@ bool SkinReader::next(WString& keyword, WString::Array& arguments)
         if (!equals || equals == begin) {
             arguments.resize(0);
             const int shown = end - begin > 40 ? 40 : static_cast<int>(end - begin);
-            if (equals)
-                diagnose(DIAGNOSTIC_ERROR, "the line starts with '=' and has no keyword: ignored");
-            else
-                diagnose(DIAGNOSTIC_ERROR, "'%.*s%s' has no '=': the line is ignored", shown, begin,
-                         shown < end - begin ? "..." : "");
+            diagnose(DIAGNOSTIC_ERROR,
+                     equals ? "'%.*s%s' has no keyword before its '=': the line is ignored"
+                            : "'%.*s%s' has no '=': the line is ignored",
+                     shown, begin, shown < end - begin ? "..." : "");
             continue;
         }
 
