@@ -12,6 +12,9 @@ TARVO_TEST_PACKAGES="$TARVO_RUN_PACKAGES googletest libgtest-dev libbenchmark-de
   crossbuild-essential-armel qemu-user xvfb xauth
   libpixman-1-dev libspng-dev valgrind python3 clang-format"
 
+# To build and run the fuzz harnesses (scripts/fuzz): clang with libFuzzer and the sanitizers.
+TARVO_FUZZ_PACKAGES="$TARVO_RUN_PACKAGES clang libclang-rt-14-dev"
+
 # The armel packages whose files the ARM build links against (unpacked, never installed).
 TARVO_ARMEL_DEBS="libpng-dev:armel libpng16-16:armel zlib1g-dev:armel zlib1g:armel"
 
