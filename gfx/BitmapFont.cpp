@@ -32,13 +32,6 @@ struct TextRows {
     int count;
 };
 
-// A pixel that a glyph covers with level 0 keeps its channels and loses bit 5, as the blend
-// gives.
-inline uint16_t withoutBit5(uint16_t pixel)
-{
-    return static_cast<uint16_t>(pixel & 0xFFDF);
-}
-
 #ifdef TARVO_BLEND_LANES
 // Glyph rows are a few bytes long, too short for a memcpy call to pay: each is copied as one
 // word of this size (wider glyphs as several).
@@ -162,6 +155,14 @@ void drawRuns(const TextRows& rows, const GlyphRun* runs, int runCount, uint16_t
     }
 }
 #else
+
+// A pixel that a glyph covers with level 0 keeps its channels and loses bit 5, as the blend
+// gives.
+inline uint16_t withoutBit5(uint16_t pixel)
+{
+    return static_cast<uint16_t>(pixel & 0xFFDF);
+}
+
 // Without a vector unit each glyph is blended straight from the font picture, a pixel at a time,
 // per 5-bit channel ((255 - a) * destination + a * colour) / 255 with one truncating division.
 // Most glyph pixels are background (level 0): they only lose bit 5, and so do whole rows outside
