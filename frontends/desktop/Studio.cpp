@@ -10,6 +10,7 @@
 #include "page/SkinValues.h"
 #include "platform/DesktopControl.h"
 #include "platform/Files.h"
+#include "platform/ScreenPng.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -17,7 +18,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <png.h>
 #include <unistd.h>
 
 namespace {
@@ -209,25 +209,6 @@ std::string skinNameOf(const WString& skinFile)
     return start == std::string::npos ? path : path.substr(start + 1, end - start - 1);
 }
 
-bool writePng(const uint16_t* frame, FILE* file)
-{
-    std::vector<png_byte> rgb(SCREEN_PIXELS * 3);
-    for (int i = 0; i < SCREEN_PIXELS; ++i) {
-        const unsigned red = frame[i] >> 11, green = frame[i] >> 5 & 0x3F, blue = frame[i] & 0x1F;
-        rgb[3 * i] = static_cast<png_byte>(red << 3 | red >> 2);
-        rgb[3 * i + 1] = static_cast<png_byte>(green << 2 | green >> 4);
-        rgb[3 * i + 2] = static_cast<png_byte>(blue << 3 | blue >> 2);
-    }
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = SCREEN_WIDTH;
-    image.height = SCREEN_HEIGHT;
-    image.format = PNG_FORMAT_RGB;
-    const bool written = png_image_write_to_stdio(&image, file, 0, rgb.data(), 0, nullptr) != 0;
-    png_image_free(&image);
-    return written;
-}
-
 } // namespace
 
 Studio::Studio(Launcher& studied, const StudioOptions& options)
@@ -319,7 +300,8 @@ std::string Studio::saveShot()
     }
     const int reason = file < 0 ? errno : EIO;
     FILE* stream = file >= 0 ? fdopen(file, "wb") : nullptr;
-    bool written = stream && writePng(desktopShownFrame(), stream);
+    bool written =
+        stream && writeScreenPng(stream, desktopShownFrame(), SCREEN_WIDTH, SCREEN_HEIGHT);
     if (stream)
         written = std::fclose(stream) == 0 && written;
     else if (file >= 0)

@@ -1,0 +1,49 @@
+// Pictures in the screen format written as PNG files, for the computer's front-ends.
+#include "platform/ScreenPng.h"
+
+#include <png.h>
+#include <vector>
+
+namespace {
+
+// Each 5- or 6-bit channel widened to 8 bits by repeating its top bits: 0 stays 0, full stays 255.
+void toRgb(uint16_t pixel, png_byte* rgb)
+{
+    unsigned red = (pixel >> 11) & 0x1F;
+    unsigned green = (pixel >> 5) & 0x3F;
+    unsigned blue = pixel & 0x1F;
+    rgb[0] = static_cast<png_byte>((red << 3) | (red >> 2));
+    rgb[1] = static_cast<png_byte>((green << 2) | (green >> 4));
+    rgb[2] = static_cast<png_byte>((blue << 3) | (blue >> 2));
+}
+
+} // namespace
+
+bool writeScreenPng(FILE* file, const uint16_t* pixels, int width, int height)
+{
+    std::vector<png_byte> row(static_cast<std::size_t>(width) * 3);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        return false;
+    }
+    // Everything libpng may jump out of is set up before the jump point (the row above too);
+    // nothing with a destructor is made between setjmp and the writes.
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_init_io(png, file);
+    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x)
+            toRgb(pixels[static_cast<std::size_t>(y) * width + x], &row[3 * x]);
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
