@@ -15,6 +15,14 @@ TARVO_TEST_PACKAGES="$TARVO_RUN_PACKAGES googletest libgtest-dev libbenchmark-de
 # To build and run the fuzz harnesses (scripts/fuzz): clang with libFuzzer and the sanitizers.
 TARVO_FUZZ_PACKAGES="$TARVO_RUN_PACKAGES clang libclang-rt-14-dev"
 
+# To build for the GP2X itself (cmake/toolchain-gp2x.cmake): the bare-metal ARM compilers with
+# newlib, qemu to run the ARMv4T tests, and npm, which scripts/gp2x-libs fetches the sources of
+# libpng and zlib with. A Node.js installed from elsewhere brings its own npm and conflicts with
+# Debian's: Debian's npm is wanted only where no npm command exists.
+TARVO_GP2X_PACKAGES="gcc-arm-none-eabi libnewlib-arm-none-eabi libstdc++-arm-none-eabi-newlib
+  binutils-arm-none-eabi qemu-user"
+command -v npm >/dev/null || TARVO_GP2X_PACKAGES="$TARVO_GP2X_PACKAGES npm"
+
 # The armel packages whose files the ARM build links against (unpacked, never installed).
 TARVO_ARMEL_DEBS="libpng-dev:armel libpng16-16:armel zlib1g-dev:armel zlib1g:armel"
 
