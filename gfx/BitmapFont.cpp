@@ -253,7 +253,7 @@ bool BitmapFont::load(const char* path)
     }
     if (!adopt(picture))
         return false;
-    printf("Loaded font: %ix%i\n", image->width, image->height);
+    printf("Loaded font: %ix%i\n", static_cast<int>(image->width), static_cast<int>(image->height));
     return true;
 }
 

@@ -198,8 +198,8 @@ void checkPictures(const Button& button, const char* skinPath)
         diagnoseAt(SourcePlace(skinPath, button.typeLine), DIAGNOSTIC_WARNING,
                    "picture '%s' (%dx%d at %d, %d) runs past the edge of the %dx%d screen: it "
                    "is cut at the edge",
-                   textOf(button.typeArgs[2 + i]), picture->width, picture->height, x, y,
-                   SCREEN_WIDTH, SCREEN_HEIGHT);
+                   textOf(button.typeArgs[2 + i]), static_cast<int>(picture->width),
+                   static_cast<int>(picture->height), x, y, SCREEN_WIDTH, SCREEN_HEIGHT);
     }
 }
 
@@ -349,7 +349,8 @@ void checkDescriptor(const char* path)
 {
     // Entered from the folder above, by name, as a list enters it: the browser reports what it
     // cannot use, a DIRECTORY that cannot be listed included.
-    const std::string folder(path, std::strrchr(path, '/') + 1);
+    const char* name = std::strrchr(path, '/') + 1;
+    const std::string folder(path, name);
     const size_t above = folder.rfind('/', folder.size() - 2);
     OptionTable options;
     WString::Array startFolder;

@@ -23,8 +23,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
@@ -100,36 +100,59 @@ void checkSkinNamed(const char* skinName, Findings& findings)
     checkSkin(*launcher, font);
 }
 
-// The folders below /mnt/sd/Tarvo/skins/, by name.
-std::vector<std::string> skinNames()
+// The names in a folder (a real path), without "." and "..", sorted; none when it cannot be
+// read. (Read with readdir: the handheld build's std::filesystem cannot list folders.)
+std::vector<std::string> folderNames(const std::string& folder)
 {
     std::vector<std::string> names;
-    std::error_code error;
-    for (const auto& entry :
-         std::filesystem::directory_iterator(MappedPath("/mnt/sd/Tarvo/skins").text(), error)) {
-        if (entry.is_directory(error))
-            names.push_back(entry.path().filename().string());
+    if (DIR* listing = opendir(folder.c_str())) {
+        while (const dirent* entry = readdir(listing)) {
+            if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+                names.push_back(entry->d_name);
+        }
+        closedir(listing);
     }
     std::sort(names.begin(), names.end());
     return names;
 }
 
-// Every Tarvo.dat on the card, as handheld paths. Linked folders are not followed, so a link
-// loop cannot hold the walk up; a folder that cannot be read is passed over.
+// The folders below /mnt/sd/Tarvo/skins/, by name.
+std::vector<std::string> skinNames()
+{
+    const std::string skins = MappedPath("/mnt/sd/Tarvo/skins").text();
+    std::vector<std::string> names;
+    for (const std::string& name : folderNames(skins)) {
+        struct stat info;
+        if (stat((skins + "/" + name).c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+            names.push_back(name);
+    }
+    return names;
+}
+
+// Adds every Tarvo.dat below folder (a real path below the card's root) to paths, as handheld
+// paths. Linked folders are not followed, so a link loop cannot hold the walk up; a folder that
+// cannot be read is passed over.
+void addDescriptorPaths(const std::string& root, const std::string& folder,
+                        std::vector<std::string>* paths)
+{
+    for (const std::string& name : folderNames(folder)) {
+        const std::string path = folder + "/" + name;
+        struct stat info;
+        if (lstat(path.c_str(), &info) != 0)
+            continue;
+        if (S_ISDIR(info.st_mode))
+            addDescriptorPaths(root, path, paths);
+        else if (name == "Tarvo.dat" && S_ISREG(info.st_mode))
+            paths->push_back("/mnt/sd" + path.substr(root.size()));
+    }
+}
+
+// Every Tarvo.dat on the card, as handheld paths.
 std::vector<std::string> descriptorPaths()
 {
     const std::string root = sdRoot();
     std::vector<std::string> paths;
-    std::error_code error;
-    std::filesystem::recursive_directory_iterator walk(
-        root, std::filesystem::directory_options::skip_permission_denied, error);
-    for (const auto end = std::filesystem::recursive_directory_iterator(); walk != end;
-         walk.increment(error)) {
-        if (error)
-            break;
-        if (walk->path().filename() == "Tarvo.dat" && walk->is_regular_file(error))
-            paths.push_back("/mnt/sd" + walk->path().string().substr(root.size()));
-    }
+    addDescriptorPaths(root, root, &paths);
     std::sort(paths.begin(), paths.end());
     return paths;
 }
