@@ -2,7 +2,8 @@
 """Plays one case folder through tarvo-headless and compares what the run gives with what the
 case expects. The format of a case folder is in tests/cases/README.md.
 
-    run_case.py --headless PROGRAM [--lint PROGRAM] [--update] [--no-aslimit] CASEDIR
+    run_case.py --headless PROGRAM [--lint PROGRAM] [--emulator COMMAND] [--update] [--no-aslimit]
+                CASEDIR
 
 Exit status 0 when everything matches, 1 with one line per mismatch otherwise. --update rewrites
 the case's digest lines with the frames of this run (for writing a new case; look at the frames
@@ -134,7 +135,7 @@ class Run:
                 # An allocation past the limit fails as it would on a handheld out of memory.
                 resource.setrlimit(resource.RLIMIT_AS, (address_space_limit, address_space_limit))
 
-        done = subprocess.run(command, cwd=work, capture_output=True, timeout=120,
+        done = subprocess.run(programs["emulator"] + command, cwd=work, capture_output=True, timeout=120,
                               preexec_fn=limit_resources
                               if file_size_limit or address_space_limit else None)
         self.status = done.returncode
@@ -277,6 +278,8 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--headless", required=True, help="the tarvo-headless program")
     parser.add_argument("--lint", help="the tarvo-lint program, for cases that say tool lint")
+    parser.add_argument("--emulator", default="",
+                        help="the command that runs the programs (qemu for the GP2X build)")
     parser.add_argument("--update", action="store_true", help="rewrite the digest lines")
     parser.add_argument("--no-aslimit", action="store_true",
                         help="ignore aslimit lines (a sanitizer build maps terabytes at start)")
@@ -288,7 +291,7 @@ def main():
     work = tempfile.mkdtemp(prefix="tarvo-case-")
     programs = {"headless": os.path.abspath(options.headless),
                 "lint": os.path.abspath(options.lint) if options.lint else "tarvo-lint",
-                "no_aslimit": options.no_aslimit}
+                "emulator": options.emulator.split(), "no_aslimit": options.no_aslimit}
     # Each run is checked before the next one changes the card.
     runs, problems = [], []
     for number, part in enumerate(split_runs(directives), 1):

@@ -76,7 +76,7 @@ TEST_F(FileBrowserTest, FoldersThatCannotBeListedGiveAnEmptyListWhereOnlyBIsUsed
     FileBrowser* b = makeAt(root);
     b->cursor = 1;
     ASSERT_STREQ(b->selectedEntry().text(), "gone/");
-    std::filesystem::remove_all(root + "gone");
+    removeTree(root + "gone");
     testing::internal::CaptureStdout();
     EXPECT_EQ(press(NAV_ACTION), NAV_NONE);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Changed to " + root + "gone/\n");

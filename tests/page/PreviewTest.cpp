@@ -18,7 +18,11 @@ class PreviewTest : public PageFixture {};
 // The heap in use, blocks of their own mapping (large pictures) included.
 size_t heapInUse()
 {
+#ifdef __GLIBC__
     const struct mallinfo2 heap = mallinfo2();
+#else
+    const struct mallinfo heap = mallinfo(); // newlib's, on the GP2X build
+#endif
     return heap.uordblks + heap.hblkhd;
 }
 

@@ -1,13 +1,48 @@
-// A real folder below the system's temporary directory for one test, removed with everything in it.
+// A real folder below the system's temporary directory for one test, removed with everything in it,
+// and folder listing and removal that also work on the GP2X build, whose std::filesystem cannot
+// read folders.
 #ifndef TARVO_TESTS_PLATFORM_TEMPFOLDER_H
 #define TARVO_TESTS_PLATFORM_TEMPFOLDER_H
 
+#include <algorithm>
+#include <dirent.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdlib.h>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+// The names in folder, sorted, without "." and "..".
+inline std::vector<std::string> listFolder(const std::string& folder)
+{
+    std::vector<std::string> names;
+    if (DIR* listing = opendir(folder.c_str())) {
+        while (const dirent* entry = readdir(listing)) {
+            const std::string name = entry->d_name;
+            if (name != "." && name != "..")
+                names.push_back(name);
+        }
+        closedir(listing);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Removes path and, for a folder, everything in it; links are removed, never followed.
+inline void removeTree(const std::string& path)
+{
+    struct stat info;
+    if (lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        for (const std::string& name : listFolder(path))
+            removeTree(path + "/" + name);
+        rmdir(path.c_str());
+    } else {
+        unlink(path.c_str());
+    }
+}
 
 class TempFolder {
 public:
@@ -19,9 +54,8 @@ public:
     }
     ~TempFolder()
     {
-        std::error_code ignored;
         if (!path_.empty())
-            std::filesystem::remove_all(path_, ignored);
+            removeTree(path_);
     }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;

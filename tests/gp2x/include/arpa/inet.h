@@ -1,0 +1,1 @@
+/* For GoogleTest on the GP2X build only (see netdb.h): nothing it needs is here. */
