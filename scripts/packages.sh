@@ -4,13 +4,12 @@
 TARVO_RUN_PACKAGES="cmake ninja-build g++ pkg-config libpng-dev zlib1g-dev libsdl2-dev
   libfreetype-dev fonts-liberation"
 
-# To build and run every test: the above, GoogleTest, Google Benchmark, the armel cross
-# toolchain and qemu for the handheld build, Xvfb for the desktop window, the reference
-# libraries the graphics benchmarks compare with, Python for the demo card's checks, and
-# clang-format for the layout check.
+# To build and run every test on the computer: the above, GoogleTest, Google Benchmark, Xvfb for
+# the desktop window, the reference libraries the graphics benchmarks compare with, Python for
+# the demo card's checks and the case runner, and clang-format for the layout check. The GP2X
+# build's tests need TARVO_GP2X_PACKAGES besides.
 TARVO_TEST_PACKAGES="$TARVO_RUN_PACKAGES googletest libgtest-dev libbenchmark-dev
-  crossbuild-essential-armel qemu-user xvfb xauth
-  libpixman-1-dev libspng-dev valgrind python3 clang-format"
+  xvfb xauth libpixman-1-dev libspng-dev valgrind python3 clang-format"
 
 # To build and run the fuzz harnesses (scripts/fuzz): clang with libFuzzer and the sanitizers.
 TARVO_FUZZ_PACKAGES="$TARVO_RUN_PACKAGES clang libclang-rt-14-dev"
@@ -22,9 +21,6 @@ TARVO_FUZZ_PACKAGES="$TARVO_RUN_PACKAGES clang libclang-rt-14-dev"
 TARVO_GP2X_PACKAGES="gcc-arm-none-eabi libnewlib-arm-none-eabi libstdc++-arm-none-eabi-newlib
   binutils-arm-none-eabi qemu-user"
 command -v npm >/dev/null || TARVO_GP2X_PACKAGES="$TARVO_GP2X_PACKAGES npm"
-
-# The armel packages whose files the ARM build links against (unpacked, never installed).
-TARVO_ARMEL_DEBS="libpng-dev:armel libpng16-16:armel zlib1g-dev:armel zlib1g:armel"
 
 # tarvo_ensure_packages PACKAGE...: installs what is missing when run as root (without
 # questions: CI has no terminal); otherwise prints the apt-get line to run and fails.
