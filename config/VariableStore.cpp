@@ -53,6 +53,12 @@ void appendUndefined(TextBuffer& out, const TextBuffer& name, VariableStore::Rep
     out.append('%');
 }
 
+void reportLongResult()
+{
+    diagnose(DIAGNOSTIC_ERROR, "the argument expands to more than %d bytes: it is cut there",
+             static_cast<int>(VariableStore::MAX_EXPANDED_LENGTH));
+}
+
 } // namespace
 
 VariableStore::VariableStore()
@@ -195,9 +201,7 @@ WString VariableStore::expand(const WString& text, Reporting reporting) const
     if (result.wasCut() && reporting == REPORTING) {
         // The file's budget is reported once, when it runs out; a single long result each time.
         if (!budgetBinds)
-            diagnose(DIAGNOSTIC_ERROR,
-                     "the argument expands to more than %d bytes: it is cut there",
-                     static_cast<int>(MAX_EXPANDED_LENGTH));
+            reportLongResult();
         else if (budgetLeft > 0)
             diagnose(DIAGNOSTIC_ERROR,
                      "the variables of this file have made its texts %d bytes longer: this "
@@ -230,4 +234,32 @@ void VariableStore::dump() const
         appendJoined(joined, values);
         printf("CFG: %s=%s\n", name.text() ? name.text() : "", joined.data());
     }
+}
+
+WString expandBounded(const WString& text, const char* name, const char* value,
+                      VariableStore::Reporting reporting, bool* cut)
+{
+    if (cut)
+        *cut = false;
+    TextBuffer reference;
+    reference.append('%');
+    reference.append(name);
+    reference.append('%');
+    const char* p = text.text();
+    if (!p || !name || !*name || !strstr(p, reference.data()))
+        return text;
+    const int valueLength = value ? static_cast<int>(strlen(value)) : 0;
+    TextBuffer result;
+    result.limitTo(VariableStore::MAX_EXPANDED_LENGTH);
+    for (const char* found; (found = strstr(p, reference.data())) && !result.wasCut();
+         p = found + reference.length()) {
+        result.append(p, static_cast<int>(found - p));
+        result.append(value ? value : "", valueLength);
+    }
+    result.append(p);
+    if (result.wasCut() && reporting == VariableStore::REPORTING)
+        reportLongResult();
+    if (cut)
+        *cut = result.wasCut();
+    return result.toString();
 }

@@ -80,4 +80,13 @@ private:
     mutable int32_t budgetLeft;
 };
 
+// The launcher's own fill of one name in a text outside any store (a folder descriptor's %cwd%):
+// every "%name%" in text becomes value (a null value counts as empty), scanned from the left as
+// WString::replace does, and nothing else changes: "%%", a lone "%" and other references stay as
+// written. A text without the reference comes back as it is. The result is bounded as expand()'s
+// are: cut at VariableStore::MAX_EXPANDED_LENGTH bytes, which a REPORTING call says at the
+// current place. cut, when given, tells whether the result was cut.
+WString expandBounded(const WString& text, const char* name, const char* value,
+                      VariableStore::Reporting reporting = VariableStore::QUIET, bool* cut = 0);
+
 #endif

@@ -74,6 +74,29 @@ TEST(VariableStoreTest, LoadReplacesEverythingAndDumpListsInHashOrder)
     }
 }
 
+// The fill of one name outside a store touches nothing but that reference, and its result stops
+// at 64 KiB as every expansion's does.
+TEST(VariableStoreTest, ExpandBoundedFillsOneNameAndIsCutAt64KiB)
+{
+    bool cut = true;
+    EXPECT_EQ(
+        "/a/x/a/%%/%b%/50%",
+        textOf(expandBounded("%cwd%x%cwd%%%/%b%/50%", "cwd", "/a/", VariableStore::QUIET, &cut)));
+    EXPECT_FALSE(cut);
+    EXPECT_EQ("<null> 50%cwd x",
+              textOf(expandBounded(WString(), "cwd", "/")) + " " +
+                  textOf(expandBounded("50%cwd", "cwd", "/")) + " " +
+                  textOf(expandBounded("%cwd%x", "cwd", nullptr)));
+    std::string many, folder(1000, 'f');
+    for (int i = 0; i < 100; ++i)
+        many += "%cwd%";
+    const WString filled =
+        expandBounded(many.c_str(), "cwd", folder.c_str(), VariableStore::QUIET, &cut);
+    EXPECT_TRUE(cut);
+    EXPECT_EQ(65536, filled.length());
+    EXPECT_EQ(std::string::npos, textOf(filled).find_first_not_of('f'));
+}
+
 namespace {
 
 // Every diagnostic's message, one line each, for as long as it lives.
