@@ -2,6 +2,7 @@
 #include "page/FileBrowser.h"
 
 #include "config/SkinReader.h"
+#include "config/VariableStore.h"
 #include "gfx/BitmapFont.h"
 #include "page/SkinValues.h"
 #include "page/SkinWords.h"
@@ -139,7 +140,7 @@ FileBrowser::FileBrowser(int x_, int y_, int right_, int bottom_, OptionTable& o
     : x(x_), y(y_), right(right_), bottom(bottom_), textColor(0x0000), cursorColor(0xFFDF),
       idleCursorColor(0x7BCF), cursor(0), entries(), rows(0), filters(),
       mode(FILES_AND_DIRECTORIES), cwd("/mnt/sd/"), action(), directory(""), speed(),
-      listingDescriptor(false), startListingError(0), font(font_), clock(clock_)
+      listingDescriptor(false), actionLine(0), startListingError(0), font(font_), clock(clock_)
 {
     // A list whose bottom lies above its top, or a font without lines, has no rows: a negative
     // count would let the half-page moves push the cursor out of the list.
@@ -277,6 +278,7 @@ bool FileBrowser::enterDescriptor()
     // The reader's place dies with it: whoever reported before us finds theirs again.
     const SourcePlace outer = currentPlace();
     int directoryLine = 0;
+    bool directoryCut = false;
     WString::Array descriptorFilters;
     WString keyword;
     WString::Array arguments;
@@ -287,12 +289,16 @@ bool FileBrowser::enterDescriptor()
                 checkSpaces(arguments[i], "filter");
         } else if (keyword == "DIRECTORY") {
             if (arguments.count() > 0) {
-                directory = arguments[0].replace("%cwd%", textOf(cwd));
+                // Cut at 64 KiB and said at the line, as every expansion is: a few "%cwd%" in a
+                // folder thousands of bytes deep would otherwise make gigabytes.
+                directory = expandBounded(arguments[0], "cwd", textOf(cwd),
+                                          VariableStore::REPORTING, &directoryCut);
                 directoryLine = reader.place().line;
                 checkSpaces(arguments[0], "folder");
             }
         } else if (keyword == "ACTION") {
             action = arguments;
+            actionLine = reader.place().line;
             checkActionWords(arguments);
         } else if (keyword == "SPEED") {
             speed = arguments;
@@ -302,7 +308,10 @@ bool FileBrowser::enterDescriptor()
     }
     entries.resize(0);
     cursor = 0;
-    if (!readDirectory(directory, descriptorFilters, entries, FILES_AND_DIRECTORIES))
+    // A folder that was cut names nothing: the cut has been said, and the folder is not looked for.
+    if (!readDirectory(directoryCut ? WString() : directory, descriptorFilters, entries,
+                       FILES_AND_DIRECTORIES) &&
+        !directoryCut)
         reportUnlisted(SourcePlace(path.text(), directoryLine), directory, errno);
     setCurrentPlace(outer);
     return true;
@@ -424,8 +433,20 @@ void FileBrowser::handleInput(WString::Array& actions, int& code)
                 // turns "%%" back into "%": a directory named "50%" must not lose everything
                 // after its "%". Shorter actions are not expanded, so they take the name as it is.
                 const WString escaped = actions.count() >= 3 ? cwd.replace("%", "%%") : cwd;
-                for (int i = 1; i < actions.count(); ++i)
-                    actions[i] = actions[i].replace("%cwd%", textOf(escaped));
+                bool anyCut = false;
+                for (int i = 1; i < actions.count(); ++i) {
+                    bool cut = false;
+                    actions[i] = expandBounded(actions[i], "cwd", textOf(escaped),
+                                               VariableStore::QUIET, &cut);
+                    anyCut = anyCut || cut;
+                }
+                // While the descriptor's action is in force, cwd is the descriptor's folder.
+                if (anyCut) {
+                    const WString descriptor = cwd + descriptorName;
+                    diagnoseAt(SourcePlace(descriptor.text(), actionLine), DIAGNOSTIC_ERROR,
+                               "the argument expands to more than %d bytes: it is cut there",
+                               static_cast<int>(VariableStore::MAX_EXPANDED_LENGTH));
+                }
             }
             code = NAV_NONE;
         }

@@ -41,7 +41,9 @@ public:
     // code is left for the button's own words, except NAV_ACTION on an empty list: it is used
     // and does nothing, since the button's action would pick the folder itself. The
     // "%cwd%" of a descriptor's exec action is filled in with every "%" of the directory doubled,
-    // because the page expands the words once more (Page::expandBrowserVariables).
+    // because the page expands the words once more (Page::expandBrowserVariables); a word that
+    // the fill makes longer than VariableStore::MAX_EXPANDED_LENGTH is cut there, as every
+    // expansion is, and said at the descriptor's ACTION line.
     void handleInput(WString::Array& actions, int& code);
 
     // The visible rows drawn into frame, the cursor always on the middle one. selected: whether
@@ -114,10 +116,13 @@ private:
 
     // True while entries come from a folder descriptor's directory.
     bool listingDescriptor;
+    // The line of the descriptor's ACTION, where what its "%cwd%" fill cuts is said.
+    int actionLine;
 
     void applyOptions(OptionTable& options);
     // Reads the descriptor in cwd; false when there is none (nothing changed then). Its
-    // unknown keywords, action words and a DIRECTORY that cannot be listed are reported at the
+    // unknown keywords, action words, a DIRECTORY that cannot be listed and one that "%cwd%"
+    // makes longer than an expansion may be (cut, and not listed) are reported at the
     // descriptor's own lines.
     bool enterDescriptor();
     // Lists cwd with the list's own filters and mode, the cursor on the first entry.

@@ -148,4 +148,33 @@ TEST_F(FileBrowserTest, AFolderOfMoreEntriesThanAListHoldsIsCutAndSaid)
     EXPECT_EQ(std::set<std::string>(listed.begin(), listed.end()).size(), 65536u);
 }
 
+// A descriptor's "%cwd%" is filled in as every expansion is: cut at 64 KiB and said at its
+// ACTION line. 100,000 of them in a folder 3,600 bytes deep would otherwise make 360 MB a word.
+TEST_F(FileBrowserTest, ADescriptorActionFillsInItsFolderWithinTheExpansionBound)
+{
+    std::string deep;
+    while (deep.size() < 3400)
+        deep += std::string(199, 'd') + "/";
+    std::string many;
+    for (int i = 0; i < 100000; ++i)
+        many += "%cwd%";
+    file(deep + "Tarvo.dat", "FILTER=.gpe\nACTION=exec,%cwd%," + many + ",x\n");
+    file(deep + "a.gpe");
+    const std::string folder = dir + deep;
+    FileBrowser* b = makeAt(dir);
+    ASSERT_TRUE(b->moveTo(folder.c_str(), "a.gpe"));
+    WString::Array actions;
+    int code = NAV_ACTION;
+    testing::internal::CaptureStderr();
+    b->handleInput(actions, code);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              folder +
+                  "Tarvo.dat:2: warning: the argument expands to more than 65536 bytes: it "
+                  "is cut there\n");
+    ASSERT_EQ(actions.count(), 4);
+    EXPECT_EQ(std::string(actions[1].text()), folder);
+    EXPECT_EQ(actions[2].length(), 65536);
+    EXPECT_EQ(std::string(actions[2].text(), folder.size()), folder);
+}
+
 } // namespace
