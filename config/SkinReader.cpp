@@ -8,6 +8,12 @@
 
 #include <string.h>
 
+namespace {
+
+SkinReader* lastReader = 0;
+
+} // namespace
+
 SkinReader::SkinReader(const char* filePath) : open(false), path(filePath), nextIndex(0)
 {
     FILE* stream = filePath ? openFile(filePath, "rb") : 0;
@@ -26,7 +32,18 @@ SkinReader::SkinReader(const char* filePath) : open(false), path(filePath), next
                    "the file starts with a UTF-8 byte order mark: it is skipped");
 }
 
-SkinReader::~SkinReader() {}
+SkinReader::~SkinReader()
+{
+    if (lastReader == this)
+        lastReader = 0;
+}
+
+SkinReader* SkinReader::current()
+{
+    // Whoever sets the place after a reader's line (the configuration's checks, a caller going
+    // back to its own place) has moved on from that reading.
+    return lastReader && currentPlace().path == lastReader->path.text() ? lastReader : 0;
+}
 
 bool SkinReader::isOpen() const
 {
@@ -56,6 +73,7 @@ bool SkinReader::next(WString& keyword, WString::Array& arguments)
             continue;
 
         setCurrentPlace(place());
+        lastReader = this;
         const char* equals = static_cast<const char*>(memchr(begin, '=', end - begin));
         if (!equals || equals == begin) {
             arguments.resize(0);

@@ -7,6 +7,8 @@
 #include "base/TextBuffer.h"
 #include "base/WString.h"
 
+#include <stdint.h>
+
 // Line syntax: KEYWORD=argument,argument,... The keyword is everything before the first "="
 // (at least one byte), upper-cased; the arguments are split at commas outside double quotes,
 // the quotes themselves dropped. A line is trimmed first; an empty line, or one starting with
@@ -42,6 +44,19 @@ public:
     // having no valid "=".
     bool next(WString& keyword, WString::Array& arguments);
 
+    // What the lines of this reading have cost so far, which config/VariableStore.h weighs against
+    // its bounds: the bytes that their expansions added. Every reading starts at nothing, however
+    // much earlier readings of the same file cost.
+    struct Costs {
+        Costs() : expansionGrowth(0) {}
+        int32_t expansionGrowth;
+    };
+    Costs& costs() { return spent; }
+
+    // The reader whose line is being interpreted: the last reader that handed out a line, while it
+    // lives and while the current place (base/Diagnostics.h) is still its line; null otherwise.
+    static SkinReader* current();
+
 private:
     SkinReader(const SkinReader&);
     SkinReader& operator=(const SkinReader&);
@@ -52,6 +67,7 @@ private:
     int nextIndex;
     // Reused from line to line, so that parsing a line rarely allocates.
     TextBuffer scratch;
+    Costs spent;
 };
 
 #endif

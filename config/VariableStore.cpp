@@ -53,18 +53,56 @@ void appendUndefined(TextBuffer& out, const TextBuffer& name, VariableStore::Rep
     out.append('%');
 }
 
-void reportLongResult()
-{
-    diagnose(DIAGNOSTIC_ERROR, "the argument expands to more than %d bytes: it is cut there",
-             static_cast<int>(VariableStore::MAX_EXPANDED_LENGTH));
-}
+// The bounds of one expansion: how long its result may become, and, for a reporting expansion,
+// the reading whose line it expands, which pays for what the result adds.
+class ExpansionBound {
+public:
+    ExpansionBound(int writtenLength, VariableStore::Reporting reporting)
+        : written(writtenLength), limit(VariableStore::MAX_EXPANDED_LENGTH),
+          reading(reporting == VariableStore::REPORTING ? SkinReader::current() : 0),
+          report(reporting == VariableStore::REPORTING), budgetBinds(false)
+    {
+        if (!reading)
+            return;
+        const int32_t left = VariableStore::EXPANSION_BUDGET - reading->costs().expansionGrowth;
+        if (left < limit - written) {
+            budgetBinds = true;
+            limit = left > 0 ? written + left : written;
+        }
+    }
+
+    int maxLength() const { return limit; }
+
+    // Says what was cut, and charges what the result added to the reading.
+    void settle(const TextBuffer& result)
+    {
+        // The reading's budget is reported once, when it runs out; a single long result each
+        // time.
+        if (result.wasCut() && report && !budgetBinds)
+            diagnose(DIAGNOSTIC_ERROR,
+                     "the argument expands to more than %d bytes: it is cut there",
+                     static_cast<int>(VariableStore::MAX_EXPANDED_LENGTH));
+        else if (result.wasCut() && report &&
+                 reading->costs().expansionGrowth < VariableStore::EXPANSION_BUDGET)
+            diagnose(DIAGNOSTIC_ERROR,
+                     "the variables of this file have made its texts %d bytes longer: this "
+                     "argument and every later expansion are cut",
+                     static_cast<int>(VariableStore::EXPANSION_BUDGET));
+        if (reading && result.length() > written)
+            reading->costs().expansionGrowth += result.length() - written;
+    }
+
+private:
+    int written;
+    int limit;
+    SkinReader* reading;
+    bool report;
+    bool budgetBinds;
+};
 
 } // namespace
 
-VariableStore::VariableStore()
-    : variables(), lines(), loaded(false), budgetPath(), budgetLeft(EXPANSION_BUDGET)
-{
-}
+VariableStore::VariableStore() : variables(), lines(), loaded(false) {}
 
 VariableStore::~VariableStore() {}
 
@@ -141,21 +179,9 @@ WString VariableStore::expand(const WString& text, Reporting reporting) const
     if (!strchr(p, '%'))
         return text;
 
-    const int written = text.length();
-    int limit = MAX_EXPANDED_LENGTH;
-    bool budgetBinds = false;
-    if (reporting == REPORTING) {
-        const char* path = currentPlace().path;
-        if (budgetPath != (path ? path : "")) {
-            budgetPath = path ? path : "";
-            budgetLeft = EXPANSION_BUDGET;
-        }
-        budgetBinds = budgetLeft < limit - written;
-        if (budgetBinds)
-            limit = written + budgetLeft;
-    }
+    ExpansionBound bound(text.length(), reporting);
     TextBuffer result;
-    result.limitTo(limit);
+    result.limitTo(bound.maxLength());
     TextBuffer name;
     name.append("", 0);
     bool inside = false;
@@ -198,22 +224,11 @@ WString VariableStore::expand(const WString& text, Reporting reporting) const
         }
         inside = !inside;
     }
-    if (result.wasCut() && reporting == REPORTING) {
-        // The file's budget is reported once, when it runs out; a single long result each time.
-        if (!budgetBinds)
-            reportLongResult();
-        else if (budgetLeft > 0)
-            diagnose(DIAGNOSTIC_ERROR,
-                     "the variables of this file have made its texts %d bytes longer: this "
-                     "argument and every later expansion are cut",
-                     static_cast<int>(EXPANSION_BUDGET));
-    } else if (inside && reporting == REPORTING) {
+    if (inside && !result.wasCut() && reporting == REPORTING)
         diagnose(DIAGNOSTIC_WARNING,
                  "a '%%' is never closed: it is dropped with the rest of the "
                  "argument");
-    }
-    if (reporting == REPORTING && result.length() > written)
-        budgetLeft -= result.length() - written;
+    bound.settle(result);
     return result.toString();
 }
 
@@ -249,16 +264,16 @@ WString expandBounded(const WString& text, const char* name, const char* value,
     if (!p || !name || !*name || !strstr(p, reference.data()))
         return text;
     const int valueLength = value ? static_cast<int>(strlen(value)) : 0;
+    ExpansionBound bound(text.length(), reporting);
     TextBuffer result;
-    result.limitTo(VariableStore::MAX_EXPANDED_LENGTH);
+    result.limitTo(bound.maxLength());
     for (const char* found; (found = strstr(p, reference.data())) && !result.wasCut();
          p = found + reference.length()) {
         result.append(p, static_cast<int>(found - p));
         result.append(value ? value : "", valueLength);
     }
     result.append(p);
-    if (result.wasCut() && reporting == VariableStore::REPORTING)
-        reportLongResult();
+    bound.settle(result);
     if (cut)
         *cut = result.wasCut();
     return result.toString();

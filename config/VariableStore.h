@@ -50,10 +50,11 @@ public:
     //
     // Bounds, so that no skin can make the expansion grow without end (each reference may insert
     // a value that is itself the result of an expansion): a result is never longer than
-    // MAX_EXPANDED_LENGTH bytes, and the reporting expansions of one file (the skin, keyed by the
-    // path of the current place) may together make its texts at most EXPANSION_BUDGET bytes
-    // longer than they were written. What passes either bound is cut, and a reporting
-    // expansion says so at the line; the quiet ones cut silently.
+    // MAX_EXPANDED_LENGTH bytes, and the reporting expansions of the lines of one reading of a
+    // file (config/SkinReader.h: the reader whose line is the current place) may together make
+    // them at most EXPANSION_BUDGET bytes longer than they were written; the next reading of the
+    // same file starts afresh. What passes either bound is cut, and a reporting expansion says so
+    // at the line; the quiet ones cut silently and count against no reading.
     enum Reporting { QUIET, REPORTING };
     enum { MAX_EXPANDED_LENGTH = 64 * 1024, EXPANSION_BUDGET = 16 * 1024 * 1024 };
     WString expand(const WString& text, Reporting reporting = QUIET) const;
@@ -75,17 +76,15 @@ private:
     mutable VariableMap variables;
     LineMap lines;
     bool loaded;
-    // The file whose reporting expansions are being counted, and how much they may still add.
-    mutable WString budgetPath;
-    mutable int32_t budgetLeft;
 };
 
 // The launcher's own fill of one name in a text outside any store (a folder descriptor's %cwd%):
 // every "%name%" in text becomes value (a null value counts as empty), scanned from the left as
 // WString::replace does, and nothing else changes: "%%", a lone "%" and other references stay as
 // written. A text without the reference comes back as it is. The result is bounded as expand()'s
-// are: cut at VariableStore::MAX_EXPANDED_LENGTH bytes, which a REPORTING call says at the
-// current place. cut, when given, tells whether the result was cut.
+// are: cut at VariableStore::MAX_EXPANDED_LENGTH bytes, and a REPORTING call counts against the
+// reading whose line is the current place and says at that place what it cut. cut, when given,
+// tells whether the result was cut.
 WString expandBounded(const WString& text, const char* name, const char* value,
                       VariableStore::Reporting reporting = VariableStore::QUIET, bool* cut = 0);
 
