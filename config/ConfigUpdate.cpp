@@ -109,7 +109,9 @@ int replaceFile(const char* path, const char* newPath, const char* bytes, int le
 {
     if (!path || !newPath || strcmp(path, newPath) == 0 || length < 0)
         return 0;
-    FILE* output = openFile(newPath, "wt");
+    // A newPath left by a save that was killed, or put there as a link, is removed, never
+    // written through.
+    FILE* output = createFile(newPath);
     if (!output)
         return 0;
     bool ok = writeBytes(output, bytes, static_cast<size_t>(length));

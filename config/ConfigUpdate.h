@@ -23,10 +23,11 @@ int updateConfigFile(const char* configPath, const char* newPath, WString key,
                      const WString::Array& values);
 
 // Puts length bytes in place of the file at path as updateConfigFile puts the new configuration
-// in place: written to newPath, flushed to the card, then renamed over path in one step, so that
-// path never holds a part of them. Gives 1 when path now holds the bytes; 0, with path untouched
-// and no newPath left behind, when a write, the flush, the close or the rename fails (or path
-// and newPath are the same file name).
+// in place: written to newPath (made by createFile, platform/Files.h, so never through a link),
+// flushed to the card, then renamed over path in one step, so that path never holds a part of
+// them. Every file the launcher replaces whole is written this way. Gives 1 when path now holds the
+// bytes; 0, with path untouched and no newPath left behind, when a write, the flush, the close or
+// the rename fails (or path and newPath are the same file name).
 int replaceFile(const char* path, const char* newPath, const char* bytes, int length);
 
 #endif

@@ -3,12 +3,10 @@
 
 #include "platform/Files.h"
 
-#include <fcntl.h>
-
-LogFile::LogFile(const char* path) : stream(openFile(path, "w")), written(0)
+// Made anew, never written through a link, and closed on exec (createFile): a launched program
+// has no business with it.
+LogFile::LogFile(const char* path) : stream(createFile(path)), written(0)
 {
-    if (stream)
-        fcntl(fileno(stream), F_SETFD, FD_CLOEXEC);
     WString limit;
     limit.format("the log has reached its limit of %d bytes: the later diagnostics of this run "
                  "are not written",

@@ -74,6 +74,23 @@ FILE* openFile(const char* path, const char* mode)
     return fopen(mappedPath.text(), mode);
 }
 
+FILE* createFile(const char* path)
+{
+    MappedPath mappedPath(path);
+    unlink(mappedPath.text());
+    int fd = open(mappedPath.text(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return 0;
+    FILE* file = fdopen(fd, "wb");
+    if (!file) {
+        int error = errno;
+        close(fd);
+        unlink(mappedPath.text());
+        errno = error;
+    }
+    return file;
+}
+
 DIR* openDirectory(const char* path)
 {
     MappedPath mappedPath(path);

@@ -41,6 +41,12 @@ private:
 // The system calls the launcher uses, each taking a handheld path. Results and errno are the
 // system's own.
 FILE* openFile(const char* path, const char* mode);
+// Every file the launcher writes is made this way, so that a card cannot make it write anywhere
+// else through a link: whatever has that name already (a file left by a killed save, a link) is
+// removed first, a link itself and never what it points to, and the file is made anew for
+// writing with O_CREAT | O_EXCL | O_NOFOLLOW, closed on exec. Should something take the name
+// in between, the file is not made. Null, errno set, when it cannot be made.
+FILE* createFile(const char* path);
 DIR* openDirectory(const char* path);
 int statPath(const char* path, struct stat* info);
 int renamePath(const char* from, const char* to);

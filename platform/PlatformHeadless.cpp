@@ -95,7 +95,7 @@ int headlessFrameCount()
 
 bool headlessWriteRaw(const uint16_t* frame, const char* path)
 {
-    FILE* file = openFile(path, "wb");
+    FILE* file = createFile(path);
     if (!file)
         return false;
     // Little-endian whatever the machine: low byte first.
@@ -117,7 +117,7 @@ bool headlessWritePicture(const uint16_t* pixels, int width, int height, const c
 {
     if (width < 1 || height < 1)
         return false;
-    FILE* file = openFile(path, "wb");
+    FILE* file = createFile(path);
     if (!file)
         return false;
     const bool encoded = writeScreenPng(file, pixels, width, height);

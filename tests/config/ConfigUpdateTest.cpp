@@ -3,12 +3,41 @@
 #include "config/ConfigUpdate.h"
 #include "tests/platform/TempFolder.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#ifdef __GLIBC__
+#include <sys/syscall.h>
+
+// fsync and rename as the update makes them, recorded while recording is set: the program's own
+// definitions take the place of the C library's (on the GP2X build the layer's would clash).
+namespace {
+bool recording = false;
+std::vector<std::string> systemCalls;
+} // namespace
+
+extern "C" int fsync(int fd)
+{
+    char path[4096] = "";
+    const ssize_t length =
+        readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), path, sizeof path - 1);
+    if (recording)
+        systemCalls.push_back("fsync " + std::string(path, length > 0 ? length : 0));
+    return static_cast<int>(syscall(SYS_fsync, fd));
+}
+
+extern "C" int rename(const char* from, const char* to)
+{
+    if (recording)
+        systemCalls.push_back(std::string("rename ") + from + " " + to);
+    return static_cast<int>(syscall(SYS_renameat, AT_FDCWD, from, AT_FDCWD, to));
+}
+#endif
 
 namespace {
 
@@ -72,6 +101,24 @@ TEST_F(ConfigUpdateTest, ThousandSavesLeaveTheFileAsTheFirst)
 // that writing the new file fails for real: EFBIG in the middle of the file, or only at the flush
 // for a file small enough to sit in the stream's buffer; or, with SIGXFSZ at its default, the
 // kernel kills the writer part way. A child that finishes exits with 10 + the update's result.
+#ifdef __GLIBC__
+// The new file is on the card before it takes the configuration's place, and a new file left
+// by a save that was killed does not stand in the way.
+TEST_F(ConfigUpdateTest, TheNewFileIsSyncedBeforeItIsRenamed)
+{
+    folder.write("Tarvo.cfg", "SKIN=dark\n");
+    folder.write("Tarvo.newcfg", "left by a save that was killed");
+    systemCalls.clear();
+    recording = true;
+    EXPECT_EQ(update(), 1);
+    recording = false;
+    EXPECT_EQ(
+        systemCalls,
+        (std::vector<std::string>{"fsync " + newConfig, "rename " + newConfig + " " + config}));
+    EXPECT_EQ(folder.read("Tarvo.cfg"), "SKIN=light\n");
+}
+#endif
+
 TEST_F(ConfigUpdateTest, RefusedOrFailedUpdatesChangeNothing)
 {
     struct stat here, there;

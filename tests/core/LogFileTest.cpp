@@ -44,6 +44,18 @@ TEST_F(LogFileTest, EachStartBeginsAFreshLogOfFlushedLines)
         LogFile second(logPath);
         EXPECT_EQ("", log());
     }
+    // A link in the log's place is replaced by the log, never written through.
+    card.write("elsewhere", "kept");
+    unlink((card / "Tarvo/Tarvo.log").c_str());
+    ASSERT_EQ(symlink("../elsewhere", (card / "Tarvo/Tarvo.log").c_str()), 0);
+    {
+        LogFile linked(logPath);
+        setDiagnosticSink(&linked);
+        diagnose(DIAGNOSTIC_ERROR, "a finding");
+        setDiagnosticSink(nullptr);
+    }
+    EXPECT_EQ(card.read("elsewhere"), "kept");
+    EXPECT_NE(log().find("a finding"), std::string::npos);
     // Without its folder the log takes nothing, and creates nothing.
     LogFile nowhere("/mnt/sd/absent/Tarvo.log");
     setDiagnosticSink(&nowhere);

@@ -90,6 +90,17 @@ TEST(PlatformHeadlessTest, FramesAreWrittenAsPngAndRawRgb565)
               (std::vector<int>{255, 0, 0, 0, 255, 0, 0, 0, 255, 132, 130, 132}));
     EXPECT_FALSE(headlessWritePng(frame.data(), (folder / "none/f.png").c_str()));
     EXPECT_FALSE(headlessWriteRaw(frame.data(), (folder / "none/f.rgb565").c_str()));
+
+    // A link found under a frame's name is replaced, never written through.
+    ASSERT_TRUE(headlessWriteRaw(frame.data(), (folder / "f.rgb565").c_str()));
+    const std::string elsewhere = folder.write("elsewhere", "kept");
+    for (const char* name : {"g.png", "g.rgb565"})
+        ASSERT_EQ(symlink(elsewhere.c_str(), (folder / name).c_str()), 0);
+    EXPECT_TRUE(headlessWritePng(frame.data(), (folder / "g.png").c_str()));
+    EXPECT_TRUE(headlessWriteRaw(frame.data(), (folder / "g.rgb565").c_str()));
+    EXPECT_EQ(folder.read("g.png"), folder.read("f.png"));
+    EXPECT_EQ(folder.read("g.rgb565"), folder.read("f.rgb565"));
+    EXPECT_EQ(folder.read("elsewhere"), "kept");
 }
 
 // A menu program that cannot start is reported, and the launcher goes on in its own folder (the
