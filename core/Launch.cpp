@@ -14,7 +14,7 @@ void bringUpPlatform()
     platformInit(100, 16, 44100, 16);
 }
 
-int launchProgram(const WString::Array& words)
+int launchProgram(const WString::Array& words, ProgramSource source)
 {
     if (words.count() < 3 || words[2].text() == 0)
         return 0;
@@ -35,11 +35,11 @@ int launchProgram(const WString::Array& words)
     WString::Array speed;
     if (variableStore.find("SPEED_LAUNCH", speed))
         clockControl.setSpeed(speed);
-    if (words[1].length() > 0)
-        changeDirectory(words[1].text());
-
-    executeProgram(arguments[0], arguments);
-    int reason = errno;
+    int reason = 0;
+    if (words[1].length() > 0 && changeDirectory(words[1].text()) != 0)
+        reason = errno;
+    else if (executeProgram(arguments[0], arguments, source) != 0)
+        reason = errno;
 
     // Still here: the program did not start.
     home.restore();

@@ -481,7 +481,9 @@ void Launcher::carryOut(WString::Array& actions)
             showNotice(
                 WString().format("Not started: %s is not on the card", printable(actions[2])));
         } else {
-            startProgram(actions);
+            // The check above names what is refused; the start checks again the very file it
+            // runs, since the card may change in between.
+            startProgram(actions, options.cardProgramsOnly ? CARD_PROGRAMS_ONLY : ANY_PROGRAM);
         }
     } else if (actions[0] == "quit") {
         returnToMenuOrRecover();
@@ -526,10 +528,10 @@ void Launcher::updateConfiguration(WString::Array& actions)
     startMenu();
 }
 
-void Launcher::startProgram(const WString::Array& words)
+void Launcher::startProgram(const WString::Array& words, ProgramSource source)
 {
     writeResume();
-    const int reason = launchProgram(words);
+    const int reason = launchProgram(words, source);
     if (reason != 0)
         showNotice(
             WString().format("Could not start %s: %s", printable(words[2]), strerror(reason)));

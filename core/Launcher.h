@@ -6,6 +6,7 @@
 #include "base/WString.h"
 #include "core/KeyRepeat.h"
 #include "page/Page.h"
+#include "platform/Files.h"
 
 #include <stdint.h>
 
@@ -128,7 +129,7 @@ private:
     void readKeyboardRate();
     void carryOut(WString::Array& actions);
     void updateConfiguration(WString::Array& actions);
-    void startProgram(const WString::Array& words);
+    void startProgram(const WString::Array& words, ProgramSource source = ANY_PROGRAM);
     void startMenu();
     void returnToMenuOrRecover();
     bool resumeIsOn() const;

@@ -3,9 +3,12 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
+
+extern char** environ;
 
 namespace {
 
@@ -19,6 +22,46 @@ bool isOnSdCard(const char* path)
     if (!path || strncmp(path, sdPrefix, sdPrefixLength) != 0)
         return false;
     return path[sdPrefixLength] == '\0' || path[sdPrefixLength] == '/';
+}
+
+// Whether real, a path with every link resolved (or null), lies below the SD-card folder. The
+// card's root itself is no program; "/" as the root holds everything. A sibling whose name begins
+// with the root's ("card2" beside "card") is not on the card.
+bool realPathOnCard(const char* real)
+{
+    char* root = realpath(rootFolder, 0);
+    size_t rootLength = root ? strlen(root) : 0;
+    bool inside = real && root && strncmp(real, root, rootLength) == 0 &&
+        (real[rootLength] == '/' || (rootLength == 1 && real[1] != '\0'));
+    free(root);
+    return inside;
+}
+
+// Starts the program at path, relative to the working folder, only if the file opened there
+// lies on the card once every link is resolved: the check and the start use the same opened
+// file. The descriptor is left open across the start, since a script's interpreter reads the
+// script through it.
+int executeCardProgram(const char* path, char* const arguments[])
+{
+    int fd = open(path, O_RDONLY);
+    if (fd < 0)
+        return -1;
+    char link[32];
+    char real[PATH_MAX];
+    snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    ssize_t length = readlink(link, real, sizeof real - 1);
+    if (length > 0)
+        real[length] = '\0';
+    if (length <= 0 || !realPathOnCard(real)) {
+        close(fd);
+        errno = EACCES;
+        return -1;
+    }
+    fexecve(fd, arguments, environ);
+    int error = errno;
+    close(fd);
+    errno = error;
+    return -1;
 }
 
 } // namespace
@@ -122,7 +165,7 @@ int changeDirectory(const char* path)
     return chdir(mappedPath.text());
 }
 
-int executeProgram(const char* program, char* const arguments[])
+int executeProgram(const char* program, char* const arguments[], ProgramSource source)
 {
     if (!program || !arguments) {
         errno = EINVAL;
@@ -131,6 +174,11 @@ int executeProgram(const char* program, char* const arguments[])
     MappedPath mappedProgram(program);
     if (!rootFolder)
         return execvp(mappedProgram.text(), arguments);
+    // A bare name is looked up on PATH and so never lies on the card.
+    if (source == CARD_PROGRAMS_ONLY && !strchr(program, '/')) {
+        errno = EACCES;
+        return -1;
+    }
 
     size_t count = 0;
     while (arguments[count])
@@ -153,7 +201,8 @@ int executeProgram(const char* program, char* const arguments[])
         }
     }
     if (complete) {
-        result = execvp(mappedProgram.text(), mapped);
+        result = source == CARD_PROGRAMS_ONLY ? executeCardProgram(mappedProgram.text(), mapped)
+                                              : execvp(mappedProgram.text(), mapped);
         error = errno;
     }
     if (owned) {
@@ -188,12 +237,7 @@ bool programLiesOnCard(const char* folder, const char* program)
         path = joined;
     }
     char* real = realpath(path, 0);
-    char* root = realpath(rootFolder, 0);
-    size_t rootLength = root ? strlen(root) : 0;
-    // The card's root itself is no program; "/" as the root holds everything.
-    bool inside = real && root && strncmp(real, root, rootLength) == 0 &&
-        (real[rootLength] == '/' || (rootLength == 1 && real[1] != '\0'));
-    free(root);
+    bool inside = realPathOnCard(real);
     free(real);
     free(joined);
     return inside;

@@ -53,11 +53,22 @@ int renamePath(const char* from, const char* to);
 int unlinkPath(const char* path);
 int changeDirectory(const char* path);
 
+// Which programs executeProgram starts: any (execvp's search of PATH included), or only programs
+// that lie on the card, checked as they are started.
+enum ProgramSource { ANY_PROGRAM, CARD_PROGRAMS_ONLY };
+
 // execvp with a handheld path: the program is mapped like any path, and so is every argument that
 // begins with "/mnt/sd/" (argument 0, the program's own name, included), so that the program finds
 // the files it is given. arguments ends with a null pointer. Returns only on failure (-1, errno
 // set); the launcher's own array is never changed.
-int executeProgram(const char* program, char* const arguments[]);
+//
+// With CARD_PROGRAMS_ONLY and a mapping, the program is opened from the working folder as it is
+// now, the opened file's real path must lie in the SD-card folder, and that very file runs
+// (fexecve), so nothing can change between the check and the start; any other program fails with
+// EACCES. Without a mapping the card is all there is, and the program is started as with
+// ANY_PROGRAM.
+int executeProgram(const char* program, char* const arguments[],
+                   ProgramSource source = ANY_PROGRAM);
 
 // Whether program, started from folder as an exec action starts it (both handheld paths; an
 // empty folder keeps the working folder), is inside the SD-card folder once mapped and with every

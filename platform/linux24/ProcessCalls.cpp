@@ -8,6 +8,7 @@
 #include <limits.h>
 #include <signal.h>
 #include <stdarg.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/ioctl.h>
@@ -92,6 +93,15 @@ int _execve(const char* path, char* const arguments[], char* const environment[]
 {
     return asInt(
         result(call<kernel::CALL_execve>(address(path), address(arguments), address(environment))));
+}
+
+// The 2.4 kernel has no call that runs an opened file: it runs the file's link in /proc instead,
+// which is that very file whatever has become of its name.
+int fexecve(int fd, char* const arguments[], char* const environment[])
+{
+    char path[32];
+    snprintf(path, sizeof path, "/proc/self/fd/%d", fd);
+    return _execve(path, arguments, environment);
 }
 
 int execv(const char* path, char* const arguments[])

@@ -81,10 +81,14 @@ TEST(DesktopLauncherTest, ExecStartsOnlyWhatIsAllowedAndLiesOnTheCard)
     if (!getenv("TARVO_TEST_EXEC_FOLDER")) {
         setenv("TARVO_TEST_EXEC_FOLDER", folder.path().c_str(), 1);
         // Each records that it ran and ends with its own status: a program started where none
-        // may be ends this test program with a failure.
-        const std::string recorder = "#!/bin/sh\ntouch \"$0.ran\"\nexit ";
-        folder.write("card/run.sh", recorder + "7\n", 0755);
-        const std::string outside = folder.write("outside.sh", recorder + "9\n", 0755);
+        // may be ends this test program with a failure. (Not through $0: a script checked on
+        // the card runs from the very file checked, and sees itself as /dev/fd/N.)
+        auto recorder = [&](const std::string& name, int status) {
+            return "#!/bin/sh\ntouch '" + folder / name + ".ran'\nexit " + std::to_string(status) +
+                "\n";
+        };
+        folder.write("card/run.sh", recorder("card/run.sh", 7), 0755);
+        const std::string outside = folder.write("outside.sh", recorder("outside.sh", 9), 0755);
         symlink(outside.c_str(), (folder / "card/link.sh").c_str());
         folder.write("card/Tarvo/skins/concept/Tarvo.skin",
                      "PAGE=0\nBACKGROUND=color,FF0000\nBUTTON=0\n"
@@ -121,8 +125,7 @@ TEST(DesktopLauncherTest, ExecStartsOnlyWhatIsAllowedAndLiesOnTheCard)
         EXPECT_TRUE(showsNotice()) << key;
         launcher.pass();
     }
-    EXPECT_FALSE(ran("outside.sh") || ran("card/link.sh"))
-        << "a program outside the card, or linked from it, started";
+    EXPECT_FALSE(ran("outside.sh")) << "a program outside the card, or linked from it, started";
     EXPECT_EXIT(tap(launcher, "Return"), ::testing::ExitedWithCode(7), "");
     EXPECT_TRUE(ran("card/run.sh"));
     platformShutdown();

@@ -47,6 +47,33 @@ TEST_F(FilesTest, ProgramsRunWithTheirCardArgumentsMapped)
     EXPECT_EQ(card.read("seen.txt"), card / "sh\n-c\n" + list + "\n/mnt/sd\n");
 }
 
+// With CARD_PROGRAMS_ONLY the file opened is the file checked and the file run: a program on the
+// card starts; a link from the card to a program outside, a program in a sibling folder whose
+// name begins with the card's, and a bare name (found on PATH) do not.
+TEST_F(FilesTest, CardProgramsOnlyStartsWhatLiesOnTheCard)
+{
+    const std::string sibling = card.path() + "2", siblingName = sibling.substr(5);
+    ASSERT_EQ(sibling.substr(0, 5), "/tmp/");
+    card.write("run.sh", "#!/bin/sh\nexit 7\n", 0755);
+    card.write("../" + siblingName + "/run.sh", "#!/bin/sh\nexit 9\n", 0755);
+    ASSERT_EQ(symlink((sibling + "/run.sh").c_str(), (card / "link.sh").c_str()), 0);
+    const std::string besideCard = "/mnt/sd/../" + siblingName + "/run.sh";
+    EXPECT_TRUE(programLiesOnCard("/mnt/sd", "./run.sh"));
+    EXPECT_FALSE(programLiesOnCard("/mnt/sd", besideCard.c_str()));
+    EXPECT_FALSE(programLiesOnCard("/mnt/sd", "./link.sh"));
+
+    auto start = [](const char* program) {
+        const char* arguments[] = {program, nullptr};
+        changeDirectory("/mnt/sd");
+        executeProgram(program, const_cast<char* const*>(arguments), CARD_PROGRAMS_ONLY);
+        _exit(errno == EACCES ? 13 : 1);
+    };
+    EXPECT_EXIT(start("./run.sh"), ::testing::ExitedWithCode(7), "");
+    for (const char* refused : {"./link.sh", besideCard.c_str(), "sh"})
+        EXPECT_EXIT(start(refused), ::testing::ExitedWithCode(13), "") << refused;
+    removeTree(sibling);
+}
+
 // The own copy of the path and reading again after reopening are played by the launcher's test.
 TEST_F(FilesTest, BatteryReadsLittleEndianPairsUntilItsEnd)
 {
