@@ -224,11 +224,13 @@ int newlibSignal(int signal)
     return 0;
 }
 
-void complain(const char* name, const char* message)
+int unprovided(const char* name)
 {
-    const char* parts[] = {name, ": ", message, "\n"};
+    const char* parts[] = {name, ": not provided on this system\n"};
     for (size_t i = 0; i < countOf(parts); ++i)
         call<CALL_write>(2, long(parts[i]), long(strlen(parts[i])));
+    errno = ENOSYS;
+    return -1;
 }
 
 } // namespace kernel

@@ -102,9 +102,9 @@ int newlibOpenFlags(long flags);
 int kernelSignal(int signal);
 int newlibSignal(int signal);
 
-// Writes "NAME: MESSAGE" and a line break to standard error without stdio, which may not be
-// usable where the layer has to speak.
-void complain(const char* name, const char* message);
+// A call the layer does not provide: writes "NAME: not provided on this system" to standard error
+// (without stdio, which may not be usable there) and fails with ENOSYS. Gives -1.
+int unprovided(const char* name);
 
 // The kernel's struct stat (stat, lstat, fstat): no 64-bit members, so the old ABI lays it out as
 // the compiler does.

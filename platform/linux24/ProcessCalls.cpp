@@ -348,25 +348,14 @@ int getentropy(void* buffer, size_t length)
 
 // What the libraries can ask for but the 2.4 kernel cannot do, or the launcher never needs: a
 // failure that says so, never a crash and never a silent wrong result.
-#define TARVO_UNPROVIDED(name)                                                                     \
-    static int unprovided_##name()                                                                 \
-    {                                                                                              \
-        kernel::complain(#name, "not provided on this system");                                    \
-        errno = ENOSYS;                                                                            \
-        return -1;                                                                                 \
-    }
-
-TARVO_UNPROVIDED(fchmodat)
-TARVO_UNPROVIDED(pathconf)
-
 int fchmodat(int, const char*, mode_t, int)
 {
-    return unprovided_fchmodat();
+    return kernel::unprovided("fchmodat");
 }
 
 long pathconf(const char*, int)
 {
-    return unprovided_pathconf();
+    return kernel::unprovided("pathconf");
 }
 
 } // extern "C"
