@@ -479,6 +479,9 @@ struct dirent* readdir(DIR* folder)
     uint16_t recordLength;
     memcpy(&inode, record, sizeof inode);
     memcpy(&recordLength, record + 8, sizeof recordLength);
+    // A record too short for its own header would hold the listing in one place for ever.
+    if (recordLength < 12 || folder->position + recordLength > folder->filled)
+        return 0;
     folder->position += recordLength;
     folder->entry.d_ino = inode;
     strncpy(folder->entry.d_name, record + 10, sizeof folder->entry.d_name - 1);

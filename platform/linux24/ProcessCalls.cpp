@@ -245,7 +245,7 @@ void* mmap(void* start, size_t length, int protection, int flags, int fd, off_t 
     }
     long mapped = call<kernel::CALL_mmap2>(address(start), long(length), protection, flags, fd,
                                            long(bytes >> PAGE_SHIFT));
-    if (result(mapped) == -1 && mapped < 0 && mapped >= -4095)
+    if (result(mapped) == -1) // addresses above 2 GiB are negative too, but not from -4095 on
         return MAP_FAILED;
     return reinterpret_cast<void*>(mapped);
 }
