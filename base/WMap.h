@@ -3,6 +3,7 @@
 #define TARVO_BASE_WMAP_H
 
 #include "base/Check.h"
+#include "base/HashSeed.h"
 #include "base/WList.h"
 #include "base/WString.h"
 
@@ -26,8 +27,10 @@
 // and a skin whose thousands of names share one bucket would make every lookup walk all of them.
 // Beside the buckets the map keeps an index, an open-addressing table (linear probing) of
 // pointers to the entries keyed by a second, well-mixed hash, at most half full and doubled as it
-// fills. The index only finds entries; the buckets alone decide the iteration order. If the index
-// cannot be grown (memory ran out), it is dropped and lookups walk the buckets from then on.
+// fills. That hash starts from the process's own seed (base/HashSeed.h), so names cannot be
+// chosen in advance to want one place of the index either. The index only finds entries; the
+// buckets alone decide the iteration order. If the index cannot be grown (memory ran out), it is
+// dropped and lookups walk the buckets from then on.
 template <typename K, typename KArg, typename V, typename VArg>
 class WMap {
 public:
@@ -89,7 +92,7 @@ public:
 
     explicit WMap(int bucketCount = DEFAULT_BUCKET_COUNT)
         : bucketCount_(bucketCount), buckets_(0), entryCount_(0), index_(0), indexMask_(0),
-          indexDropped_(false)
+          indexSeed_(0), indexDropped_(false)
     {
         TARVO_CHECK(bucketCount > 0);
         buckets_ = new List[bucketCount];
@@ -179,6 +182,18 @@ public:
         --entryCount_;
     }
 
+    // How many places of the index the lookups of all keys visit together, each at least its own
+    // (0 without an index): how well the index hash spreads the keys, which the tests weigh.
+    unsigned long indexVisits() const
+    {
+        unsigned long visits = 0;
+        for (uint32_t i = 0; index_ != 0 && i <= indexMask_; ++i) {
+            if (index_[i].entry != 0)
+                visits += ((i - index_[i].hash) & indexMask_) + 1;
+        }
+        return visits;
+    }
+
     void clear()
     {
         for (int b = 0; b < bucketCount_; ++b) {
@@ -208,11 +223,11 @@ private:
         Entry* entry;
     };
 
-    // FNV-1a, then the final mixing of MurmurHash3, so that keys that differ in any byte differ
-    // in the low bits that pick a place; it has nothing in common with the bucket hash.
-    static uint32_t indexHash(const char* key)
+    // FNV-1a from the seed, then the final mixing of MurmurHash3, so that keys that differ in any
+    // byte differ in the low bits that pick a place; it has nothing in common with the bucket hash.
+    uint32_t indexHash(const char* key) const
     {
-        uint32_t h = 2166136261u;
+        uint32_t h = 2166136261u ^ indexSeed_;
         for (const unsigned char* p = reinterpret_cast<const unsigned char*>(key); *p != 0; ++p) {
             h = (h ^ *p) * 16777619u;
         }
@@ -265,6 +280,8 @@ private:
             return;
         }
         const uint32_t capacity = index_ == 0 ? 0 : indexMask_ + 1;
+        if (capacity == 0)
+            indexSeed_ = processHashSeed();
         if (static_cast<uint32_t>(entryCount_) * 2 > capacity) {
             const uint32_t grown = capacity == 0 ? 16 : capacity * 2;
             Slot* index = grown > capacity ? static_cast<Slot*>(calloc(grown, sizeof(Slot))) : 0;
@@ -316,6 +333,7 @@ private:
     int entryCount_;
     Slot* index_;
     uint32_t indexMask_;
+    uint32_t indexSeed_;
     bool indexDropped_;
 };
 

@@ -97,3 +97,29 @@ TEST(WMapTest, KeysOfOneFullHashAreFoundRemovedAndVisitedInInsertionOrder)
         EXPECT_EQ(present, map.findValue(key(n).c_str()) != nullptr) << n;
     }
 }
+
+// Names built to share the low 11 bits of the index hash as it was without a seed (FNV-1a, then
+// MurmurHash3's final mixing) would all want one place of the 2,048 that 1,000 keys take, and
+// finding them would visit half a million places. With the seed of the process they must cost at
+// most twice what ordinary names cost.
+TEST(WMapTest, NamesCollidingWithoutTheSeedCostNoMoreThanTwiceOrdinaryNames)
+{
+    auto unseededHash = [](const std::string& key) {
+        uint32_t h = 2166136261u;
+        for (unsigned char c : key)
+            h = (h ^ c) * 16777619u;
+        h = (h ^ (h >> 16)) * 0x85ebca6bu;
+        h = (h ^ (h >> 13)) * 0xc2b2ae35u;
+        return h ^ (h >> 16);
+    };
+    ArrayMap colliding, ordinary;
+    for (int n = 0; colliding.count() < 1000; ++n) {
+        const std::string key = "v" + std::to_string(n);
+        if (n < 1000)
+            ordinary[key.c_str()].append("x");
+        if ((unseededHash(key) & 2047) == 0)
+            colliding[key.c_str()].append("x");
+    }
+    EXPECT_LE(colliding.indexVisits(), 2 * ordinary.indexVisits());
+    EXPECT_GE(ordinary.indexVisits(), 1000u);
+}
