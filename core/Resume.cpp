@@ -218,9 +218,11 @@ void restoreFromResumeFile(const char* path, const WString& skin, Page* pages, i
         } else if (!browser->moveTo(list.folder, list.entry) && !(browser->cwd == list.folder)) {
             // Only a folder that could not be listed leaves the list where it was; an entry that
             // has gone leaves it in the folder, on the nearest entry.
-            diagnoseAt(place, DIAGNOSTIC_WARNING,
-                       "the folder '%s' can no longer be listed: the list shows '%s'",
+            const bool offCard =
+                FileBrowser::folderProblem(list.folder) == FileBrowser::FOLDER_OFF_CARD;
+            diagnoseAt(place, DIAGNOSTIC_WARNING, "the folder '%s' %s: the list shows '%s'",
                        list.writtenFolder.text() ? list.writtenFolder.text() : "",
+                       offCard ? "lies outside the card" : "can no longer be listed",
                        browser->cwd.text() ? browser->cwd.text() : "");
         }
     }

@@ -32,7 +32,8 @@ int writeResumeFile(const char* path, const char* newPath, const WString& skin, 
 // name when that one has gone). A missing file changes nothing and says nothing. A file written
 // for another skin, without a SKIN or PAGE line, or naming a page with nothing on it changes
 // nothing; a line that is damaged, names no element or no list, or a folder that can no longer
-// be listed is ignored on its own. Each of these is reported at its line of path.
+// be listed (on a computer also one outside the card: page/FileBrowser.h) is ignored on its own.
+// Each of these is reported at its line of path.
 void restoreFromResumeFile(const char* path, const WString& skin, Page* pages, int pageCount,
                            int32_t& currentPage, const PageContext& context);
 

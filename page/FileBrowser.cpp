@@ -20,6 +20,8 @@ namespace {
 
 const char* const parentEntry = "../";
 const char* const descriptorName = "Tarvo.dat";
+const char cardFolder[] = "/mnt/sd";
+const size_t cardFolderLength = sizeof(cardFolder) - 1;
 
 const char* textOf(const WString& s)
 {
@@ -39,6 +41,59 @@ int64_t floorDivide(int64_t numerator, int64_t denominator)
     if ((numerator % denominator != 0) && ((numerator < 0) != (denominator < 0)))
         --quotient;
     return quotient;
+}
+
+// Whether real, a path with every link resolved, is the resolved card folder root or lies below
+// it. "/" as the root holds everything; a sibling whose name begins with the root's ("card2"
+// beside "card") is not on the card.
+bool realPathOnCard(const char* real, const char* root)
+{
+    const size_t rootLength = strlen(root);
+    return strncmp(real, root, rootLength) == 0 &&
+        (real[rootLength] == '\0' || real[rootLength] == '/' || strcmp(root, "/") == 0);
+}
+
+// On a computer, what keeps folder (a handheld path) from being a folder of the card:
+// FOLDER_OFF_CARD for a path that is not the card's ("/mnt/sd" or below it) or that leads
+// outside the card folder once every link and ".." is resolved, the errno value when it cannot be
+// resolved, 0 when it lies on the card. Always 0 on the handheld, where nothing is mapped.
+int cardProblem(const char* folder)
+{
+    const char* root = sdRoot();
+    if (!root)
+        return 0;
+    if (!folder || strncmp(folder, cardFolder, cardFolderLength) != 0 ||
+        (folder[cardFolderLength] != '\0' && folder[cardFolderLength] != '/'))
+        return FileBrowser::FOLDER_OFF_CARD;
+    MappedPath mapped(folder);
+    errno = 0;
+    char* real = realpath(mapped.text(), 0);
+    if (!real)
+        return errno ? errno : ENOENT;
+    char* realRoot = realpath(root, 0);
+    const bool inside = realRoot && realPathOnCard(real, realRoot);
+    free(real);
+    free(realRoot);
+    return inside ? 0 : static_cast<int>(FileBrowser::FOLDER_OFF_CARD);
+}
+
+// What keeps a folder from being listed, as the diagnostics say it.
+const char* problemText(int problem)
+{
+    switch (problem) {
+    case ENOENT:
+        return "does not exist";
+    case ENOTDIR:
+        return "is not a folder";
+    case ELOOP:
+        return "is reached through too many links";
+    case ENAMETOOLONG:
+        return "has too long a path";
+    case FileBrowser::FOLDER_OFF_CARD:
+        return "lies outside the card";
+    default:
+        return "cannot be read";
+    }
 }
 
 // The directory path followed by one name, rebuilt in place for every entry of a listing so that
@@ -151,8 +206,7 @@ FileBrowser::FileBrowser(int x_, int y_, int right_, int bottom_, OptionTable& o
         rows = count > static_cast<uint32_t>(INT_MAX) ? INT_MAX : static_cast<int32_t>(count);
     }
     applyOptions(options);
-    if (!readDirectory(cwd, filters, entries, mode))
-        startListingError = errno ? errno : ENOENT;
+    startListingError = listFolder(cwd, filters, mode);
 }
 
 int FileBrowser::startError() const
@@ -162,11 +216,43 @@ int FileBrowser::startError() const
 
 void FileBrowser::reportUnlisted(const SourcePlace& place, const WString& folder, int error)
 {
-    const char* const reason = error == ENOENT ? "does not exist"
-        : error == ENOTDIR                     ? "is not a folder"
-                                               : "cannot be read";
     diagnoseAt(place, DIAGNOSTIC_ERROR, "folder '%s' %s: the list is empty", textOf(folder),
-               reason);
+               problemText(error));
+}
+
+int FileBrowser::folderProblem(const WString& folder)
+{
+    // A folder that cannot be opened is said as such wherever it would be.
+    errno = 0;
+    DIR* probe = folder.text() ? openDirectory(folder.text()) : 0;
+    if (!probe)
+        return errno ? errno : ENOENT;
+    closedir(probe);
+    return cardProblem(folder.text());
+}
+
+int FileBrowser::listFolder(const WString& folder, const WString::Array& listFilters, int listMode)
+{
+    entries.resize(0);
+    cursor = 0;
+    // Only a computer has a card to stay on; the handheld opens the folder once.
+    int problem = sdRoot() ? folderProblem(folder) : 0;
+    if (problem == 0 && !readDirectory(folder, listFilters, entries, listMode))
+        problem = errno ? errno : ENOENT;
+    if (problem || !sdRoot())
+        return problem;
+    // "../" goes up from cwd, also in a descriptor's listing: on a computer it is not listed
+    // where that would leave the card.
+    const int slash = cwd.left(cwd.length() - 1).findLast('/');
+    if (slash >= 0 && cardProblem(cwd.left(slash + 1).text()) == FOLDER_OFF_CARD) {
+        for (int i = 0; i < entries.count(); ++i) {
+            if (entries[i] == parentEntry) {
+                entries.take(i);
+                break;
+            }
+        }
+    }
+    return 0;
 }
 
 void FileBrowser::applyOptions(OptionTable& options)
@@ -205,6 +291,9 @@ bool FileBrowser::readDirectory(const WString& path, const WString::Array& filte
         const bool everyFile = filters.count() == 1 && filters[0] == "*";
         const int listedBefore = list.count();
         size_t nameBytes = 0;
+        // Entries behind a loop of links: a list walked round the loop ends there, and says why.
+        WString firstLooped;
+        int looped = 0;
         struct dirent* item;
         while ((item = readdir(folder)) != 0) {
             const char* name = item->d_name;
@@ -212,8 +301,11 @@ bool FileBrowser::readDirectory(const WString& path, const WString::Array& filte
                 continue;
             const char* statName = fullPath.with(name);
             struct stat info;
-            if (!statName || statPath(statName, &info) != 0)
+            if (!statName || statPath(statName, &info) != 0) {
+                if (statName && errno == ELOOP && looped++ == 0)
+                    firstLooped = name;
                 continue;
+            }
             const bool isDirectory = S_ISDIR(info.st_mode);
             if (isDirectory &&
                 (mode == FILES_ONLY || (mode == DIRECTORIES_ONLY && strcmp(name, "..") == 0)))
@@ -238,6 +330,15 @@ bool FileBrowser::readDirectory(const WString& path, const WString::Array& filte
             list.append(entry);
         }
         closedir(folder);
+        if (looped == 1)
+            diagnoseAt(SourcePlace(path.text(), 0), DIAGNOSTIC_WARNING,
+                       "'%s' is reached through too many links (a loop of links?): it is left out",
+                       firstLooped.text());
+        else if (looped > 1)
+            diagnoseAt(SourcePlace(path.text(), 0), DIAGNOSTIC_WARNING,
+                       "'%s' and %d more are reached through too many links (a loop of links?): "
+                       "they are left out",
+                       firstLooped.text(), looped - 1);
     }
     sortEntries(list);
     return folder != 0;
@@ -306,13 +407,11 @@ bool FileBrowser::enterDescriptor()
             reportUnknownKeyword(keyword, descriptorKeywords);
         }
     }
-    entries.resize(0);
-    cursor = 0;
     // A folder that was cut names nothing: the cut has been said, and the folder is not looked for.
-    if (!readDirectory(directoryCut ? WString() : directory, descriptorFilters, entries,
-                       FILES_AND_DIRECTORIES) &&
-        !directoryCut)
-        reportUnlisted(SourcePlace(path.text(), directoryLine), directory, errno);
+    const int problem =
+        listFolder(directoryCut ? WString() : directory, descriptorFilters, FILES_AND_DIRECTORIES);
+    if (problem && !directoryCut)
+        reportUnlisted(SourcePlace(path.text(), directoryLine), directory, problem);
     setCurrentPlace(outer);
     return true;
 }
@@ -332,6 +431,9 @@ void FileBrowser::changeDirectory(const WString& entry)
         cwd += name;
     } else {
         const int slash = cwd.left(cwd.length() - 1).findLast('/');
+        // On a computer a list never goes up off the card (its "../" is not listed there).
+        if (slash >= 0 && cardProblem(cwd.left(slash + 1).text()) == FOLDER_OFF_CARD)
+            return;
         if (slash >= 0) {
             leftName = cwd.mid(slash + 1);
             rememberLeft = true;
@@ -343,7 +445,14 @@ void FileBrowser::changeDirectory(const WString& entry)
     if (!goingUp && enterDescriptor())
         return;
 
-    listPlainFolder();
+    const int problem = listPlainFolder();
+    // A folder entered that cannot be listed (the end of a loop of links, a link off the card, a
+    // folder gone since) keeps the way back.
+    if (problem && !goingUp && mode == FILES_AND_DIRECTORIES) {
+        entries.append(WString(parentEntry));
+        diagnoseAt(SourcePlace(cwd.text(), 0), DIAGNOSTIC_ERROR,
+                   "the folder %s: the list shows only '../'", problemText(problem));
+    }
     if (rememberLeft) {
         for (int i = 0; i < entries.count(); ++i) {
             if (entries[i] == leftName) {
@@ -354,21 +463,17 @@ void FileBrowser::changeDirectory(const WString& entry)
     }
 }
 
-void FileBrowser::listPlainFolder()
+int FileBrowser::listPlainFolder()
 {
     listingDescriptor = false;
     action.resize(0);
-    entries.resize(0);
-    cursor = 0;
-    readDirectory(cwd, filters, entries, mode);
+    return listFolder(cwd, filters, mode);
 }
 
 bool FileBrowser::moveTo(const WString& folder, const WString& entry)
 {
-    DIR* probe = endsWithSlash(folder) ? openDirectory(folder.text()) : 0;
-    if (!probe)
+    if (!endsWithSlash(folder) || folderProblem(folder) != 0)
         return false;
-    closedir(probe);
     cwd = folder;
     if (!enterDescriptor())
         listPlainFolder();

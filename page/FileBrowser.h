@@ -60,34 +60,47 @@ public:
     // descriptor in the directory entered, and lists the result. A folder picked in a
     // descriptor's listing is entered where it was listed (the descriptor's directory); "../"
     // always goes up from cwd, so leaving a descriptor's listing returns to where it was entered.
+    // A folder entered that cannot be listed (the end of a loop of links, one gone since) shows
+    // "../" alone, said at the folder, so that the list never strands; on a computer "../" does
+    // nothing where it would leave the card.
     void changeDirectory(const WString& entry);
 
     // Goes straight to folder (a handheld path ending in "/") and puts the cursor on entry, as
     // written by cwd and selectedEntry(), for a list that comes back to where it was: after a
     // reload of the skin, or after a program started from it. The folder is entered as
     // changeDirectory enters one (its folder descriptor, if any, lists and acts), but nothing is
-    // printed. A folder that cannot be listed leaves the list as it was; an entry that is no
-    // longer there leaves the cursor on the nearest entry by name, the one now listed where it
-    // was (the last one when it was listed last). True when both were found.
+    // printed. A folder that cannot be listed (folderProblem) leaves the list as it was; an entry
+    // that is no longer there leaves the cursor on the nearest entry by name, the one now listed
+    // where it was (the last one when it was listed last). True when both were found.
     bool moveTo(const WString& folder, const WString& entry);
 
     // Appends the accepted names of the directory path to list and sorts the whole list. A
     // directory that cannot be opened, and entries whose stat fails (dangling links, link loops),
-    // add nothing. mode is one of Mode; filters are name endings, or the single word "*"; a file
-    // is listed once, however many endings it matches. At most MAX_LISTED_ENTRIES names, and
-    // MAX_LISTED_NAME_BYTES bytes of them, are added, the first that the folder gives; a folder
-    // that holds more is reported at its path and the rest is left out, so that no folder can
-    // make a list take more than a few MiB or its reading take without end.
-    // Returns whether the directory could be opened; errno tells why not.
+    // add nothing; entries behind too many links (a loop) are said at the path. mode is one of
+    // Mode; filters are name endings, or the single word "*"; a file is listed once, however many
+    // endings it matches. At most MAX_LISTED_ENTRIES names, and MAX_LISTED_NAME_BYTES bytes of
+    // them, are added, the first that the folder gives; a folder that holds more is reported at its
+    // path and the rest is left out, so that no folder can make a list take more than a few MiB or
+    // its reading take without end. Returns whether the directory could be opened; errno tells why
+    // not.
     enum { MAX_LISTED_ENTRIES = 65536, MAX_LISTED_NAME_BYTES = 8 * 1024 * 1024 };
     static bool readDirectory(const WString& path, const WString::Array& filters,
                               WString::Array& list, int mode);
 
-    // Why the start directory could not be listed (an errno value), or 0 when it was.
+    // What keeps a list from showing folder (a handheld path): 0 when it can be listed, the errno
+    // value of a failed opening, or FOLDER_OFF_CARD when, on a computer (platform/Files.h: a
+    // folder stands for the card), it is no card path or leads outside the card folder once every
+    // link and ".." is resolved. A list never shows the computer around the card: the start
+    // folder, a descriptor's DIRECTORY and a folder to move to are not listed then, and "../"
+    // is not listed at the card's root. On the handheld nothing is mapped, so nothing is off it.
+    enum { FOLDER_OFF_CARD = -1 };
+    static int folderProblem(const WString& folder);
+
+    // Why the start directory could not be listed (as folderProblem gives it), or 0 when it was.
     int startError() const;
 
-    // Reports at place that folder could not be listed for the errno value error: it does not
-    // exist, is not a folder or cannot be read.
+    // Reports at place that folder could not be listed for error (as folderProblem gives it): it
+    // does not exist, is not a folder, lies outside the card, cannot be read, ...
     static void reportUnlisted(const SourcePlace& place, const WString& folder, int error);
 
     // qsort order of WString slots: directories (a trailing "/") first, then strcasecmp.
@@ -125,8 +138,12 @@ private:
     // makes longer than an expansion may be (cut, and not listed) are reported at the
     // descriptor's own lines.
     bool enterDescriptor();
-    // Lists cwd with the list's own filters and mode, the cursor on the first entry.
-    void listPlainFolder();
+    // Lists cwd with the list's own filters and mode, the cursor on the first entry; gives what
+    // kept it from being listed (folderProblem), or 0.
+    int listPlainFolder();
+    // Every listing: entries become the accepted names of folder (an empty list when it cannot
+    // be listed), the cursor the first. Gives what kept folder from being listed, or 0.
+    int listFolder(const WString& folder, const WString::Array& listFilters, int listMode);
 
     int startListingError;
 

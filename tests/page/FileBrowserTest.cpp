@@ -53,7 +53,12 @@ TEST_F(FileBrowserTest, HostileNamesAreListedExactlyAndDeadLinksLeftOut)
     ASSERT_EQ(symlink("loop-b", (root + "loop-a").c_str()), 0);
     ASSERT_EQ(symlink("loop-a", (root + "loop-b").c_str()), 0);
     ASSERT_EQ(symlink(".", (root + "here").c_str()), 0);
+    testing::internal::CaptureStderr();
     FileBrowser* b = makeAt(root);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find(
+                  " and 1 more are reached through too many links (a loop of links?): they are "
+                  "left out\n"),
+              std::string::npos);
     std::set<std::string> expected = names;
     expected.insert({"../", "here/"});
     const std::vector<std::string> listed = listOf(b->entries);
@@ -65,25 +70,59 @@ TEST_F(FileBrowserTest, HostileNamesAreListedExactlyAndDeadLinksLeftOut)
     }
 }
 
-TEST_F(FileBrowserTest, FoldersThatCannotBeListedGiveAnEmptyListWhereOnlyBIsUsed)
+// A start folder that cannot be listed gives an empty list; a folder entered that cannot be
+// (gone since, or the end of a loop of links) keeps "../", and says why at the folder.
+TEST_F(FileBrowserTest, FoldersThatCannotBeListedNeverStrandTheList)
 {
     file("card/plain");
     file("card/gone/x");
     const std::string root = dir + "card/";
     for (const std::string& folder : {dir + "card", root + "plain/"})
         EXPECT_EQ(makeAt(folder)->entries.count(), 0) << folder;
-
     FileBrowser* b = makeAt(root);
+    EXPECT_EQ(press(NAV_UP), NAV_UP) << "at the first entry the button's words decide";
+
     b->cursor = 1;
     ASSERT_STREQ(b->selectedEntry().text(), "gone/");
     removeTree(root + "gone");
     testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     EXPECT_EQ(press(NAV_ACTION), NAV_NONE);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              root + "gone/: warning: the folder does not exist: the list shows only '../'\n");
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Changed to " + root + "gone/\n");
-    EXPECT_STREQ(b->selectedEntry().text(), "");
-    EXPECT_EQ(press(NAV_ACTION), NAV_NONE) << "no entry to pick: B does nothing";
-    for (int code : {NAV_UP, NAV_DOWN, NAV_PAGE_BACK, NAV_PAGE_FORWARD})
-        EXPECT_EQ(press(code), code) << "no entry: the button's words decide";
+    EXPECT_EQ(listOf(b->entries), std::vector<std::string>{"../"});
+    press(NAV_ACTION);
+    EXPECT_EQ(b->cwd, root.c_str());
+
+    // "loop" leads back to its own folder: walked round, the list ends where the links give out,
+    // with a word at the folder, and still goes back.
+    ASSERT_EQ(symlink(".", (root + "loop").c_str()), 0);
+    b = makeAt(root);
+    int levels = 0;
+    testing::internal::CaptureStderr();
+    for (; levels < 50 && b->entries.count() > 1 && b->entries[1] == "loop/"; ++levels) {
+        EXPECT_STREQ(b->entries[0].text(), "../");
+        b->cursor = 1;
+        testing::internal::CaptureStdout();
+        press(NAV_ACTION);
+        testing::internal::GetCapturedStdout();
+    }
+    const std::string end = b->cwd.text();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              end +
+                  ": warning: 'loop' is reached through too many links (a loop of links?): it "
+                  "is left out\n");
+    EXPECT_GT(levels, 8);
+    EXPECT_LT(levels, 50);
+    EXPECT_STREQ(b->entries[0].text(), "../");
+    testing::internal::CaptureStderr();
+    b->changeDirectory("loop/");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              end +
+                  "loop/: warning: the folder is reached through too many links: the list "
+                  "shows only '../'\n");
+    EXPECT_EQ(listOf(b->entries), std::vector<std::string>{"../"});
 }
 
 TEST_F(FileBrowserTest, ExtremeBoundsGiveNoRowsOrOnlyThoseOnScreen)
