@@ -23,6 +23,10 @@ const char* const descriptorName = "Tarvo.dat";
 const char cardFolder[] = "/mnt/sd";
 const size_t cardFolderLength = sizeof(cardFolder) - 1;
 
+// What the entries of every list alive hold together (FileBrowser::MAX_LISTED_ENTRIES).
+int32_t totalEntries = 0;
+uint32_t totalNameBytes = 0;
+
 const char* textOf(const WString& s)
 {
     return s.text() ? s.text() : "";
@@ -195,7 +199,8 @@ FileBrowser::FileBrowser(int x_, int y_, int right_, int bottom_, OptionTable& o
     : x(x_), y(y_), right(right_), bottom(bottom_), textColor(0x0000), cursorColor(0xFFDF),
       idleCursorColor(0x7BCF), cursor(0), entries(), rows(0), filters(),
       mode(FILES_AND_DIRECTORIES), cwd("/mnt/sd/"), action(), directory(""), speed(),
-      listingDescriptor(false), actionLine(0), startListingError(0), font(font_), clock(clock_)
+      listingDescriptor(false), actionLine(0), startListingError(0), chargedEntries(0),
+      chargedNameBytes(0), font(font_), clock(clock_)
 {
     // A list whose bottom lies above its top, or a font without lines, has no rows: a negative
     // count would let the half-page moves push the cursor out of the list.
@@ -207,6 +212,11 @@ FileBrowser::FileBrowser(int x_, int y_, int right_, int bottom_, OptionTable& o
     }
     applyOptions(options);
     startListingError = listFolder(cwd, filters, mode);
+}
+
+FileBrowser::~FileBrowser()
+{
+    releaseEntries();
 }
 
 int FileBrowser::startError() const
@@ -231,14 +241,36 @@ int FileBrowser::folderProblem(const WString& folder)
     return cardProblem(folder.text());
 }
 
-int FileBrowser::listFolder(const WString& folder, const WString::Array& listFilters, int listMode)
+void FileBrowser::releaseEntries()
 {
     entries.resize(0);
     cursor = 0;
+    totalEntries -= chargedEntries;
+    totalNameBytes -= chargedNameBytes;
+    chargedEntries = 0;
+    chargedNameBytes = 0;
+}
+
+int FileBrowser::listFolder(const WString& folder, const WString::Array& listFilters, int listMode)
+{
+    releaseEntries();
     // Only a computer has a card to stay on; the handheld opens the folder once.
     int problem = sdRoot() ? folderProblem(folder) : 0;
-    if (problem == 0 && !readDirectory(folder, listFilters, entries, listMode))
+    // This list may take what the others leave.
+    ListingBounds bounds(MAX_LISTED_ENTRIES - totalEntries, MAX_LISTED_NAME_BYTES - totalNameBytes);
+    if (problem == 0 && !readBounded(folder, listFilters, entries, listMode, bounds))
         problem = errno ? errno : ENOENT;
+    chargedEntries = entries.count();
+    chargedNameBytes = bounds.addedBytes;
+    totalEntries += chargedEntries;
+    totalNameBytes += chargedNameBytes;
+    if (bounds.cut && totalEntries == chargedEntries)
+        reportFullFolder(folder);
+    else if (bounds.cut)
+        diagnoseAt(SourcePlace(folder.text(), 0), DIAGNOSTIC_ERROR,
+                   "the file lists together hold as many entries as the launcher keeps (%d, or "
+                   "%d bytes of names): the rest of this folder is left out",
+                   static_cast<int>(MAX_LISTED_ENTRIES), static_cast<int>(MAX_LISTED_NAME_BYTES));
     if (problem || !sdRoot())
         return problem;
     // "../" goes up from cwd, also in a descriptor's listing: on a computer it is not listed
@@ -284,13 +316,30 @@ void FileBrowser::applyOptions(OptionTable& options)
 bool FileBrowser::readDirectory(const WString& path, const WString::Array& filters,
                                 WString::Array& list, int mode)
 {
+    ListingBounds bounds(MAX_LISTED_ENTRIES, MAX_LISTED_NAME_BYTES);
+    const bool opened = readBounded(path, filters, list, mode, bounds);
+    if (bounds.cut)
+        reportFullFolder(path);
+    return opened;
+}
+
+void FileBrowser::reportFullFolder(const WString& path)
+{
+    diagnoseAt(SourcePlace(path.text(), 0), DIAGNOSTIC_ERROR,
+               "the folder holds more than a list can show (%d entries or %d bytes of names): "
+               "the rest is left out",
+               static_cast<int>(MAX_LISTED_ENTRIES), static_cast<int>(MAX_LISTED_NAME_BYTES));
+}
+
+bool FileBrowser::readBounded(const WString& path, const WString::Array& filters,
+                              WString::Array& list, int mode, ListingBounds& bounds)
+{
     errno = 0;
     DIR* folder = path.text() ? openDirectory(path.text()) : 0;
     if (folder) {
         PathBuilder fullPath(path.text());
         const bool everyFile = filters.count() == 1 && filters[0] == "*";
         const int listedBefore = list.count();
-        size_t nameBytes = 0;
         // Entries behind a loop of links: a list walked round the loop ends there, and says why.
         WString firstLooped;
         int looped = 0;
@@ -314,16 +363,12 @@ bool FileBrowser::readDirectory(const WString& path, const WString::Array& filte
                 (mode == DIRECTORIES_ONLY || !(everyFile || hasEnding(name, filters))))
                 continue;
             const size_t nameLength = strlen(name);
-            if (list.count() - listedBefore >= MAX_LISTED_ENTRIES ||
-                nameBytes + nameLength > MAX_LISTED_NAME_BYTES) {
-                diagnoseAt(SourcePlace(path.text(), 0), DIAGNOSTIC_ERROR,
-                           "the folder holds more than a list can show (%d entries or %d bytes "
-                           "of names): the rest is left out",
-                           static_cast<int>(MAX_LISTED_ENTRIES),
-                           static_cast<int>(MAX_LISTED_NAME_BYTES));
+            if (list.count() - listedBefore >= bounds.entries ||
+                bounds.addedBytes + nameLength > bounds.nameBytes) {
+                bounds.cut = true;
                 break;
             }
-            nameBytes += nameLength;
+            bounds.addedBytes += static_cast<uint32_t>(nameLength);
             WString entry(name);
             if (isDirectory && mode == FILES_AND_DIRECTORIES)
                 entry += '/';

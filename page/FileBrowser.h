@@ -34,6 +34,8 @@ public:
     // without lines (none, or lineHeight 0) gives a list of no rows.
     FileBrowser(int x, int y, int right, int bottom, OptionTable& options, BitmapFont* font,
                 ClockControl* clock);
+    // Gives the entries' share of the bounds back to the other lists.
+    ~FileBrowser();
 
     // NAV_UP, NAV_DOWN, NAV_PAGE_BACK and NAV_PAGE_FORWARD move the cursor, NAV_ACTION enters a
     // directory or produces the descriptor's action; a code that is used becomes NAV_NONE. At the
@@ -81,9 +83,11 @@ public:
     // endings it matches. At most MAX_LISTED_ENTRIES names, and MAX_LISTED_NAME_BYTES bytes of
     // them, are added, the first that the folder gives; a folder that holds more is reported at its
     // path and the rest is left out, so that no folder can make a list take more than a few MiB or
-    // its reading take without end. Returns whether the directory could be opened; errno tells why
-    // not.
-    enum { MAX_LISTED_ENTRIES = 65536, MAX_LISTED_NAME_BYTES = 8 * 1024 * 1024 };
+    // its reading take without end. The same bounds hold for the entries of all the browsers alive
+    // together (the lists of every page drawn): a listing gets what the others leave, and one cut
+    // by that is reported at its folder too. Returns whether the directory could be opened; errno
+    // tells why not.
+    enum { MAX_LISTED_ENTRIES = 65536, MAX_LISTED_NAME_BYTES = 4 * 1024 * 1024 };
     static bool readDirectory(const WString& path, const WString::Array& filters,
                               WString::Array& list, int mode);
 
@@ -142,10 +146,32 @@ private:
     // kept it from being listed (folderProblem), or 0.
     int listPlainFolder();
     // Every listing: entries become the accepted names of folder (an empty list when it cannot
-    // be listed), the cursor the first. Gives what kept folder from being listed, or 0.
+    // be listed), within what the other lists leave of the bounds, the cursor the first. Gives
+    // what kept folder from being listed, or 0.
     int listFolder(const WString& folder, const WString::Array& listFilters, int listMode);
+    // Empties entries and gives their share of the bounds back.
+    void releaseEntries();
+
+    // What one reading may add (entries, bytes of names), what it added, and whether the folder
+    // held more.
+    struct ListingBounds {
+        ListingBounds(int32_t maxEntries, uint32_t maxNameBytes)
+            : entries(maxEntries), nameBytes(maxNameBytes), addedBytes(0), cut(false)
+        {
+        }
+        int32_t entries;
+        uint32_t nameBytes;
+        uint32_t addedBytes;
+        bool cut;
+    };
+    static bool readBounded(const WString& path, const WString::Array& filters,
+                            WString::Array& list, int mode, ListingBounds& bounds);
+    static void reportFullFolder(const WString& path);
 
     int startListingError;
+    // This list's share of the bounds: what its entries hold.
+    int32_t chargedEntries;
+    uint32_t chargedNameBytes;
 
     BitmapFont* font;
     ClockControl* clock;

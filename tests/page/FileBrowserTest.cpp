@@ -166,7 +166,7 @@ TEST_F(FileBrowserTest, TwentyThousandFilesAreListedSorted)
 
 // Past 65,536 entries a folder is cut, said once at the folder; no file is listed twice. The
 // entries are hard links to two files: creating 65,540 files would take far longer.
-TEST_F(FileBrowserTest, AFolderOfMoreEntriesThanAListHoldsIsCutAndSaid)
+TEST_F(FileBrowserTest, OneFolderAndAllListsTogetherAreCutAtTheBoundAndSaid)
 {
     const std::string huge = dir + "huge/";
     file("huge/sub/0.gpe");
@@ -182,9 +182,23 @@ TEST_F(FileBrowserTest, AFolderOfMoreEntriesThanAListHoldsIsCutAndSaid)
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               huge +
                   ": warning: the folder holds more than a list can show (65536 entries or "
-                  "8388608 bytes of names): the rest is left out\n");
+                  "4194304 bytes of names): the rest is left out\n");
     EXPECT_EQ(listed.size(), 65536u);
     EXPECT_EQ(std::set<std::string>(listed.begin(), listed.end()).size(), 65536u);
+
+    // All the lists alive together keep no more: another list gets nothing, and says so, until
+    // the first is gone.
+    std::unique_ptr<FileBrowser> full(browser.release());
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(makeAt(huge + "sub/")->entries.count(), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              huge +
+                  "sub/: warning: the file lists together hold as many entries as the launcher "
+                  "keeps (65536, or 4194304 bytes of names): the rest of this folder is left "
+                  "out\n");
+    full.reset();
+    EXPECT_EQ(listOf(makeAt(huge + "sub/")->entries),
+              (std::vector<std::string>{"../", "0.gpe", "1.gpe"}));
 }
 
 // A descriptor's "%cwd%" is filled in as every expansion is: cut at 64 KiB and said at its
