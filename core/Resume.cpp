@@ -148,26 +148,37 @@ void restoreFromResumeFile(const char* path, const WString& skin, Page* pages, i
     int skinLine = 0, pageLine = 0, selectedLine = 0;
     int pageIndex = 0, selected = 0;
     WString skinName;
+    // One line an element at most applies, the first: a file of many LIST lines costs no more
+    // listings than the page has lists.
     ListLine lists[Page::BUTTON_COUNT];
+    bool listed[Page::BUTTON_COUNT] = {false};
     int listCount = 0;
     WString keyword;
     WString::Array arguments;
     while (reader.next(keyword, arguments)) {
         const int line = reader.place().line;
         const int count = arguments.count();
-        ListLine* list = listCount < Page::BUTTON_COUNT ? &lists[listCount] : 0;
+        ListLine list;
         if (keyword == "SKIN" && count == 1 && readValue(arguments[0], skinName)) {
             skinLine = line;
         } else if (keyword == "PAGE" && count == 1 && readIndex(arguments[0], pageIndex)) {
             pageLine = line;
         } else if (keyword == "SELECTED" && count == 1 && readIndex(arguments[0], selected)) {
             selectedLine = line;
-        } else if (keyword == "LIST" && count == 3 && list &&
-                   readIndex(arguments[0], list->element) &&
-                   readValue(arguments[1], list->folder) && readValue(arguments[2], list->entry)) {
-            list->line = line;
-            list->writtenFolder = arguments[1];
-            ++listCount;
+        } else if (keyword == "LIST" && count == 3 && readIndex(arguments[0], list.element) &&
+                   readValue(arguments[1], list.folder) && readValue(arguments[2], list.entry)) {
+            if (list.element >= Page::BUTTON_COUNT) {
+                diagnose(DIAGNOSTIC_ERROR, "element %d is not 0 to %d: the line is ignored",
+                         list.element, Page::BUTTON_COUNT - 1);
+            } else if (listed[list.element]) {
+                diagnose(DIAGNOSTIC_ERROR, "element %d has a LIST line above: this one is ignored",
+                         list.element);
+            } else {
+                listed[list.element] = true;
+                list.line = line;
+                list.writtenFolder = arguments[1];
+                lists[listCount++] = list;
+            }
         } else {
             diagnose(DIAGNOSTIC_ERROR,
                      "'%s' is not a resume line as the launcher writes them: "

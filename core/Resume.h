@@ -29,11 +29,11 @@ int writeResumeFile(const char* path, const char* newPath, const WString& skin, 
 // Shows again what the file at path says, as far as it still exists in pages (pageCount of them,
 // of the skin named skin, read and not yet shown): currentPage becomes its page, that page's
 // selection its element, and each of its lists goes to its folder and entry (the nearest entry by
-// name when that one has gone). A missing file changes nothing and says nothing. A file written
-// for another skin, without a SKIN or PAGE line, or naming a page with nothing on it changes
-// nothing; a line that is damaged, names no element or no list, or a folder that can no longer
-// be listed (on a computer also one outside the card: page/FileBrowser.h) is ignored on its own.
-// Each of these is reported at its line of path.
+// name when that one has gone) as the first LIST line for it says; later ones are ignored. A
+// missing file changes nothing and says nothing. A file written for another skin, without a SKIN or
+// PAGE line, or naming a page with nothing on it changes nothing; a line that is damaged, names no
+// element or no list, or a folder that can no longer be listed (on a computer also one outside the
+// card: page/FileBrowser.h) is ignored on its own. Each of these is reported at its line of path.
 void restoreFromResumeFile(const char* path, const WString& skin, Page* pages, int pageCount,
                            int32_t& currentPage, const PageContext& context);
 
