@@ -45,11 +45,15 @@ public:
     bool next(WString& keyword, WString::Array& arguments);
 
     // What the lines of this reading have cost so far, which config/VariableStore.h weighs against
-    // its bounds: the bytes that their expansions added. Every reading starts at nothing, however
-    // much earlier readings of the same file cost.
+    // its bounds: the bytes that their expansions added, and the values and bytes of the variables
+    // stored from them (storeFull once a variable did not fit). Every reading starts at nothing,
+    // however much earlier readings of the same file cost.
     struct Costs {
-        Costs() : expansionGrowth(0) {}
+        Costs() : expansionGrowth(0), storedValues(0), storedBytes(0), storeFull(false) {}
         int32_t expansionGrowth;
+        int32_t storedValues;
+        int32_t storedBytes;
+        bool storeFull;
     };
     Costs& costs() { return spent; }
 

@@ -100,6 +100,21 @@ private:
     bool budgetBinds;
 };
 
+// The values and bytes a variable holds as its reading counts them, its name being one value
+// more. The bytes are counted only until they pass the bound, which is all a comparison needs.
+struct StoredSize {
+    StoredSize() : values(0), bytes(0) {}
+    StoredSize(const char* name, const WString::Array& held)
+        : values(1 + held.count()), bytes(static_cast<int32_t>(strlen(name)))
+    {
+        for (int i = 0; i < held.count() && bytes <= VariableStore::MAX_STORED_BYTES; ++i)
+            bytes += held[i].length();
+    }
+
+    int32_t values;
+    int32_t bytes;
+};
+
 } // namespace
 
 VariableStore::VariableStore() : variables(), lines(), loaded(false) {}
@@ -117,6 +132,8 @@ bool VariableStore::load(const char* path)
     WString keyword;
     WString::Array arguments;
     while (reader.next(keyword, arguments)) {
+        if (!mayStore(keyword.text(), arguments))
+            continue;
         variables[keyword.text()] = arguments;
         lines[keyword.text()] = reader.place().line;
     }
@@ -146,11 +163,39 @@ bool VariableStore::find(const char* name, WString::Array& values) const
     return true;
 }
 
+bool VariableStore::mayStore(const char* name, const WString::Array& values)
+{
+    SkinReader* reading = SkinReader::current();
+    if (!reading)
+        return true;
+    SkinReader::Costs& spent = reading->costs();
+    if (spent.storeFull)
+        return false;
+    const WString::Array* held = lookup(name);
+    const StoredSize freed = held ? StoredSize(name, *held) : StoredSize();
+    const StoredSize added(name, values);
+    const int32_t valuesAfter =
+        (spent.storedValues > freed.values ? spent.storedValues - freed.values : 0) + added.values;
+    const int32_t bytesAfter =
+        (spent.storedBytes > freed.bytes ? spent.storedBytes - freed.bytes : 0) + added.bytes;
+    if (valuesAfter > MAX_STORED_VALUES || bytesAfter > MAX_STORED_BYTES) {
+        spent.storeFull = true;
+        diagnose(DIAGNOSTIC_ERROR,
+                 "the variables of this file would hold more than %d values or %d bytes: this "
+                 "variable and every later one are not stored",
+                 static_cast<int>(MAX_STORED_VALUES), static_cast<int>(MAX_STORED_BYTES));
+        return false;
+    }
+    spent.storedValues = valuesAfter;
+    spent.storedBytes = bytesAfter;
+    return true;
+}
+
 void VariableStore::setValues(const char* name, const WString::Array& values)
 {
     // values may be the very list stored under name: array self-assignment is harmless, and
     // creating an entry never moves the others.
-    if (name)
+    if (name && mayStore(name, values))
         variables[name] = values;
 }
 

@@ -30,6 +30,14 @@ public:
     // file could not be read.
     bool load(const char* path);
 
+    // What the variables of one reading of a file (load(), or a skin's lines, config/SkinReader.h:
+    // while its reader's line is the current place) may hold together: MAX_STORED_VALUES values,
+    // each name counting as one more, and MAX_STORED_BYTES bytes of names and values. A variable
+    // that would pass either is not stored, nor is any later one of that reading, and the first
+    // is reported at its line. Replacing a variable frees what it held. Variables set outside a
+    // reading (the launcher's own) count against none.
+    enum { MAX_STORED_VALUES = 32768, MAX_STORED_BYTES = 1024 * 1024 };
+
     // The line (from 1) of the last line of the file last loaded that set name, so that a value
     // found wrong later can be reported where it was written; 0 when that file had no such line.
     // Only load() changes it: a variable set afterwards keeps the line of the file.
@@ -37,6 +45,7 @@ public:
 
     // Copies the values of name into values and gives true; false leaves values alone.
     bool find(const char* name, WString::Array& values) const;
+    // Stores the values under name, unless the reading that sets them has no room left for them.
     void setValues(const char* name, const WString::Array& values);
     // A one-element list holding text (a null text gives one null element).
     void setText(const char* name, const char* text);
@@ -71,6 +80,8 @@ private:
     VariableStore& operator=(const VariableStore&);
 
     const WString::Array* lookup(const char* name) const;
+    // Whether name may now hold values, as the current reading's stored values allow; counts them.
+    bool mayStore(const char* name, const WString::Array& values);
 
     // Mutable because WMap's iterator walks a map it may change; dump() only reads.
     mutable VariableMap variables;
