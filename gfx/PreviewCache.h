@@ -22,7 +22,8 @@ class VariableStore;
 // ask for the picture when they draw, so an entry can go at any load without leaving anything
 // dangling.
 //
-// Names are compared byte for byte, as the image cache compares them.
+// Names are compared byte for byte: with so few pictures held, another spelling of one costs a
+// decode at most, never memory beyond the bound.
 class PreviewCache {
 public:
     enum { MAX_ENTRIES = 16, MAX_BYTES = 2 * 1024 * 1024 };

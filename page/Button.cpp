@@ -146,9 +146,9 @@ void checkOption(const WString& name, const WString::Array& values)
 
 Button::Button()
     : type(), typeArgs(), action(), left(), right(), up(), down(), browser(0), preview(0),
-      options(0), selectedImage(0), normalImage(0), loaded(0), typeLine(0), leftLine(0),
-      rightLine(0), upLine(0), downLine(0), actionLine(0), startdirLine(0), kind(KIND_NONE),
-      textShowsBattery(false)
+      options(0), selectedImage(0), normalImage(0), selectedSlot(-1), normalSlot(-1), loaded(0),
+      typeLine(0), leftLine(0), rightLine(0), upLine(0), downLine(0), actionLine(0),
+      startdirLine(0), kind(KIND_NONE), textShowsBattery(false)
 {
     for (int i = 0; i < 4; ++i)
         numbers[i] = 0;
@@ -257,7 +257,8 @@ void Button::loadResources(const PageContext& context)
             return;
         const bool two = typeArgs.count() > 3;
         if (typeArgs.count() > 2 && typeArgs[2].text()) {
-            selectedImage = context.images->load(typeArgs[2].text(), 15, true);
+            selectedSlot = context.images->request(typeArgs[2].text(), 15, true);
+            selectedImage = context.images->image(selectedSlot);
             if (!selectedImage)
                 diagnoseAt(place, DIAGNOSTIC_ERROR, "picture '%s' cannot be loaded: %s",
                            typeArgs[2].text(),
@@ -265,7 +266,8 @@ void Button::loadResources(const PageContext& context)
                                : "the element draws nothing");
         }
         if (two && typeArgs[3].text()) {
-            normalImage = context.images->load(typeArgs[3].text(), 15, true);
+            normalSlot = context.images->request(typeArgs[3].text(), 15, true);
+            normalImage = context.images->image(normalSlot);
             if (!normalImage)
                 diagnoseAt(place, DIAGNOSTIC_ERROR, "picture '%s' cannot be loaded: %s",
                            typeArgs[3].text(),
@@ -291,7 +293,7 @@ void Button::draw(uint16_t* frame, bool selected, const PageContext& context,
     loadResources(context);
     switch (kind) {
     case KIND_IMAGE:
-        drawImage(frame, selected);
+        drawImage(frame, selected, context);
         break;
     case KIND_TEXT:
         drawText(frame, selected, context);
@@ -308,17 +310,18 @@ void Button::draw(uint16_t* frame, bool selected, const PageContext& context,
     }
 }
 
-void Button::drawImage(uint16_t* frame, bool selected)
+void Button::drawImage(uint16_t* frame, bool selected, const PageContext& context)
 {
-    if (!frame)
+    if (!frame || !context.images)
         return;
-    const DLImage* picture = 0;
+    int32_t slot = -1;
     if (selected && selectedImage)
-        picture = selectedImage;
+        slot = selectedSlot;
     else if (selectedImage && !normalImage)
-        picture = selectedImage;
+        slot = selectedSlot;
     else if (!selected && normalImage)
-        picture = normalImage;
+        slot = normalSlot;
+    const DLImage* picture = context.images->picture(slot);
     // DLImage clips at every edge of the frame, so skin coordinates go through as they are.
     if (picture)
         picture->blitBlended(frame, numbers[0], numbers[1]);

@@ -75,8 +75,12 @@ public:
     Preview* preview;
     // Null until an OPTIONS line comes: most elements have no list and need no table.
     OptionTable* options;
+    // The pictures of an "image" button, as the image cache gives them: the objects, for their
+    // size, and their entries, through which drawing gets them ready (ImageCache::picture).
     DLImage* selectedImage;
     DLImage* normalImage;
+    int32_t selectedSlot;
+    int32_t normalSlot;
     int32_t loaded;
     // The skin lines (from 1; 0 while not given) that last set type, left, right, up, down,
     // action (a NAVIGATION line sets the first four) and the startdir option.
@@ -100,7 +104,7 @@ private:
     uint16_t colors[2];
     bool textShowsBattery;
 
-    void drawImage(uint16_t* frame, bool selected);
+    void drawImage(uint16_t* frame, bool selected, const PageContext& context);
     void drawText(uint16_t* frame, bool selected, const PageContext& context);
     void drawRect(uint16_t* frame);
 };

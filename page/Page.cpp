@@ -61,8 +61,8 @@ void fillGradient(uint16_t* frame, uint16_t top, uint16_t bottom)
 
 Page::Page()
     : backgroundKind(), backgroundArgs(), returnAction(), backgroundLoaded(0), backgroundImage(0),
-      selected(0), currentButton(-1), backgroundLine(0), returnLine(0), backgroundFill(FILL_BLACK),
-      anyButtonLine(false)
+      backgroundSlot(-1), selected(0), currentButton(-1), backgroundLine(0), returnLine(0),
+      backgroundFill(FILL_BLACK), anyButtonLine(false)
 {
     backgroundColors[0] = backgroundColors[1] = 0;
     for (int i = 0; i < BUTTON_COUNT; ++i)
@@ -193,7 +193,8 @@ void Page::loadBackground(const PageContext& context)
         !context.images)
         return;
     const char* const name = backgroundArgs[0].text();
-    backgroundImage = context.images->load(name, 15, false);
+    backgroundSlot = context.images->request(name, 15, false);
+    backgroundImage = context.images->image(backgroundSlot);
     const SourcePlace place(context.skinPath, context.skinPath ? backgroundLine : 0);
     if (!backgroundImage) {
         diagnoseAt(place, DIAGNOSTIC_ERROR, "picture '%s' cannot be loaded: the screen is black",
@@ -208,15 +209,17 @@ void Page::loadBackground(const PageContext& context)
     }
 }
 
-void Page::drawBackground(uint16_t* frame)
+void Page::drawBackground(uint16_t* frame, const PageContext& context)
 {
     if (backgroundImage) {
+        const DLImage* picture = context.images ? context.images->picture(backgroundSlot) : 0;
         // A picture smaller than the screen leaves the rest of the frame black rather than
         // showing whatever an earlier frame left in this buffer.
-        if (backgroundImage->width < SCREEN_WIDTH || backgroundImage->height < SCREEN_HEIGHT ||
-            !backgroundImage->pixels)
+        if (!picture || picture->width < SCREEN_WIDTH || picture->height < SCREEN_HEIGHT ||
+            !picture->pixels)
             memset(frame, 0, SCREEN_BYTES);
-        backgroundImage->blit(frame, 0, 0);
+        if (picture)
+            picture->blit(frame, 0, 0);
     } else if (backgroundFill == FILL_COLOR) {
         fillFrame(frame, backgroundColors[0]);
     } else if (backgroundFill == FILL_GRADIENT) {
@@ -228,9 +231,11 @@ void Page::drawBackground(uint16_t* frame)
 
 void Page::draw(uint16_t* frame, const PageContext& context)
 {
+    if (context.images)
+        context.images->newFrame();
     loadBackground(context);
     if (frame)
-        drawBackground(frame);
+        drawBackground(frame, context);
     for (int i = 0; i < BUTTON_COUNT; ++i) {
         if (buttons[i])
             buttons[i]->draw(frame, i == selected, context, buttons);

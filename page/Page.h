@@ -19,7 +19,8 @@ class DLImage;
 // Use: the launcher core feeds every skin line after a PAGE line to applyDirective, then, for
 // the page on show, calls handleInput with each navigation code and draw after each event. The
 // process-wide objects the page needs for drawing come in a PageContext (page/PageContext.h).
-// Nothing is read from disk before the first draw: pictures and file lists load then, once.
+// Nothing is read from disk before the first draw: pictures and file lists load then, once
+// (the image cache may decode a picture again when it has let go of it: gfx/ImageCache.h).
 class Page {
 public:
     enum { BUTTON_COUNT = 64 };
@@ -55,7 +56,8 @@ public:
     void expandBrowserVariables(WString::Array& actions) const;
 
     // Draws the whole page into frame (SCREEN_WIDTH x SCREEN_HEIGHT pixels; null draws nothing):
-    // the background, then buttons 0 to 63 in order.
+    // the background, then buttons 0 to 63 in order. The image cache is told that a page's
+    // drawing begins, so that the pictures it draws are the ones on show.
     void draw(uint16_t* frame, const PageContext& context);
 
     // Once per page: the picture of an image background (later calls do nothing). A picture
@@ -68,7 +70,10 @@ public:
     WString::Array backgroundArgs;
     WString::Array returnAction;
     int32_t backgroundLoaded;
+    // The background picture as the image cache gives it: the object, for its size, and its
+    // entry, through which drawing gets it ready (ImageCache::picture).
     DLImage* backgroundImage;
+    int32_t backgroundSlot;
     int32_t selected;
     int32_t currentButton;
     // The skin lines (from 1; 0 while not given) of the last BACKGROUND and RETURN lines, for
@@ -81,7 +86,7 @@ private:
     Page& operator=(const Page&);
 
     void readBackground();
-    void drawBackground(uint16_t* frame);
+    void drawBackground(uint16_t* frame, const PageContext& context);
 
     // What the last BACKGROUND line fills the screen with when there is no picture, read once at
     // the line: black (a picture kind, or a line that does not draw as written), one colour or a
