@@ -15,6 +15,9 @@ const size_t cut = 65536;
 // The expansions of one file may together add at most 16 MiB before they are cut as well; the
 // model stops comparing expansions before that.
 const size_t fileBudget = 16 << 20;
+// The variables of one file hold at most 32,768 values (a name counting as one) and 1 MiB of names
+// and values; the model stops before a variable could pass either.
+const size_t storedValuesBound = 32768, storedBytesBound = 1 << 20;
 
 struct Line {
     int number;
@@ -121,7 +124,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Variables variables;
     WString keyword;
     WString::Array arguments;
-    size_t index = 0, growth = 0;
+    size_t index = 0, growth = 0, storedValues = 0, storedBytes = 0;
     for (; reader.next(keyword, arguments); ++index) {
         FUZZ_CHECK(index < expected.size());
         const Line& line = expected[index];
@@ -146,6 +149,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             values.push_back(want);
         }
         if (line.keyword == "VARIABLE" && values.size() >= 2 && !values[0].empty()) {
+            // Net of what the name held; an implementation that cuts earlier stores less.
+            auto size = [](const std::string& name, const std::vector<std::string>& held) {
+                size_t bytes = name.size();
+                for (const std::string& value : held)
+                    bytes += value.size();
+                return std::make_pair(held.size() + 1, bytes);
+            };
+            auto held = variables.count(values[0]) ? size(values[0], variables[values[0]])
+                                                   : std::make_pair(size_t(0), size_t(0));
+            auto added =
+                size(values[0], std::vector<std::string>(values.begin() + 1, values.end()));
+            storedValues += added.first - held.first;
+            storedBytes += added.second - held.second;
+            if (storedValues > storedValuesBound || storedBytes + cut > storedBytesBound)
+                return 0;
             WString::Array stored;
             for (size_t i = 1; i < values.size(); ++i)
                 stored.append(WString(values[i].c_str()));
