@@ -20,8 +20,6 @@ namespace {
 
 const char* const parentEntry = "../";
 const char* const descriptorName = "Tarvo.dat";
-const char cardFolder[] = "/mnt/sd";
-const size_t cardFolderLength = sizeof(cardFolder) - 1;
 
 // What the entries of every list alive hold together (FileBrowser::MAX_LISTED_ENTRIES).
 int32_t totalEntries = 0;
@@ -47,37 +45,23 @@ int64_t floorDivide(int64_t numerator, int64_t denominator)
     return quotient;
 }
 
-// Whether real, a path with every link resolved, is the resolved card folder root or lies below
-// it. "/" as the root holds everything; a sibling whose name begins with the root's ("card2"
-// beside "card") is not on the card.
-bool realPathOnCard(const char* real, const char* root)
-{
-    const size_t rootLength = strlen(root);
-    return strncmp(real, root, rootLength) == 0 &&
-        (real[rootLength] == '\0' || real[rootLength] == '/' || strcmp(root, "/") == 0);
-}
-
 // On a computer, what keeps folder (a handheld path) from being a folder of the card:
 // FOLDER_OFF_CARD for a path that is not the card's ("/mnt/sd" or below it) or that leads
 // outside the card folder once every link and ".." is resolved, the errno value when it cannot be
 // resolved, 0 when it lies on the card. Always 0 on the handheld, where nothing is mapped.
 int cardProblem(const char* folder)
 {
-    const char* root = sdRoot();
-    if (!root)
+    if (!sdRoot())
         return 0;
-    if (!folder || strncmp(folder, cardFolder, cardFolderLength) != 0 ||
-        (folder[cardFolderLength] != '\0' && folder[cardFolderLength] != '/'))
+    if (!isOnSdCard(folder))
         return FileBrowser::FOLDER_OFF_CARD;
     MappedPath mapped(folder);
     errno = 0;
     char* real = realpath(mapped.text(), 0);
     if (!real)
         return errno ? errno : ENOENT;
-    char* realRoot = realpath(root, 0);
-    const bool inside = realRoot && realPathOnCard(real, realRoot);
+    const bool inside = realPathOnCard(real);
     free(real);
-    free(realRoot);
     return inside ? 0 : static_cast<int>(FileBrowser::FOLDER_OFF_CARD);
 }
 

@@ -17,26 +17,6 @@ const size_t sdPrefixLength = sizeof(sdPrefix) - 1;
 
 char* rootFolder = 0;
 
-bool isOnSdCard(const char* path)
-{
-    if (!path || strncmp(path, sdPrefix, sdPrefixLength) != 0)
-        return false;
-    return path[sdPrefixLength] == '\0' || path[sdPrefixLength] == '/';
-}
-
-// Whether real, a path with every link resolved (or null), lies below the SD-card folder. The
-// card's root itself is no program; "/" as the root holds everything. A sibling whose name begins
-// with the root's ("card2" beside "card") is not on the card.
-bool realPathOnCard(const char* real)
-{
-    char* root = realpath(rootFolder, 0);
-    size_t rootLength = root ? strlen(root) : 0;
-    bool inside = real && root && strncmp(real, root, rootLength) == 0 &&
-        (real[rootLength] == '/' || (rootLength == 1 && real[1] != '\0'));
-    free(root);
-    return inside;
-}
-
 // Starts the program at path, relative to the working folder, only if the file opened there
 // lies on the card once every link is resolved: the check and the start use the same opened
 // file. The descriptor is left open across the start, since a script's interpreter reads the
@@ -66,6 +46,13 @@ int executeCardProgram(const char* path, char* const arguments[])
 
 } // namespace
 
+bool isOnSdCard(const char* path)
+{
+    if (!path || strncmp(path, sdPrefix, sdPrefixLength) != 0)
+        return false;
+    return path[sdPrefixLength] == '\0' || path[sdPrefixLength] == '/';
+}
+
 char* copyText(const char* text)
 {
     if (!text || !*text)
@@ -90,6 +77,19 @@ void setSdRoot(const char* folder)
 const char* sdRoot()
 {
     return rootFolder;
+}
+
+bool realPathOnCard(const char* real)
+{
+    if (!rootFolder)
+        return true;
+    char* root = realpath(rootFolder, 0);
+    size_t rootLength = root ? strlen(root) : 0;
+    // "/" as the root holds everything.
+    bool inside = real && root && strncmp(real, root, rootLength) == 0 &&
+        (real[rootLength] == '\0' || real[rootLength] == '/' || rootLength == 1);
+    free(root);
+    return inside;
 }
 
 MappedPath::MappedPath(const char* path) : original(path), mapped(0)

@@ -21,6 +21,14 @@ char* copyText(const char* text);
 void setSdRoot(const char* folder);
 const char* sdRoot();
 
+// Whether path, a handheld path, is "/mnt/sd" or lies below it, as written (no link resolved).
+bool isOnSdCard(const char* path);
+
+// Whether real, a path with every link resolved (null: none), is the SD-card folder or lies below
+// it; a sibling whose name begins with the folder's ("card2" beside "card") does not. Always true
+// without a mapping: on the handheld the card is all there is.
+bool realPathOnCard(const char* real);
+
 // A path as the system must see it. Owns the mapped text when the path was mapped; otherwise
 // text() is the original pointer (null stays null). Not copyable: use it within one statement
 // or one scope.
