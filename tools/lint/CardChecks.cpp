@@ -368,8 +368,19 @@ void checkDescriptor(const char* path)
         if (keyword == "ACTION")
             actionLine = reader.place().line;
     }
+    // "%cwd%" is filled in as the browser fills it when the action is picked: cut at 64 KiB and
+    // said at the line. A program that was cut names nothing to look for.
     WString::Array action(browser.action);
-    for (int i = 1; i < action.count() && i < 3; ++i)
-        action[i] = action[i].replace("%cwd%", folder.c_str());
-    checkProgram(action, SourcePlace(path, actionLine));
+    const SourcePlace place(path, actionLine);
+    const SourcePlace outer = currentPlace();
+    setCurrentPlace(place);
+    bool programCut = false;
+    for (int i = 1; i < action.count() && i < 3; ++i) {
+        bool cut = false;
+        action[i] = expandBounded(action[i], "cwd", folder.c_str(), VariableStore::REPORTING, &cut);
+        programCut = programCut || (cut && i == 2);
+    }
+    setCurrentPlace(outer);
+    if (!programCut)
+        checkProgram(action, place);
 }
