@@ -65,7 +65,7 @@ public:
     // same file starts afresh. What passes either bound is cut, and a reporting expansion says so
     // at the line; the quiet ones cut silently and count against no reading.
     enum Reporting { QUIET, REPORTING };
-    enum { MAX_EXPANDED_LENGTH = 64 * 1024, EXPANSION_BUDGET = 16 * 1024 * 1024 };
+    enum { MAX_EXPANDED_LENGTH = 64 * 1024, EXPANSION_BUDGET = 4 * 1024 * 1024 };
     WString expand(const WString& text, Reporting reporting = QUIET) const;
     void remove(const char* name);
 

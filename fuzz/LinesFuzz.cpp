@@ -12,9 +12,9 @@ namespace {
 
 // Longer expansions may be cut (at 64 KiB); the model cuts there and compares what both hold.
 const size_t cut = 65536;
-// The expansions of one file may together add at most 16 MiB before they are cut as well; the
+// The expansions of one file may together add at most 4 MiB before they are cut as well; the
 // model stops comparing expansions before that.
-const size_t fileBudget = 16 << 20;
+const size_t fileBudget = 4 << 20;
 // The variables of one file hold at most 32,768 values (a name counting as one) and 1 MiB of names
 // and values; the model stops before a variable could pass either.
 const size_t storedValuesBound = 32768, storedBytesBound = 1 << 20;

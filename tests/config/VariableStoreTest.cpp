@@ -115,7 +115,7 @@ struct CollectedDiagnostics : DiagnosticSink {
 
 // A skin of a few hundred bytes that makes a value four times longer a line would grow it to a
 // gibibyte: every result stops at 64 KiB, and the expansions of one reading of a file together add
-// at most 16 MiB, reported once, when that runs out; reading the file again starts afresh.
+// at most 4 MiB, reported once, when that runs out; reading the file again starts afresh.
 TEST(VariableStoreTest, ExpansionGrowthIsCutAtEachResultAndForEachReadingOfAFile)
 {
     CollectedDiagnostics diagnostics;
@@ -135,7 +135,7 @@ TEST(VariableStoreTest, ExpansionGrowthIsCutAtEachResultAndForEachReadingOfAFile
     diagnostics.text.clear();
     TempFolder folder;
     std::string lines;
-    for (int line = 1; line <= 260; ++line)
+    for (int line = 1; line <= 70; ++line)
         lines += "A=%a%\n";
     const std::string path = folder.write("big.skin", lines);
     for (int reading = 1; reading <= 2; ++reading) {
@@ -147,7 +147,7 @@ TEST(VariableStoreTest, ExpansionGrowthIsCutAtEachResultAndForEachReadingOfAFile
             added += store.expand(arguments[0], VariableStore::REPORTING).length() - 3;
         EXPECT_EQ(size_t(VariableStore::EXPANSION_BUDGET), added) << "reading " << reading;
     }
-    const std::string spent = "257: the variables of this file have made its texts 16777216 "
+    const std::string spent = "65: the variables of this file have made its texts 4194304 "
                               "bytes longer: this argument and every later expansion are cut\n";
     EXPECT_EQ(spent + spent, diagnostics.text);
     EXPECT_EQ(65536, store.expand("%a%").length()) << "the launcher's own expansions";
