@@ -148,7 +148,7 @@ Button::Button()
     : type(), typeArgs(), action(), left(), right(), up(), down(), browser(0), preview(0),
       options(0), selectedImage(0), normalImage(0), selectedSlot(-1), normalSlot(-1), loaded(0),
       typeLine(0), leftLine(0), rightLine(0), upLine(0), downLine(0), actionLine(0),
-      startdirLine(0), kind(KIND_NONE), textShowsBattery(false)
+      startdirLine(0), kind(KIND_NONE), textShowsBattery(false), kept(), typeKept()
 {
     for (int i = 0; i < 4; ++i)
         numbers[i] = 0;
@@ -160,6 +160,7 @@ Button::~Button()
     delete browser;
     delete preview;
     delete options;
+    Page::letGo(kept, kept);
 }
 
 void Button::applyDirective(const WString& keyword, const WString::Array& arguments)
@@ -171,6 +172,8 @@ void Button::applyDirective(const WString& keyword, const WString::Array& argume
     static const char* const wordKeywords[5] = {"LEFT", "RIGHT", "UP", "DOWN", "ACTION"};
     for (int i = 0; i < 5; ++i) {
         if (keyword == wordKeywords[i]) {
+            if (!Page::keep(kept, Page::KeptWords(arguments), Page::KeptWords(*words[i])))
+                return;
             *words[i] = arguments;
             *lines[i] = line;
             checkActionWords(arguments);
@@ -180,10 +183,23 @@ void Button::applyDirective(const WString& keyword, const WString::Array& argume
     if (keyword == "TYPE") {
         if (arguments.count() == 0)
             return;
+        // A preview keeps a copy of its pictures, the arguments from the fifth after the kind.
+        const bool previewWord = arguments[0] == "preview";
+        const Page::KeptWords pictures(arguments, 5);
+        Page::KeptWords added(arguments);
+        if (previewWord)
+            added += pictures;
+        if (!Page::keep(kept, added, typeKept))
+            return;
         type = arguments[0];
         typeArgs = rest(arguments);
         typeLine = line;
         kind = readType(type, typeArgs, numbers, colors);
+        if (previewWord && kind != KIND_PREVIEW) {
+            Page::letGo(kept, pictures);
+            added -= pictures;
+        }
+        typeKept = added;
         textShowsBattery =
             kind == KIND_TEXT && typeArgs[4].text() && strstr(typeArgs[4].text(), "%battery%") != 0;
         delete preview;
@@ -192,18 +208,38 @@ void Button::applyDirective(const WString& keyword, const WString::Array& argume
             preview =
                 new Preview(numbers[0], numbers[1], numbers[2], numbers[3], rest(typeArgs, 4));
     } else if (keyword == "NAVIGATION") {
+        const int used = arguments.count() < 4 ? arguments.count() : 4;
+        WString::Array targets[4];
+        Page::KeptWords added;
+        Page::KeptWords replaced;
+        for (int i = 0; i < used; ++i) {
+            setSelect(targets[i], arguments[i]);
+            added += Page::KeptWords(targets[i]);
+            replaced += Page::KeptWords(*words[i]);
+        }
+        if (!Page::keep(kept, added, replaced))
+            return;
         if (arguments.count() > 4)
             diagnose(DIAGNOSTIC_WARNING,
                      "NAVIGATION takes up to 4 elements, the line gives %d: "
                      "only the first 4 are used",
                      arguments.count());
-        for (int i = 0; i < 4 && i < arguments.count(); ++i) {
-            setSelect(*words[i], arguments[i]);
+        for (int i = 0; i < used; ++i) {
+            *words[i] = targets[i];
             *lines[i] = line;
             checkedNumber(arguments[i]);
         }
     } else if (keyword == "OPTIONS") {
         if (arguments.count() == 0)
+            return;
+        // A name given again replaces the option's values.
+        const WString::Array* held = options ? options->findValue(arguments[0].text()) : 0;
+        Page::KeptWords replaced;
+        if (held) {
+            replaced = Page::KeptWords(*held);
+            replaced.add(arguments[0]);
+        }
+        if (!Page::keep(kept, Page::KeptWords(arguments), replaced))
             return;
         WString::Array values = rest(arguments);
         if (arguments[0] == "startdir")

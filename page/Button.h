@@ -5,6 +5,7 @@
 
 #include "base/WString.h"
 #include "page/FileBrowser.h"
+#include "page/Page.h"
 #include "page/PageContext.h"
 
 #include <stdint.h>
@@ -42,7 +43,8 @@ public:
     // What the line cannot do as written is reported at the current place (base/Diagnostics.h):
     // an unknown keyword, element kind, action word or list option, an argument count that
     // draws nothing or drops arguments, a bad colour, number or list setting, spaces around an
-    // argument.
+    // argument, and a line the pages have no room to keep (Page::MAX_KEPT_ARGUMENTS), which is
+    // ignored.
     void applyDirective(const WString& keyword, const WString::Array& arguments);
 
     // Lets the file browser act first on NAV_UP, NAV_DOWN, NAV_ACTION, NAV_PAGE_BACK and
@@ -103,6 +105,11 @@ private:
     int32_t numbers[4];
     uint16_t colors[2];
     bool textShowsBattery;
+
+    // What the element keeps of its lines (Page::MAX_KEPT_ARGUMENTS), and of that, what the last
+    // TYPE line keeps.
+    Page::KeptWords kept;
+    Page::KeptWords typeKept;
 
     void drawImage(uint16_t* frame, bool selected, const PageContext& context);
     void drawText(uint16_t* frame, bool selected, const PageContext& context);

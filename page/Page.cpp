@@ -57,12 +57,68 @@ void fillGradient(uint16_t* frame, uint16_t top, uint16_t bottom)
     }
 }
 
+// What all the pages alive keep of the skin's lines (Page::MAX_KEPT_ARGUMENTS).
+int32_t keptArguments = 0;
+int32_t keptBytes = 0;
+
 } // namespace
+
+Page::KeptWords::KeptWords(const WString::Array& words, int first) : arguments(0), bytes(0)
+{
+    for (int i = first; i < words.count(); ++i)
+        add(words[i]);
+}
+
+void Page::KeptWords::add(const WString& word)
+{
+    ++arguments;
+    if (bytes <= MAX_KEPT_BYTES)
+        bytes += word.length();
+}
+
+Page::KeptWords& Page::KeptWords::operator+=(const KeptWords& other)
+{
+    arguments += other.arguments;
+    bytes += other.bytes;
+    return *this;
+}
+
+Page::KeptWords& Page::KeptWords::operator-=(const KeptWords& other)
+{
+    arguments -= other.arguments;
+    bytes -= other.bytes;
+    return *this;
+}
+
+bool Page::keep(KeptWords& held, const KeptWords& added, const KeptWords& replaced)
+{
+    const int32_t arguments = keptArguments - replaced.arguments + added.arguments;
+    const int32_t bytes = keptBytes - replaced.bytes + added.bytes;
+    if (arguments > MAX_KEPT_ARGUMENTS || bytes > MAX_KEPT_BYTES) {
+        diagnose(DIAGNOSTIC_ERROR,
+                 "the pages would keep more than %d arguments or %d bytes of the skin's lines: "
+                 "the line is ignored",
+                 static_cast<int>(MAX_KEPT_ARGUMENTS), static_cast<int>(MAX_KEPT_BYTES));
+        return false;
+    }
+    keptArguments = arguments;
+    keptBytes = bytes;
+    held -= replaced;
+    held += added;
+    return true;
+}
+
+void Page::letGo(KeptWords& held, KeptWords given)
+{
+    keptArguments -= given.arguments;
+    keptBytes -= given.bytes;
+    held -= given;
+}
 
 Page::Page()
     : backgroundKind(), backgroundArgs(), returnAction(), backgroundLoaded(0), backgroundImage(0),
       backgroundSlot(-1), selected(0), currentButton(-1), backgroundLine(0), returnLine(0),
-      backgroundFill(FILL_BLACK), anyButtonLine(false)
+      backgroundFill(FILL_BLACK), anyButtonLine(false), kept(), backgroundKept()
 {
     backgroundColors[0] = backgroundColors[1] = 0;
     for (int i = 0; i < BUTTON_COUNT; ++i)
@@ -73,6 +129,7 @@ Page::~Page()
 {
     for (int i = 0; i < BUTTON_COUNT; ++i)
         delete buttons[i];
+    letGo(kept, kept);
 }
 
 void Page::applyDirective(const WString& keyword, const WString::Array& arguments)
@@ -81,6 +138,10 @@ void Page::applyDirective(const WString& keyword, const WString::Array& argument
         // The reader always delivers a first argument; arrays from anywhere else may lack it.
         if (arguments.count() == 0)
             return;
+        const KeptWords added(arguments);
+        if (!keep(kept, added, backgroundKept))
+            return;
+        backgroundKept = added;
         backgroundKind = arguments[0];
         backgroundArgs = arguments;
         backgroundArgs.take(0);
@@ -97,6 +158,8 @@ void Page::applyDirective(const WString& keyword, const WString::Array& argument
                      "next BUTTON are ignored",
                      static_cast<int>(currentButton), BUTTON_COUNT - 1);
     } else if (keyword == "RETURN") {
+        if (!keep(kept, KeptWords(arguments), KeptWords(returnAction)))
+            return;
         returnAction = arguments;
         returnLine = currentPlace().line;
         checkActionWords(arguments);

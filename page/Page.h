@@ -28,13 +28,46 @@ public:
     Page();
     ~Page();
 
+    // What pages keep of the skin's lines is bounded, so that no skin can make them hold more
+    // than a few MiB: all the pages alive, their elements included, keep at most
+    // MAX_KEPT_ARGUMENTS arguments of the lines that set a background, a return action, and an
+    // element's kind, actions and options (a preview's pictures count twice: the preview holds a
+    // copy of its own), and at most MAX_KEPT_BYTES bytes of them. A line that would take them past
+    // either is ignored and reported at its line, the page or element keeping what it had; a line
+    // that replaces an earlier one gives back what that one kept, and a page or element gives back
+    // everything when it goes. The launcher makes its pages anew before it reads a skin, so each
+    // reading of a skin has the whole of both.
+    enum { MAX_KEPT_ARGUMENTS = 32768, MAX_KEPT_BYTES = 1024 * 1024 };
+
+    // What words cost against those bounds: an argument each, and their bytes (counted only
+    // until they pass MAX_KEPT_BYTES, which is all a comparison needs).
+    struct KeptWords {
+        KeptWords() : arguments(0), bytes(0) {}
+        // The words from first on.
+        explicit KeptWords(const WString::Array& words, int first = 0);
+        void add(const WString& word);
+        KeptWords& operator+=(const KeptWords& other);
+        KeptWords& operator-=(const KeptWords& other);
+
+        int32_t arguments;
+        int32_t bytes;
+    };
+
+    // Whether a page or element that keeps held may keep added in place of replaced (part of
+    // held): if so, held and the pages' total change and true; otherwise the line is reported at
+    // the current place (base/Diagnostics.h) and false.
+    static bool keep(KeptWords& held, const KeptWords& added, const KeptWords& replaced);
+    // What a page or element lets go of: given (part of held) leaves held and the pages' total.
+    static void letGo(KeptWords& held, KeptWords given);
+
     // BACKGROUND, BUTTON and RETURN belong to the page; any other keyword goes to the button
     // named by the last BUTTON line, when that is 0 to 63, and is dropped otherwise. What the
     // line cannot do as written is reported at the current place (base/Diagnostics.h): an
     // unknown keyword, an element line before any BUTTON, a BUTTON outside 0 to 63 (once, at
     // that line), a background kind or argument count that draws black, a bad colour or number,
-    // an unknown action word. The skin's own keywords (PAGE, STARTPAGE, VARIABLE), which reach
-    // the page only when their line is malformed, are left to the skin's reading to report.
+    // an unknown action word, a line the pages have no room to keep (MAX_KEPT_ARGUMENTS), which
+    // is ignored. The skin's own keywords (PAGE, STARTPAGE, VARIABLE), which reach the page only
+    // when their line is malformed, are left to the skin's reading to report.
     void applyDirective(const WString& keyword, const WString::Array& arguments);
 
     // Whether the page has anything on it: a background, an element, or a return action.
@@ -98,6 +131,11 @@ private:
     // Whether a BUTTON line has come, so that element lines before it can be told from those
     // after a BUTTON outside 0 to 63 (already reported at that line).
     bool anyButtonLine;
+
+    // What the page itself keeps of its lines (its elements keep count of their own), and of
+    // that, what the last BACKGROUND line keeps.
+    KeptWords kept;
+    KeptWords backgroundKept;
 };
 
 #endif

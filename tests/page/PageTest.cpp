@@ -112,6 +112,22 @@ TEST_F(PageTest, HostileNamesReachTheActionWordsWhole)
     }
 }
 
+TEST_F(PageTest, PagesKeepBoundedArgumentsAndGiveThemBackWhenTheyGo)
+{
+    WString::Array action = words({"exec"});
+    while (action.count() < 20000)
+        action.append(WString("a"));
+    for (int round = 1; round <= 2; ++round) {
+        Page other;
+        other.applyDirective("BUTTON", words({"0"}));
+        other.applyDirective("ACTION", action);
+        other.applyDirective("ACTION", action);
+        other.applyDirective("RETURN", action);
+        EXPECT_EQ(other.buttons[0]->action.count(), 20000) << "round " << round;
+        EXPECT_EQ(other.returnAction.count(), 0) << "past 32,768 arguments, round " << round;
+    }
+}
+
 TEST_F(PageTest, DescriptorInAFolderWithPercentGivesItsActionWholeAndSetsItsSpeed)
 {
     file("50% off/roms/a,b.rom");
