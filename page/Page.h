@@ -85,7 +85,10 @@ public:
     // page/ListReferences.h). All buttons' variables are filled in by one expansion
     // of each word, so what a name inserts is never read as a reference: a file named "%P3%"
     // or "50%.gpe" comes through as it is. Other references are treated as VariableStore::expand
-    // treats them ("%%" gives "%"). Without any file list nothing is expanded.
+    // treats them ("%%" gives "%"). Without any file list nothing is expanded. The words filled in
+    // are bounded together as one expansion is: they are cut where they reach
+    // VariableStore::MAX_EXPANDED_LENGTH bytes, and the words after the cut are dropped, so that
+    // an action of thousands of references to a long path cannot take thousands of such paths.
     void expandBrowserVariables(WString::Array& actions) const;
 
     // Draws the whole page into frame (SCREEN_WIDTH x SCREEN_HEIGHT pixels; null draws nothing):

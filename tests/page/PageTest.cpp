@@ -112,6 +112,29 @@ TEST_F(PageTest, HostileNamesReachTheActionWordsWhole)
     }
 }
 
+TEST_F(PageTest, ActionWordsFilledInStopTogetherAtTheExpansionBound)
+{
+    // 2,000 references to a path of over 200 bytes would make 400 KB of words: they are cut
+    // where the words together reach 64 KiB, and the words after the cut are dropped.
+    const std::string name = std::string(200, 'n') + ".gpe";
+    file("card/" + name);
+    apply("BUTTON", {"0"});
+    apply("OPTIONS", {"type", "file"});
+    WString::Array action = words({"exec", "%p0%"});
+    for (int i = 0; i < 2000; ++i)
+        action.append(WString("%P0%"));
+    page.applyDirective("ACTION", action);
+    listButton(dir + "card/");
+    const Names picked = pick();
+    const std::string folder = dir + "card/";
+    const std::string path = folder + name;
+    const size_t whole = (65536 - folder.size()) / path.size();
+    ASSERT_EQ(picked.size(), 2 + whole + 1);
+    EXPECT_EQ(picked[1], folder);
+    EXPECT_EQ(picked[1 + whole], path);
+    EXPECT_EQ(picked.back(), path.substr(0, 65536 - folder.size() - whole * path.size()));
+}
+
 TEST_F(PageTest, PagesKeepBoundedArgumentsAndGiveThemBackWhenTheyGo)
 {
     WString::Array action = words({"exec"});
