@@ -209,12 +209,12 @@ void Button::applyDirective(const WString& keyword, const WString::Array& argume
                 new Preview(numbers[0], numbers[1], numbers[2], numbers[3], rest(typeArgs, 4));
     } else if (keyword == "NAVIGATION") {
         const int used = arguments.count() < 4 ? arguments.count() : 4;
-        WString::Array targets[4];
         Page::KeptWords added;
         Page::KeptWords replaced;
         for (int i = 0; i < used; ++i) {
-            setSelect(targets[i], arguments[i]);
-            added += Page::KeptWords(targets[i]);
+            // setSelect's two words: "select" and the element.
+            added.arguments += 2;
+            added.bytes += 6 + arguments[i].length();
             replaced += Page::KeptWords(*words[i]);
         }
         if (!Page::keep(kept, added, replaced))
@@ -225,7 +225,7 @@ void Button::applyDirective(const WString& keyword, const WString::Array& argume
                      "only the first 4 are used",
                      arguments.count());
         for (int i = 0; i < used; ++i) {
-            *words[i] = targets[i];
+            setSelect(*words[i], arguments[i]);
             *lines[i] = line;
             checkedNumber(arguments[i]);
         }

@@ -63,19 +63,6 @@ int32_t keptBytes = 0;
 
 } // namespace
 
-Page::KeptWords::KeptWords(const WString::Array& words, int first) : arguments(0), bytes(0)
-{
-    for (int i = first; i < words.count(); ++i)
-        add(words[i]);
-}
-
-void Page::KeptWords::add(const WString& word)
-{
-    ++arguments;
-    if (bytes <= MAX_KEPT_BYTES)
-        bytes += word.length();
-}
-
 Page::KeptWords& Page::KeptWords::operator+=(const KeptWords& other)
 {
     arguments += other.arguments;

@@ -8,6 +8,7 @@
 #include "page/PageContext.h"
 
 #include <stdint.h>
+#include <string.h>
 
 class Button;
 class DLImage;
@@ -41,11 +42,23 @@ public:
 
     // What words cost against those bounds: an argument each, and their bytes (counted only
     // until they pass MAX_KEPT_BYTES, which is all a comparison needs).
+    // (Defined here: every line a page or element keeps is counted.)
     struct KeptWords {
         KeptWords() : arguments(0), bytes(0) {}
         // The words from first on.
-        explicit KeptWords(const WString::Array& words, int first = 0);
-        void add(const WString& word);
+        explicit KeptWords(const WString::Array& words, int first = 0) : arguments(0), bytes(0)
+        {
+            const WString* word = words.data();
+            for (int i = first; i < words.count(); ++i)
+                add(word[i]);
+        }
+        void add(const WString& word)
+        {
+            ++arguments;
+            const char* text = word.text();
+            if (text && bytes <= MAX_KEPT_BYTES)
+                bytes += static_cast<int32_t>(strlen(text));
+        }
         KeptWords& operator+=(const KeptWords& other);
         KeptWords& operator-=(const KeptWords& other);
 
