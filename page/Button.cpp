@@ -192,7 +192,9 @@ void Button::applyDirective(const WString& keyword, const WString::Array& argume
         if (!Page::keep(kept, added, typeKept))
             return;
         type = arguments[0];
-        typeArgs = rest(arguments);
+        // One copy of the words, the kind then dropped: rest() would copy them twice.
+        typeArgs = arguments;
+        typeArgs.take(0);
         typeLine = line;
         kind = readType(type, typeArgs, numbers, colors);
         if (previewWord && kind != KIND_PREVIEW) {
