@@ -22,6 +22,21 @@ WString entryStem(const WString& entry)
     return entry.left(end);
 }
 
+void fillListReferences(const VariableStore& variables, WString::Array& words, int from)
+{
+    int left = VariableStore::MAX_EXPANDED_LENGTH;
+    for (int w = from; w < words.count(); ++w) {
+        words[w] = variables.expand(words[w]);
+        const int length = words[w].length();
+        if (length > left) {
+            words[w] = words[w].left(left);
+            words.resize(w + 1);
+            return;
+        }
+        left -= length;
+    }
+}
+
 bool setListVariables(const Button* const* buttons, int count, VariableStore& variables)
 {
     bool anyList = false;

@@ -19,6 +19,12 @@ class VariableStore;
 // (nothing is set then).
 bool setListVariables(const Button* const* buttons, int count, VariableStore& variables);
 
+// Fills in the references of words from word `from` on (variables.expand each), bounded together
+// as one expansion is: the words are cut where together they reach
+// VariableStore::MAX_EXPANDED_LENGTH bytes, and the words after the cut are dropped. Thousands of
+// references in a folder thousands of bytes deep would otherwise make hundreds of megabytes.
+void fillListReferences(const VariableStore& variables, WString::Array& words, int from);
+
 // An entry as %si% gives it: "Snake.gpe" gives "Snake", "a.tar.gz" "a.tar", "games/" "games",
 // "v1.2/" "v1". Dots at the start of a name begin no extension: ".hidden" and "../" give
 // ".hidden" and "..".

@@ -203,17 +203,7 @@ void Page::expandBrowserVariables(WString::Array& actions) const
     VariableStore variables;
     if (!setListVariables(buttons, BUTTON_COUNT, variables))
         return;
-    int left = VariableStore::MAX_EXPANDED_LENGTH;
-    for (int w = 1; w < actions.count(); ++w) {
-        actions[w] = variables.expand(actions[w]);
-        const int length = actions[w].length();
-        if (length > left) {
-            actions[w] = actions[w].left(left);
-            actions.resize(w + 1);
-            return;
-        }
-        left -= length;
-    }
+    fillListReferences(variables, actions, 1);
 }
 
 // Reads a BACKGROUND line once, as it is read: reports what it does not draw as written (a known

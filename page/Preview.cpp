@@ -25,9 +25,8 @@ void Preview::draw(uint16_t* frame, const Button* const* pageButtons, int button
         VariableStore variables;
         if (pageButtons)
             setListVariables(pageButtons, buttonCount, variables);
-        WString::Array filledIn;
-        for (int i = 0; i < patterns.count(); ++i)
-            filledIn.append(variables.expand(patterns[i]));
+        WString::Array filledIn(patterns);
+        fillListReferences(variables, filledIn, 0);
         if (!looked || !sameNames(filledIn) || (found && !cache.holds(shown)))
             choose(cache, filledIn);
     }
