@@ -100,12 +100,14 @@ private:
     bool budgetBinds;
 };
 
-// The values and bytes a variable holds as its reading counts them, its name being one value
-// more. The bytes are counted only until they pass the bound, which is all a comparison needs.
+// The values and bytes a variable holds as its reading counts them, its name being NAME_VALUES
+// values more. The bytes are counted only until they pass the bound, which is all a comparison
+// needs.
 struct StoredSize {
     StoredSize() : values(0), bytes(0) {}
     StoredSize(const char* name, const WString::Array& held)
-        : values(1 + held.count()), bytes(static_cast<int32_t>(strlen(name)))
+        : values(VariableStore::NAME_VALUES + held.count()),
+          bytes(static_cast<int32_t>(strlen(name)))
     {
         for (int i = 0; i < held.count() && bytes <= VariableStore::MAX_STORED_BYTES; ++i)
             bytes += held[i].length();

@@ -32,11 +32,12 @@ public:
 
     // What the variables of one reading of a file (load(), or a skin's lines, config/SkinReader.h:
     // while its reader's line is the current place) may hold together: MAX_STORED_VALUES values,
-    // each name counting as one more, and MAX_STORED_BYTES bytes of names and values. A variable
-    // that would pass either is not stored, nor is any later one of that reading, and the first
-    // is reported at its line. Replacing a variable frees what it held. Variables set outside a
-    // reading (the launcher's own) count against none.
-    enum { MAX_STORED_VALUES = 32768, MAX_STORED_BYTES = 1024 * 1024 };
+    // each name counting as NAME_VALUES more (an entry of the map costs about as much as four
+    // values), and MAX_STORED_BYTES bytes of names and values. A variable that would pass either
+    // is not stored, nor is any later one of that reading, and the first is reported at its line.
+    // Replacing a variable frees what it held. Variables set outside a reading (the launcher's
+    // own) count against none.
+    enum { MAX_STORED_VALUES = 32768, MAX_STORED_BYTES = 1024 * 1024, NAME_VALUES = 4 };
 
     // The line (from 1) of the last line of the file last loaded that set name, so that a value
     // found wrong later can be reported where it was written; 0 when that file had no such line.

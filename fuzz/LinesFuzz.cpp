@@ -15,7 +15,7 @@ const size_t cut = 65536;
 // The expansions of one file may together add at most 4 MiB before they are cut as well; the
 // model stops comparing expansions before that.
 const size_t fileBudget = 4 << 20;
-// The variables of one file hold at most 32,768 values (a name counting as one) and 1 MiB of names
+// The variables of one file hold at most 32,768 values (a name counting as four) and 1 MiB of names
 // and values; the model stops before a variable could pass either.
 const size_t storedValuesBound = 32768, storedBytesBound = 1 << 20;
 
@@ -154,7 +154,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 size_t bytes = name.size();
                 for (const std::string& value : held)
                     bytes += value.size();
-                return std::make_pair(held.size() + 1, bytes);
+                return std::make_pair(held.size() + 4, bytes);
             };
             auto held = variables.count(values[0]) ? size(values[0], variables[values[0]])
                                                    : std::make_pair(size_t(0), size_t(0));
