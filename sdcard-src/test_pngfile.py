@@ -14,15 +14,16 @@ PNGSUITE = os.path.join(HERE, "..", "..", "shared", "testdata", "png", "pngsuite
 
 
 class PngFileTest(unittest.TestCase):
-    def round_trip(self, width, height, channels, rows):
+    def round_trip(self, width, height, channels, rows, writer=pngfile.write):
         with tempfile.TemporaryDirectory() as folder:
             path = os.path.join(folder, "picture.png")
-            pngfile.write(path, width, height, channels, rows)
+            writer(path, width, height, channels, rows)
             return pngfile.read(path)
 
     def test_round_trip_keeps_every_sample(self):
         generator = random.Random(7)
-        for channels in (3, 4):
+        for channels, writer in ((3, pngfile.write), (4, pngfile.write),
+                                 (3, pngfile.write_ordinary), (4, pngfile.write_ordinary)):
             # Noise, flat runs, ramps and copies of the row above.
             rows = []
             for y in range(23):
@@ -30,7 +31,8 @@ class PngFileTest(unittest.TestCase):
                              bytearray([200] * (37 * channels)),
                              bytearray((x * 7 + y) & 255 for x in range(37 * channels)),
                              bytearray(rows[-1] if rows else b"")][y % 4])
-            self.assertEqual(self.round_trip(37, 23, channels, rows), (37, 23, channels, rows))
+            self.assertEqual(self.round_trip(37, 23, channels, rows, writer),
+                             (37, 23, channels, rows))
 
     def test_reads_files_written_by_libpng_and_refuses_what_it_cannot_read(self):
         if not os.path.isdir(PNGSUITE):
