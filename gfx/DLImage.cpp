@@ -134,6 +134,7 @@ public:
         const size_t count = static_cast<size_t>(width) * height;
         const bool screenFormat = depth != 8;
         channels = rowChannels;
+        image.release();
         image.width = static_cast<int32_t>(width);
         image.height = static_cast<int32_t>(height);
         image.pixels = malloc(screenFormat ? count * 2 : count);

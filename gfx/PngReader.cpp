@@ -1,5 +1,6 @@
-// PNG decoding with libpng: the transformations to 8-bit RGB/RGBA, the rows handed on one at a
-// time, the error return, the clean-up.
+// PNG decoding: the common case read with zlib alone, everything else with libpng (the
+// transformations to 8-bit RGB/RGBA, the rows handed on one at a time, the error return, the
+// clean-up).
 #include "gfx/PngReader.h"
 
 #include "base/Diagnostics.h"
@@ -10,6 +11,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <zlib.h>
 
 namespace {
 
@@ -23,6 +25,8 @@ struct LoadState {
     const unsigned char* data;
     size_t size;
     size_t offset;
+    // The file's bytes when readPng read it whole, freed with the rest.
+    unsigned char* fileBytes;
     png_structp png;
     png_infop info;
     // One row, or the whole picture for an interlaced file.
@@ -42,6 +46,249 @@ const png_alloc_size_t maxChunkBytes = 1024 * 1024;
 png_byte unusedChunks[] = "bKGD\0cHRM\0eXIf\0gAMA\0hIST\0iCCP\0iTXt\0oFFs\0pCAL\0pHYs\0sBIT\0"
                           "sCAL\0sPLT\0sRGB\0sTER\0tEXt\0tIME\0zTXt";
 #endif
+
+// Files up to this size are read whole and, when they are 8-bit RGB or RGBA without interlacing
+// (what image editors save), decoded by decodeCommon; larger ones are streamed through libpng.
+const size_t wholeFileMax = 1024 * 1024;
+
+// A picture of up to this many bytes of image data (a full-screen RGBA background is 300 KiB)
+// is inflated whole; a larger one this many bytes at a time, or one row when a row is longer.
+const size_t wholePictureBytes = 512 * 1024;
+const size_t stripBytes = 32 * 1024;
+
+uint32_t bigEndian(const unsigned char* bytes)
+{
+    return (static_cast<uint32_t>(bytes[0]) << 24) | (static_cast<uint32_t>(bytes[1]) << 16) |
+        (static_cast<uint32_t>(bytes[2]) << 8) | bytes[3];
+}
+
+// The prediction of PNG's Paeth filter: of the pixel's left, upper and upper-left neighbours,
+// the one nearest to left + up - upLeft, the first of them on a tie. The distances to left, up
+// and upLeft are |up - upLeft|, |left - upLeft| and the absolute value of their sum.
+inline int paeth(int left, int up, int upLeft)
+{
+    const int fromUp = up - upLeft;
+    const int fromLeft = left - upLeft;
+    int nearest = fromUp < 0 ? -fromUp : fromUp;
+    const int toUp = fromLeft < 0 ? -fromLeft : fromLeft;
+    const int toUpLeft = fromUp + fromLeft < 0 ? -(fromUp + fromLeft) : fromUp + fromLeft;
+    int prediction = left;
+    if (toUp < nearest) {
+        nearest = toUp;
+        prediction = up;
+    }
+    return toUpLeft < nearest ? upLeft : prediction;
+}
+
+// Undoes the row's filter (its first byte) in place, the row above being previous (zeros above
+// the first row); bytes is the row's length without the filter byte, a whole number of pixels
+// of STEP bytes. The left neighbours stay in registers rather than being read back from the row
+// just written. False for a filter that does not exist.
+template <int STEP>
+bool unfilter(unsigned char* row, const unsigned char* previous, size_t bytes)
+{
+    const int filter = row[0];
+    ++row;
+    ++previous;
+    const unsigned char* const end = row + bytes;
+    int left[STEP];
+    int upLeft[STEP];
+    switch (filter) {
+    case 0:
+        return true;
+    case 1:
+        for (int c = 0; c < STEP; ++c)
+            left[c] = row[c];
+        for (row += STEP; row != end; row += STEP) {
+            for (int c = 0; c < STEP; ++c) {
+                left[c] = (row[c] + left[c]) & 0xFF;
+                row[c] = static_cast<unsigned char>(left[c]);
+            }
+        }
+        return true;
+    case 2:
+        for (size_t i = 0; i < bytes; ++i)
+            row[i] = static_cast<unsigned char>(row[i] + previous[i]);
+        return true;
+    case 3:
+        for (int c = 0; c < STEP; ++c) {
+            left[c] = (row[c] + (previous[c] >> 1)) & 0xFF;
+            row[c] = static_cast<unsigned char>(left[c]);
+        }
+        for (row += STEP, previous += STEP; row != end; row += STEP, previous += STEP) {
+            for (int c = 0; c < STEP; ++c) {
+                left[c] = (row[c] + ((left[c] + previous[c]) >> 1)) & 0xFF;
+                row[c] = static_cast<unsigned char>(left[c]);
+            }
+        }
+        return true;
+    case 4:
+        for (int c = 0; c < STEP; ++c) {
+            upLeft[c] = previous[c];
+            left[c] = (row[c] + upLeft[c]) & 0xFF;
+            row[c] = static_cast<unsigned char>(left[c]);
+        }
+        for (row += STEP, previous += STEP; row != end; row += STEP, previous += STEP) {
+            for (int c = 0; c < STEP; ++c) {
+                const int up = previous[c];
+                left[c] = (row[c] + paeth(left[c], up, upLeft[c])) & 0xFF;
+                upLeft[c] = up;
+                row[c] = static_cast<unsigned char>(left[c]);
+            }
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The common case without libpng: an 8-bit RGB or RGBA picture without interlacing, whose
+// chunks are IHDR, IDAT and IEND and ancillary ones other than tRNS, every checksum right. libpng
+// reads a row for each call to zlib, which keeps zlib's inflate off its fast loop for every
+// row shorter than 258 bytes (an icon's) and for the end of every other row; here the picture is
+// inflated whole, or a strip of rows at a time. False, with no message, for anything else, a
+// damaged file included: the caller then decodes the same bytes with libpng from the start, which
+// decides and reports exactly as it always has (the receiver may then see begin() a second time).
+bool decodeCommon(const unsigned char* data, size_t size, PngRowReceiver& receiver)
+{
+    size_t position = 8;
+    if (size < position + 25 || bigEndian(data + position) != 13 ||
+        memcmp(data + position + 4, "IHDR", 4) != 0 ||
+        crc32(0, data + position + 4, 17) != bigEndian(data + position + 21))
+        return false;
+    const unsigned char* header = data + position + 8;
+    const uint32_t width = bigEndian(header);
+    const uint32_t height = bigEndian(header + 4);
+    if (width == 0 || height == 0 || width > maxPngSide || height > maxPngSide || header[8] != 8 ||
+        (header[9] != 2 && header[9] != 6) || header[10] != 0 || header[11] != 0 || header[12] != 0)
+        return false;
+    position += 25;
+
+    // Where the image data lies, every chunk's checksum checked on the way.
+    size_t firstData = 0;
+    size_t dataChunks = 0;
+    bool dataEnded = false;
+    for (;;) {
+        if (size - position < 12)
+            return false;
+        const uint32_t length = bigEndian(data + position);
+        const unsigned char* type = data + position + 4;
+        if (length > size - position - 12 ||
+            crc32(0, type, length + 4) != bigEndian(type + 4 + length))
+            return false;
+        if (memcmp(type, "IDAT", 4) == 0) {
+            if (dataEnded)
+                return false;
+            if (!dataChunks++)
+                firstData = position;
+        } else {
+            dataEnded = dataChunks > 0;
+            if (memcmp(type, "IEND", 4) == 0) {
+                if (length)
+                    return false;
+                break;
+            }
+            // A critical chunk (a palette, say) or a transparent colour: libpng's work.
+            if (!(type[0] & 0x20) || memcmp(type, "tRNS", 4) == 0)
+                return false;
+        }
+        position += 12 + length;
+    }
+    if (!dataChunks)
+        return false;
+
+    const int channels = header[9] == 2 ? 3 : 4;
+    const size_t stride = static_cast<size_t>(width) * channels + 1;
+    const bool whole = stride * height <= wholePictureBytes;
+    const size_t stripRows = whole ? height : stride < stripBytes ? stripBytes / stride : 1;
+    // The row above the strip, then the strip.
+    unsigned char* buffer = static_cast<unsigned char*>(malloc((stripRows + 1) * stride));
+    // A whole picture is inflated in one call from its data in one block (joined when it comes
+    // in several chunks), the one way zlib keeps no window: otherwise it copies what each call
+    // gives into a window of its own.
+    unsigned char* joined = 0;
+    size_t chunk = firstData;
+    size_t chunksLeft = dataChunks;
+    z_stream stream;
+    memset(&stream, 0, sizeof(stream));
+    if (whole && buffer) {
+        size_t total = 0;
+        for (size_t i = 0, at = firstData; i < dataChunks; ++i, at += 12 + bigEndian(data + at))
+            total += bigEndian(data + at);
+        if (dataChunks == 1) {
+            stream.next_in = const_cast<unsigned char*>(data + firstData + 8);
+        } else if ((joined = static_cast<unsigned char*>(malloc(total ? total : 1))) != 0) {
+            for (size_t i = 0, at = 0; i < dataChunks; ++i, chunk += 12 + bigEndian(data + chunk)) {
+                memcpy(joined + at, data + chunk + 8, bigEndian(data + chunk));
+                at += bigEndian(data + chunk);
+            }
+            stream.next_in = joined;
+        }
+        stream.avail_in = static_cast<uInt>(total);
+        chunksLeft = 0;
+    }
+    if (!buffer || (whole && !stream.next_in) || inflateInit(&stream) != Z_OK) {
+        free(buffer);
+        free(joined);
+        return false;
+    }
+    memset(buffer, 0, stride);
+    bool ok = receiver.begin(width, height, channels);
+    bool ended = false;
+    for (uint32_t y = 0; ok && y < height;) {
+        const uint32_t rows =
+            height - y < stripRows ? height - y : static_cast<uint32_t>(stripRows);
+        stream.next_out = buffer + stride;
+        stream.avail_out = static_cast<uInt>(rows * stride);
+        while (ok && stream.avail_out) {
+            if (!stream.avail_in) {
+                if (!chunksLeft) {
+                    ok = false;
+                    break;
+                }
+                --chunksLeft;
+                stream.next_in = const_cast<unsigned char*>(data + chunk + 8);
+                stream.avail_in = bigEndian(data + chunk);
+                chunk += 12 + stream.avail_in;
+                continue;
+            }
+            const int result = inflate(&stream, whole ? Z_FINISH : Z_NO_FLUSH);
+            ended = result == Z_STREAM_END;
+            ok = result == Z_OK || (ended && !stream.avail_out);
+        }
+        for (uint32_t i = 0; ok && i < rows; ++i) {
+            unsigned char* row = buffer + (i + 1) * stride;
+            ok = channels == 3 ? unfilter<3>(row, row - stride, stride - 1)
+                               : unfilter<4>(row, row - stride, stride - 1);
+            if (ok)
+                receiver.row(y + i, row + 1);
+        }
+        memcpy(buffer, buffer + rows * stride, stride);
+        y += rows;
+    }
+    // The data must end with the last row, its checksum right, and nothing after it.
+    if (ok && !ended) {
+        unsigned char extra;
+        stream.next_out = &extra;
+        stream.avail_out = 1;
+        while (ok && !ended) {
+            if (!stream.avail_in && chunksLeft) {
+                --chunksLeft;
+                stream.next_in = const_cast<unsigned char*>(data + chunk + 8);
+                stream.avail_in = bigEndian(data + chunk);
+                chunk += 12 + stream.avail_in;
+            }
+            const int result = inflate(&stream, Z_NO_FLUSH);
+            ended = result == Z_STREAM_END;
+            ok = (result == Z_OK || ended) && stream.avail_out;
+        }
+    }
+    ok = ok && ended && !stream.avail_in && !chunksLeft;
+    inflateEnd(&stream);
+    free(buffer);
+    free(joined);
+    return ok;
+}
 
 void reportError(png_structp png, png_const_charp message)
 {
@@ -64,6 +311,7 @@ void releaseState()
 {
     free(state.rowTable);
     free(state.block);
+    free(state.fileBytes);
     if (state.png)
         png_destroy_read_struct(&state.png, state.info ? &state.info : 0, 0);
     if (state.file)
@@ -196,6 +444,7 @@ public:
         height = pictureHeight;
         channels = pictureChannels;
         rowBytes = static_cast<size_t>(width) * channels;
+        free(block);
         block = static_cast<unsigned char*>(malloc(rowBytes * height));
         return block != 0;
     }
@@ -238,6 +487,40 @@ bool readPng(const char* path, PngRowReceiver& receiver)
     if (!state.file)
         return false;
 
+    // A file of ordinary size is read whole: decodeCommon takes most pictures from there, and
+    // libpng the rest.
+    long size = -1;
+    if (fseek(state.file, 0, SEEK_END) == 0)
+        size = ftell(state.file);
+    if (size >= 8 && static_cast<unsigned long>(size) <= wholeFileMax &&
+        fseek(state.file, 0, SEEK_SET) == 0) {
+        state.fileBytes = static_cast<unsigned char*>(malloc(static_cast<size_t>(size)));
+        if (state.fileBytes &&
+            fread(state.fileBytes, 1, static_cast<size_t>(size), state.file) ==
+                static_cast<size_t>(size)) {
+            fclose(state.file);
+            state.file = 0;
+            if (png_sig_cmp(state.fileBytes, 0, 8) != 0) {
+                releaseState();
+                return false;
+            }
+            if (decodeCommon(state.fileBytes, static_cast<size_t>(size), receiver)) {
+                releaseState();
+                return true;
+            }
+            state.data = state.fileBytes;
+            state.size = static_cast<size_t>(size);
+            state.offset = 8;
+            return decodeSource(receiver);
+        }
+        free(state.fileBytes);
+        state.fileBytes = 0;
+    }
+    if (fseek(state.file, 0, SEEK_SET) != 0) {
+        releaseState();
+        return false;
+    }
+
     unsigned char signature[8];
     if (fread(signature, 1, sizeof(signature), state.file) != sizeof(signature) ||
         png_sig_cmp(signature, 0, sizeof(signature)) != 0) {
@@ -251,6 +534,8 @@ bool readPngData(const unsigned char* data, size_t size, PngRowReceiver& receive
 {
     if (!data || size < 8 || png_sig_cmp(const_cast<unsigned char*>(data), 0, 8) != 0)
         return false;
+    if (decodeCommon(data, size, receiver))
+        return true;
     state = LoadState();
     state.data = data;
     state.size = size;

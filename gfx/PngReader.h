@@ -11,9 +11,10 @@
 const uint32_t maxPngSide = 2048;
 
 // Where a load hands its rows, one at a time, so that nothing holds the whole picture in the
-// decoder's layout. A load calls begin() once, then row() for every row from the top, unless it
+// decoder's layout. A load calls begin(), then row() for every row from the top, unless it
 // fails before; it may still fail after the last row (a damaged checksum at the end of the
-// data), so a receiver keeps nothing of a load that returned false.
+// data), so a receiver keeps nothing of a load that returned false. A load may start over once,
+// calling begin() again after rows: the receiver then drops what it had.
 class PngRowReceiver {
 public:
     virtual ~PngRowReceiver() {}
@@ -26,9 +27,9 @@ public:
 
 // Reads the PNG file at path (a handheld path, mapped through platform/Files.h) whatever the
 // file's colour type and bit depth: palettes and grey levels expanded to RGB, 16-bit samples cut
-// to their high byte, and a tRNS chunk turned into an alpha channel. Rows are decoded straight
-// into a one-row buffer and handed on; only an interlaced file, whose rows are complete after the
-// last pass, is decoded whole first.
+// to their high byte, and a tRNS chunk turned into an alpha channel. Rows are decoded a strip at
+// a time and handed on; only an interlaced file, whose rows are complete after the last pass, is
+// decoded whole first. A file of up to 1 MiB is read whole before it is decoded.
 //
 // True when the whole file decoded, every checksum included. libpng's errors are reported on
 // standard error as "libpng error: <message>"; a missing file or one that is not a PNG fails

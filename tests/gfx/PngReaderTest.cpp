@@ -1,7 +1,8 @@
 // readPng and readPngData: unreadable and damaged files (from memory as from a file), and every
 // PngSuite image (every colour type and depth, interlaced or not) against an independent decoder:
 // libspng on the host, and everywhere the digests of the pixels kept in pngsuite-digests.txt (the
-// host's failures show the lines to put there).
+// host's failures show the lines to put there); and pictures saved with row filters, as image
+// editors save them, against their own samples.
 #include "gfx/PngReader.h"
 #include "tests/gfx/TestPng.h"
 
@@ -9,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #ifdef TARVO_HAVE_SPNG
 #include <spng.h>
@@ -150,4 +152,126 @@ TEST(PngReaderTest, PngSuiteMatchesTheIndependentDecoderAndDamagedFilesFailClean
                 << name;
         }
     }
+}
+
+// Counts the loads that start over: a picture decoded on the common path begins once.
+struct CountingReceiver : PngRowReceiver {
+    int begins = 0;
+    bool begin(uint32_t, uint32_t, int) override { return ++begins; }
+    void row(uint32_t, const unsigned char*) override {}
+};
+
+// A PNG file of an 8-bit RGB picture whose image data is rows as given (each with its filter
+// byte), compressed in one chunk with after bytes after the compressed data, every checksum right.
+std::string rgbPngFile(uint32_t width, uint32_t height, const std::string& rows,
+                       const std::string& after = "")
+{
+    auto chunk = [](const std::string& type, const std::string& body) {
+        std::string out;
+        for (uint32_t value : {uint32_t(body.size())})
+            for (int i = 0; i < 4; ++i)
+                out += char(value >> (24 - 8 * i));
+        const std::string typed = type + body;
+        const uint32_t crc =
+            uint32_t(crc32(0, reinterpret_cast<const Bytef*>(typed.data()), uInt(typed.size())));
+        out += typed;
+        for (int i = 0; i < 4; ++i)
+            out += char(crc >> (24 - 8 * i));
+        return out;
+    };
+    std::string header;
+    for (uint32_t value : {width, height})
+        for (int i = 0; i < 4; ++i)
+            header += char(value >> (24 - 8 * i));
+    header += std::string("\x08\x02\x00\x00\x00", 5);
+    std::string data(compressBound(uLong(rows.size())), '\0');
+    uLongf size = data.size();
+    compress(reinterpret_cast<Bytef*>(&data[0]), &size, reinterpret_cast<const Bytef*>(rows.data()),
+             uLong(rows.size()));
+    data.resize(size);
+    data += after;
+    return "\x89PNG\r\n\x1a\n" + chunk("IHDR", header) + chunk("IDAT", data) + chunk("IEND", "");
+}
+
+// Pictures as image editors save them: libpng's adaptive row filters, its default compression and
+// 8 KiB data chunks. An icon and a background are inflated whole, a large picture a strip of rows
+// at a time; noise, ramps, flat runs and repeated rows make every filter win somewhere.
+TEST(PngReaderTest, PicturesSavedByImageEditorsDecodeToTheirSamples)
+{
+    ScratchFolder scratch;
+    uint32_t seed = 7;
+    for (const TestPng& shape : {TestPng{48, 48, 4, {}}, TestPng{320, 240, 3, {}},
+                                 TestPng{400, 420, 4, {}}, TestPng{1, 1, 3, {}}}) {
+        TestPng png = shape;
+        for (int y = 0; y < png.height; ++y) {
+            for (int x = 0; x < png.width * png.channels; ++x) {
+                seed = seed * 1103515245u + 12345u;
+                const int band = (y / 7 + x / 97) % 4;
+                png.data.push_back(uint8_t(band == 0       ? seed >> 24
+                                               : band == 1 ? x * 3 + y
+                                               : band == 2 ? 200
+                                                           : (x / png.channels) * (y % 5) + x % 3));
+            }
+        }
+        const std::string name = std::to_string(png.width) + "x" + std::to_string(png.height);
+        const std::string path = scratch.write(name + ".png", png);
+        const DecodedPng d = decodePng(path.c_str());
+        EXPECT_TRUE(d.ok && d.samples == png.data && d.channels == png.channels)
+            << name << d.errors;
+        EXPECT_EQ(decodePngData(TempFolder::readFile(path)).samples, png.data) << name;
+        CountingReceiver once;
+        EXPECT_TRUE(readPng(path.c_str(), once) && once.begins == 1) << name;
+
+        // Damage that only inflating finds (the image data's own checksum, every chunk's checksum
+        // right) fails the load as libpng reports it.
+        std::string bytes = TempFolder::readFile(path);
+        const size_t end = bytes.rfind("IEND") - 4; // the last data chunk's checksum follows it
+        const size_t last = bytes.rfind("IDAT", end);
+        bytes[end - 5] = char(bytes[end - 5] ^ 1);
+        const uint32_t crc =
+            uint32_t(crc32(0, reinterpret_cast<const Bytef*>(&bytes[last]), uInt(end - 4 - last)));
+        for (int i = 0; i < 4; ++i)
+            bytes[end - 4 + i] = char(crc >> (24 - 8 * i));
+        const DecodedPng damaged = decodePngData(bytes);
+        EXPECT_TRUE(!damaged.ok && damaged.errors.rfind("libpng error: ", 0) == 0)
+            << name << ": " << damaged.errors;
+    }
+
+    // Image data that ends a row early, or holds a row that names no filter, fails as libpng
+    // reports it, although every checksum is right; data past the last row, or after the
+    // compressed data, is libpng's to judge. Either way the load starts over once.
+    const std::string row(1 + 2 * 3, '\x01');
+    struct Data {
+        std::string rows, after;
+        bool fails;
+    };
+    for (const Data& data :
+         {Data{row + row + row.substr(1), "", true},
+          Data{row + '\x05' + row.substr(1) + row, "", true},
+          Data{row + row + row + row, "", false}, Data{row + row + row, "after", false}}) {
+        const std::string file = rgbPngFile(2, 3, data.rows, data.after);
+        testing::internal::CaptureStderr();
+        CountingReceiver twice;
+        const bool ok =
+            readPngData(reinterpret_cast<const unsigned char*>(file.data()), file.size(), twice);
+        const std::string errors = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(twice.begins, 2) << errors;
+        if (data.fails) {
+            EXPECT_TRUE(!ok && errors.rfind("libpng error: ", 0) == 0) << errors;
+        }
+    }
+
+    // The benchmark card's pictures, re-saved that way, are the demo card's pixel for pixel.
+    const std::string card = TARVO_SOURCE_DIR "/sdcard/Tarvo/skins/concept/";
+    const std::string ordinary = TARVO_SOURCE_DIR "/bench/ordinary-card/Tarvo/skins/concept/";
+    int compared = 0;
+    for (const std::string& name : listFolder(card)) {
+        if (std::filesystem::path(name).extension() != ".png")
+            continue;
+        const DecodedPng demo = decodePng((card + name).c_str());
+        const DecodedPng resaved = decodePng((ordinary + name).c_str());
+        EXPECT_TRUE(demo.ok && resaved.ok && demo.samples == resaved.samples) << name;
+        ++compared;
+    }
+    EXPECT_GT(compared, 20);
 }
