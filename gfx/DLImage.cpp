@@ -154,18 +154,26 @@ public:
             return;
         }
         uint16_t* out = static_cast<uint16_t*>(image.pixels) + first;
+        const uint16_t* const end = out + count;
         if (channels == 3) {
-            for (int i = 0; i < count; ++i, sample += 3)
-                out[i] = screenPixel(sample);
+            // Four at a time: a background's rows are most of what a page decodes.
+            for (; end - out >= 4; out += 4, sample += 12) {
+                out[0] = screenPixel(sample);
+                out[1] = screenPixel(sample + 3);
+                out[2] = screenPixel(sample + 6);
+                out[3] = screenPixel(sample + 9);
+            }
+            for (; out != end; ++out, sample += 3)
+                *out = screenPixel(sample);
         } else if (image.alpha) {
             unsigned char* opacity = image.alpha + first;
-            for (int i = 0; i < count; ++i, sample += 4) {
-                out[i] = screenPixel(sample);
-                opacity[i] = sample[3];
+            for (; out != end; ++out, ++opacity, sample += 4) {
+                *out = screenPixel(sample);
+                *opacity = sample[3];
             }
         } else {
-            for (int i = 0; i < count; ++i, sample += 4)
-                out[i] = screenPixel(sample);
+            for (; out != end; ++out, sample += 4)
+                *out = screenPixel(sample);
         }
     }
 
