@@ -7,8 +7,9 @@
 
 #include <cstring>
 
+// Cleared by clear(), which every backend's platformInit() calls before anything is drawn.
 struct MemoryFrames {
-    uint16_t buffers[2][SCREEN_PIXELS] = {};
+    uint16_t buffers[2][SCREEN_PIXELS];
     int back = 0;
 
     // Both cleared, backBuffer on the first.
