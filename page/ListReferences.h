@@ -19,6 +19,11 @@ class VariableStore;
 // (nothing is set then).
 bool setListVariables(const Button* const* buttons, int count, VariableStore& variables);
 
+// What the references of the count slots of buttons are made from: for every element with a
+// file list, the entry under its cursor and that entry's folder, appended to cursors. While two
+// such arrays are equal, setListVariables sets the same values.
+void listCursors(const Button* const* buttons, int count, WString::Array& cursors);
+
 // Fills in the references of words from word `from` on (variables.expand each), bounded together
 // as one expansion is: the words are cut where together they reach
 // VariableStore::MAX_EXPANDED_LENGTH bytes, and the words after the cut are dropped. Thousands of

@@ -10,8 +10,8 @@
 
 Preview::Preview(int32_t boxX, int32_t boxY, int32_t boxWidth, int32_t boxHeight,
                  const WString::Array& pictures)
-    : x(boxX), y(boxY), width(boxWidth), height(boxHeight), patterns(pictures), names(),
-      looked(false), found(false), shown()
+    : x(boxX), y(boxY), width(boxWidth), height(boxHeight), patterns(pictures), names(), cursors(),
+      variables(), looked(false), found(false), shown()
 {
 }
 
@@ -22,25 +22,34 @@ void Preview::draw(uint16_t* frame, const Button* const* pageButtons, int button
         return;
     PreviewCache& cache = *context.previews;
     if (!looked || !context.directionRepeat) {
-        VariableStore variables;
+        // The names are filled in again only when an entry under a cursor changed: a release,
+        // or a press the lists do not follow, costs a comparison.
+        WString::Array now;
         if (pageButtons)
-            setListVariables(pageButtons, buttonCount, variables);
-        WString::Array filledIn(patterns);
-        fillListReferences(variables, filledIn, 0);
-        if (!looked || !sameNames(filledIn) || (found && !cache.holds(shown)))
-            choose(cache, filledIn);
+            listCursors(pageButtons, buttonCount, now);
+        if (!looked || !sameWords(now, cursors)) {
+            cursors = now;
+            if (pageButtons)
+                setListVariables(pageButtons, buttonCount, variables);
+            WString::Array filledIn(patterns);
+            fillListReferences(variables, filledIn, 0);
+            if (!looked || !sameWords(filledIn, names))
+                choose(cache, filledIn);
+        }
+        if (found && !cache.holds(shown))
+            choose(cache, WString::Array(names));
     }
     const DLImage* picture = found ? cache.picture(shown) : 0;
     if (frame && picture)
         drawPicture(frame, *picture);
 }
 
-bool Preview::sameNames(const WString::Array& filledIn) const
+bool Preview::sameWords(const WString::Array& a, const WString::Array& b)
 {
-    if (filledIn.count() != names.count())
+    if (a.count() != b.count())
         return false;
-    for (int i = 0; i < names.count(); ++i) {
-        if (filledIn[i] != names[i])
+    for (int i = 0; i < a.count(); ++i) {
+        if (a[i] != b[i])
             return false;
     }
     return true;

@@ -4,6 +4,7 @@
 #define TARVO_PAGE_PREVIEW_H
 
 #include "base/WString.h"
+#include "config/VariableStore.h"
 #include "gfx/PreviewCache.h"
 #include "page/PageContext.h"
 
@@ -21,7 +22,8 @@ class Button;
 // skin's image cache, and are looked for again only when the names change: a frame drawn for a
 // held direction's repeat (PageContext::directionRepeat) keeps the picture shown before without
 // filling in or looking for anything, so scrolling costs no decode; every other frame shows the
-// picture of the entry under the cursor. The first frame always looks.
+// picture of the entry under the cursor, filling the names in again only when an entry under a
+// list's cursor changed. The first frame always looks.
 //
 // Memory rules: the element owns its texts; it holds a ticket of the cache, not a picture, so
 // the cache may drop the picture at any time (the element then shows nothing until it looks
@@ -39,7 +41,7 @@ public:
 private:
     // Looks for the first picture of names that loads.
     void choose(PreviewCache& cache, const WString::Array& names);
-    bool sameNames(const WString::Array& names) const;
+    static bool sameWords(const WString::Array& a, const WString::Array& b);
     void drawPicture(uint16_t* frame, const DLImage& picture) const;
 
     int32_t x;
@@ -49,6 +51,10 @@ private:
     WString::Array patterns;
     // The names the patterns gave when a picture was last looked for, and what was found.
     WString::Array names;
+    // The lists' entries those names were filled in from (page/ListReferences.h: listCursors),
+    // and the store that filled them in, kept from frame to frame.
+    WString::Array cursors;
+    VariableStore variables;
     bool looked;
     bool found;
     PreviewCache::Ticket shown;

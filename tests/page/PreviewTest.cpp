@@ -1,7 +1,7 @@
 // Preview elements over a real folder of 1,000 entries: every step shows the entry's own
 // picture, the preview cache stays within its bounds and so does the process's heap, and the
-// frames of a held direction decode nothing. What a skin sees is played in
-// tests/cases/preview-*.
+// frames of a held direction, or of cursors that stayed, look for nothing. What a skin sees is
+// played in tests/cases/preview-*.
 #include "gfx/PreviewCache.h"
 #include "page/Button.h"
 #include "page/Page.h"
@@ -96,6 +96,17 @@ TEST_F(PreviewTest, ScrollingAThousandEntriesKeepsPreviewsWithinTheirBound)
         ASSERT_EQ(frame.at(160, 120), release ? expected[i % colours] : shown) << "entry " << i;
         shown = frame.at(160, 120);
     }
+
+    // A frame whose cursors stay where they were looks for nothing; once the cache has let the
+    // picture go, the next one decodes it again.
+    context.directionRepeat = false;
+    const uint32_t decodes = previews.decodes();
+    page.draw(frame.data(), context);
+    EXPECT_EQ(previews.decodes(), decodes);
+    previews.clear();
+    page.draw(frame.data(), context);
+    EXPECT_EQ(previews.decodes(), decodes + 1);
+    EXPECT_EQ(frame.at(160, 120), expected[0]);
 }
 
 } // namespace
