@@ -9,7 +9,7 @@
 //   valgrind --tool=callgrind --toggle-collect='*measuredRun*' --callgrind-out-file=/tmp/cg.out
 //            build/host/bench/page/bench_page --measure=redraw      (one line)
 //   callgrind_annotate /tmp/cg.out | head     (the total, divided by the frames printed)
-// One redraw of the demo card's Settings page, whole and without its text (callgrind):
+// One frame of the demo card's Settings page, whole and its text (callgrind):
 //   bench/page/settings-redraw.sh build/host
 // The heavy page: a gradient background, 20 blended 48x48 icons (every pixel partly
 // transparent), 10 texts of 24 characters and a 12-row file list.
