@@ -207,6 +207,8 @@ public:
     WString take(int i);
     // The elements with separator between them; an empty array gives the null string.
     WString join(const WString& separator) const;
+    // Exchanges the elements of the two arrays, copying none.
+    void swap(Array& other);
 
 private:
     friend class WString;

@@ -44,6 +44,19 @@ WString::Array::~Array()
     delete[] items_;
 }
 
+void WString::Array::swap(Array& other)
+{
+    WString* items = items_;
+    const int capacity = capacity_;
+    const int length = length_;
+    items_ = other.items_;
+    capacity_ = other.capacity_;
+    length_ = other.length_;
+    other.items_ = items;
+    other.capacity_ = capacity;
+    other.length_ = length;
+}
+
 int WString::Array::count() const
 {
     return length_;

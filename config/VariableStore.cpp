@@ -203,6 +203,14 @@ void VariableStore::setValues(const char* name, const WString::Array& values)
 
 void VariableStore::setText(const char* name, const char* text)
 {
+    // Outside a reading, a variable that holds one value takes the new text in place: a
+    // preview sets its lists' variables on every move of a cursor, and a new list for each cost
+    // three allocations more (and as many frees).
+    WString::Array* held = name && !SkinReader::current() ? variables.findValue(name) : 0;
+    if (held && held->count() == 1) {
+        (*held)[0] = text;
+        return;
+    }
     WString::Array values;
     values.append(WString(text));
     setValues(name, values);

@@ -5,6 +5,8 @@
 #include "page/Button.h"
 #include "page/FileBrowser.h"
 
+#include <string.h>
+
 WString entryStem(const WString& entry)
 {
     int end = entry.length();
@@ -62,7 +64,26 @@ const char* variableName(char (&name)[16], char letter, int element)
 
 } // namespace
 
-bool setListVariables(const Button* const* buttons, int count, VariableStore& variables)
+int listReferencesUsed(const WString::Array& texts)
+{
+    int used = 0;
+    for (int t = 0; t < texts.count(); ++t) {
+        const char* text = texts[t].text();
+        for (const char* mark = text ? strchr(text, '%') : 0; mark; mark = strchr(mark + 1, '%')) {
+            const char kind = mark[1];
+            if (kind >= '0' && kind <= '9')
+                used |= LIST_ENTRY;
+            else if (mark[2] >= '0' && mark[2] <= '9')
+                used |= kind == 'p' ? LIST_FOLDER
+                    : kind == 'P'   ? LIST_PATH
+                    : kind == 's'   ? LIST_STEM
+                                    : 0;
+        }
+    }
+    return used;
+}
+
+bool setListVariables(const Button* const* buttons, int count, VariableStore& variables, int used)
 {
     bool anyList = false;
     char name[16];
@@ -73,10 +94,14 @@ bool setListVariables(const Button* const* buttons, int count, VariableStore& va
         anyList = true;
         const WString entry = browser->selectedEntry();
         const WString directory = browser->entryDirectory();
-        variables.setText(variableName(name, 0, i), entry.text());
-        variables.setText(variableName(name, 'p', i), directory.text());
-        variables.setText(variableName(name, 'P', i), (directory + entry).text());
-        variables.setText(variableName(name, 's', i), entryStem(entry).text());
+        if (used & LIST_ENTRY)
+            variables.setText(variableName(name, 0, i), entry.text());
+        if (used & LIST_FOLDER)
+            variables.setText(variableName(name, 'p', i), directory.text());
+        if (used & LIST_PATH)
+            variables.setText(variableName(name, 'P', i), (directory + entry).text());
+        if (used & LIST_STEM)
+            variables.setText(variableName(name, 's', i), entryStem(entry).text());
     }
     return anyList;
 }

@@ -15,9 +15,22 @@ class VariableStore;
 //   Pi   the folder followed by the entry
 //   si   the entry's name without its last extension and without a trailing "/" (entryStem)
 // so that one VariableStore::expand of a text fills in every list's %i%, %pi%, %Pi% and %si%,
-// and what a name inserts is never read again as a reference. False when no element has a list
-// (nothing is set then).
-bool setListVariables(const Button* const* buttons, int count, VariableStore& variables);
+// and what a name inserts is never read again as a reference. used (listReferencesUsed) limits it
+// to the kinds some text refers to. False when no element has a list (nothing is set then).
+enum ListReference {
+    LIST_ENTRY = 1,
+    LIST_FOLDER = 2,
+    LIST_PATH = 4,
+    LIST_STEM = 8,
+    ALL_LIST_REFERENCES = 15
+};
+bool setListVariables(const Button* const* buttons, int count, VariableStore& variables,
+                      int used = ALL_LIST_REFERENCES);
+
+// The kinds of list reference (ListReference) the texts may hold: a "%" followed by a digit, or
+// by "p", "P" or "s" and a digit. Expansion never reads what a name inserts again, so no other
+// text can come to refer to a list.
+int listReferencesUsed(const WString::Array& texts);
 
 // What the references of the count slots of buttons are made from: for every element with a
 // file list, the entry under its cursor and that entry's folder, appended to cursors. While two

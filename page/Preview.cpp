@@ -11,7 +11,8 @@
 Preview::Preview(int32_t boxX, int32_t boxY, int32_t boxWidth, int32_t boxHeight,
                  const WString::Array& pictures)
     : x(boxX), y(boxY), width(boxWidth), height(boxHeight), patterns(pictures), names(), cursors(),
-      variables(), looked(false), found(false), shown()
+      variables(), referencesUsed(listReferencesUsed(pictures)), looked(false), found(false),
+      shown()
 {
 }
 
@@ -28,16 +29,18 @@ void Preview::draw(uint16_t* frame, const Button* const* pageButtons, int button
         if (pageButtons)
             listCursors(pageButtons, buttonCount, now);
         if (!looked || !sameWords(now, cursors)) {
-            cursors = now;
+            cursors.swap(now);
             if (pageButtons)
-                setListVariables(pageButtons, buttonCount, variables);
+                setListVariables(pageButtons, buttonCount, variables, referencesUsed);
             WString::Array filledIn(patterns);
             fillListReferences(variables, filledIn, 0);
-            if (!looked || !sameWords(filledIn, names))
-                choose(cache, filledIn);
+            if (!looked || !sameWords(filledIn, names)) {
+                names.swap(filledIn);
+                choose(cache);
+            }
         }
         if (found && !cache.holds(shown))
-            choose(cache, WString::Array(names));
+            choose(cache);
     }
     const DLImage* picture = found ? cache.picture(shown) : 0;
     if (frame && picture)
@@ -55,9 +58,8 @@ bool Preview::sameWords(const WString::Array& a, const WString::Array& b)
     return true;
 }
 
-void Preview::choose(PreviewCache& cache, const WString::Array& filledIn)
+void Preview::choose(PreviewCache& cache)
 {
-    names = filledIn;
     looked = true;
     found = false;
     for (int i = 0; i < names.count() && !found; ++i) {

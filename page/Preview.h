@@ -39,8 +39,8 @@ public:
               const PageContext& context);
 
 private:
-    // Looks for the first picture of names that loads.
-    void choose(PreviewCache& cache, const WString::Array& names);
+    // Looks for the first of names that loads.
+    void choose(PreviewCache& cache);
     static bool sameWords(const WString::Array& a, const WString::Array& b);
     void drawPicture(uint16_t* frame, const DLImage& picture) const;
 
@@ -55,6 +55,8 @@ private:
     // and the store that filled them in, kept from frame to frame.
     WString::Array cursors;
     VariableStore variables;
+    // The kinds of list reference the patterns hold (page/ListReferences.h).
+    int referencesUsed;
     bool looked;
     bool found;
     PreviewCache::Ticket shown;
