@@ -7,9 +7,17 @@
 #   other    a press of a button the page does nothing with (Y), and its release;
 #   repeat   a held direction (the cursor moves every repeat; nothing is looked up).
 # Each figure is the difference between a run with the frames and one without, per frame.
-#   bench/page/preview-frames.sh [BUILD_FOLDER]      (default build/host)
+#   bench/page/preview-frames.sh [BUILD_FOLDER]      (default build/host; callgrind)
+#   bench/page/preview-frames.sh --arm GP2X_FOLDER   (a GP2X build, every instruction counted
+#                                                     under qemu-arm -cpu ti925t as
+#                                                     scripts/arm-count counts: minutes)
 set -eu
 source=$(cd "$(dirname "$0")/../.." && pwd)
+arm=
+if [ "${1:-}" = --arm ]; then
+    arm=yes
+    shift
+fi
 headless=${1:-$source/build/host}/frontends/tarvo-headless
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -48,7 +56,14 @@ cp "$work/base.keys" "$work/repeat.keys"
 printf 'DOWN 400\n' >>"$work/repeat.keys"
 
 count() { # card keys
-    valgrind --tool=callgrind --callgrind-out-file="$work/cg.out" "$headless" --sd "$work/$1" \
+    rm -rf "$work/run"
+    cp -R "$work/$1" "$work/run"
+    if [ -n "$arm" ]; then
+        qemu-arm -cpu ti925t -singlestep -d exec,nochain -D /dev/stdout "$headless" \
+            --sd "$work/run" --keys "$work/$2.keys" --no-exec | grep -c '^Trace'
+        return
+    fi
+    valgrind --tool=callgrind --callgrind-out-file="$work/cg.out" "$headless" --sd "$work/run" \
         --keys "$work/$2.keys" --no-exec >/dev/null 2>&1
     callgrind_annotate "$work/cg.out" | awk '/PROGRAM TOTALS/ { gsub(",", "", $1); print $1 }'
 }
