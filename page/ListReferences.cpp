@@ -71,13 +71,14 @@ int listReferencesUsed(const WString::Array& texts)
         const char* text = texts[t].text();
         for (const char* mark = text ? strchr(text, '%') : 0; mark; mark = strchr(mark + 1, '%')) {
             const char kind = mark[1];
+            const int letter = kind == 'p' ? LIST_FOLDER
+                : kind == 'P'              ? LIST_PATH
+                : kind == 's'              ? LIST_STEM
+                                           : 0;
             if (kind >= '0' && kind <= '9')
                 used |= LIST_ENTRY;
-            else if (mark[2] >= '0' && mark[2] <= '9')
-                used |= kind == 'p' ? LIST_FOLDER
-                    : kind == 'P'   ? LIST_PATH
-                    : kind == 's'   ? LIST_STEM
-                                    : 0;
+            else if (letter && mark[2] >= '0' && mark[2] <= '9')
+                used |= letter;
         }
     }
     return used;
