@@ -35,23 +35,21 @@ fi
 # decoded before anything is counted.
 printf -- '- 1\nB 1\n- 1\nDOWN 1\n- 1\nUP 1\n- 1\n' >"$work/base.keys"
 frames=20
+# NAME LINE...: the base script, then the lines again and again, once for every two frames.
 steps() {
-    cp "$work/base.keys" "$work/$1.keys"
+    name=$1
+    shift
+    cp "$work/base.keys" "$work/$name.keys"
     i=0
     while [ $i -lt $frames ]; do
-        printf '%s\n' "$2" "$3" >>"$work/$1.keys"
+        printf '%s\n' "$@" >>"$work/$name.keys"
         i=$((i + 2))
     done
 }
 steps move 'DOWN 1' 'UP 1'
 steps other 'Y 1' '- 1'
 # Released moves: each DOWN and UP is followed by its release.
-cp "$work/base.keys" "$work/moves.keys"
-i=0
-while [ $i -lt $frames ]; do
-    printf 'DOWN 1\n- 1\nUP 1\n- 1\n' >>"$work/moves.keys"
-    i=$((i + 2))
-done
+steps moves 'DOWN 1' '- 1' 'UP 1' '- 1'
 cp "$work/base.keys" "$work/repeat.keys"
 printf 'DOWN 400\n' >>"$work/repeat.keys"
 
