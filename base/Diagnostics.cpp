@@ -10,11 +10,10 @@ namespace {
 
 class StandardErrorSink : public DiagnosticSink {
 public:
-    void report(const SourcePlace& place, DiagnosticSeverity, const char* message)
+    void report(const SourcePlace& place, DiagnosticSeverity severity, const char* message)
     {
-        // The launcher goes on whatever it finds: every line is a warning here.
         fprintf(stderr, "%s\n",
-                formatDiagnostic(place.path, place.line, "warning", message).text());
+                formatDiagnostic(place.path, place.line, severityWord(severity), message).text());
     }
 };
 
@@ -116,6 +115,11 @@ void diagnoseAt(const SourcePlace& place, DiagnosticSeverity severity, const cha
     deliver(place, severity, format, first, second);
     va_end(second);
     va_end(first);
+}
+
+const char* severityWord(DiagnosticSeverity severity)
+{
+    return severity == DIAGNOSTIC_ERROR ? "error" : "warning";
 }
 
 WString formatDiagnostic(const char* path, int line, const char* word, const char* message)

@@ -7,8 +7,8 @@
 
 // What a finding costs the skin. An error makes something disappear or do nothing (a line that
 // is ignored, an element that draws nothing, a picture that is missing, an action that goes
-// nowhere); a warning is everything else. The launcher goes on either way and prints both as
-// warnings; tarvo-lint tells them apart.
+// nowhere); a warning is everything else. The launcher goes on either way; every front-end and
+// the handheld's log print the same word for a finding (severityWord).
 enum DiagnosticSeverity { DIAGNOSTIC_WARNING, DIAGNOSTIC_ERROR };
 
 // A place in a file: its path as the launcher opened it (a handheld path, "/mnt/sd/..."), and the
@@ -49,6 +49,9 @@ void diagnose(DiagnosticSeverity severity, const char* format, ...)
     __attribute__((format(printf, 2, 3)));
 void diagnoseAt(const SourcePlace& place, DiagnosticSeverity severity, const char* format, ...)
     __attribute__((format(printf, 3, 4)));
+
+// "error" or "warning".
+const char* severityWord(DiagnosticSeverity severity);
 
 // The compilers' format: "PATH:LINE: WORD: MESSAGE", or "PATH: WORD: MESSAGE" for line 0, where
 // WORD is "warning" or "error" as the caller chooses.

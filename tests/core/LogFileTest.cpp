@@ -1,9 +1,12 @@
-// Tests of the handheld's log: the line format, the fresh log at each start, the cap at 64 KiB.
+// Tests of the handheld's log: the line format, the fresh log at each start, no write without a
+// finding, the cap at 64 KiB.
 #include "core/LogFile.h"
 #include "platform/Files.h"
 #include "tests/platform/TempFolder.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -38,7 +41,7 @@ TEST_F(LogFileTest, EachStartBeginsAFreshLogOfFlushedLines)
                    "unknown keyword '%s'", "NAVIGATON");
         diagnoseAt(SourcePlace("/mnt/sd/Tarvo/Tarvo.cfg", 0), DIAGNOSTIC_WARNING, "whole file");
         // Read while the log is open: a launcher replaced by a program never closes it.
-        EXPECT_EQ("/mnt/sd/Tarvo/skins/night/Tarvo.skin:12: warning: unknown keyword 'NAVIGATON'\n"
+        EXPECT_EQ("/mnt/sd/Tarvo/skins/night/Tarvo.skin:12: error: unknown keyword 'NAVIGATON'\n"
                   "/mnt/sd/Tarvo/Tarvo.cfg: warning: whole file\n",
                   log());
         LogFile second(logPath);
@@ -61,6 +64,29 @@ TEST_F(LogFileTest, EachStartBeginsAFreshLogOfFlushedLines)
     setDiagnosticSink(&nowhere);
     diagnose(DIAGNOSTIC_ERROR, "lost");
     EXPECT_FALSE(std::filesystem::exists(card / "absent"));
+}
+
+TEST_F(LogFileTest, ACleanStartWritesNothing)
+{
+    // No log and nothing to say: no file.
+    {
+        LogFile log(logPath);
+    }
+    EXPECT_FALSE(std::filesystem::exists(card / "Tarvo/Tarvo.log"));
+    // An empty log is left as it is, not made again: a second name for it still names the log.
+    card.write("Tarvo/witness", "");
+    ASSERT_EQ(link((card / "Tarvo/witness").c_str(), (card / "Tarvo/Tarvo.log").c_str()), 0);
+    {
+        LogFile log(logPath);
+    }
+    struct stat info;
+    ASSERT_EQ(stat((card / "Tarvo/witness").c_str(), &info), 0);
+    EXPECT_EQ(info.st_nlink, 2u);
+    // The first finding makes it.
+    LogFile log(logPath);
+    setDiagnosticSink(&log);
+    diagnoseAt(SourcePlace("/mnt/sd/Tarvo/Tarvo.cfg", 3), DIAGNOSTIC_WARNING, "late");
+    EXPECT_EQ("/mnt/sd/Tarvo/Tarvo.cfg:3: warning: late\n", this->log());
 }
 
 TEST_F(LogFileTest, AFullLogEndsWithOneLineSayingItIsCut)

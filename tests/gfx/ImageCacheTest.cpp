@@ -78,7 +78,7 @@ TEST_F(ImageCacheTest, PicturesStayWithinTheBoundLettingGoOfThoseNotOnShow)
     EXPECT_EQ(cache.request(paths[2].c_str(), 15, true), -1) << "no room beside those on show";
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               paths[2] +
-                  ": warning: picture is 1024x2048 pixels, and with those on show it would pass "
+                  ": error: picture is 1024x2048 pixels, and with those on show it would pass "
                   "the 12288 KiB that pictures may take: it is not loaded\n");
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Could not load image " + paths[2] + "\n");
 

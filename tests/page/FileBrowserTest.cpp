@@ -89,7 +89,7 @@ TEST_F(FileBrowserTest, FoldersThatCannotBeListedNeverStrandTheList)
     testing::internal::CaptureStderr();
     EXPECT_EQ(press(NAV_ACTION), NAV_NONE);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              root + "gone/: warning: the folder does not exist: the list shows only '../'\n");
+              root + "gone/: error: the folder does not exist: the list shows only '../'\n");
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Changed to " + root + "gone/\n");
     EXPECT_EQ(listOf(b->entries), std::vector<std::string>{"../"});
     press(NAV_ACTION);
@@ -120,7 +120,7 @@ TEST_F(FileBrowserTest, FoldersThatCannotBeListedNeverStrandTheList)
     b->changeDirectory("loop/");
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               end +
-                  "loop/: warning: the folder is reached through too many links: the list "
+                  "loop/: error: the folder is reached through too many links: the list "
                   "shows only '../'\n");
     EXPECT_EQ(listOf(b->entries), std::vector<std::string>{"../"});
 }
@@ -181,7 +181,7 @@ TEST_F(FileBrowserTest, OneFolderAndAllListsTogetherAreCutAtTheBoundAndSaid)
     const std::vector<std::string> listed = listOf(makeAt(huge)->entries);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               huge +
-                  ": warning: the folder holds more than a list can show (65536 entries or "
+                  ": error: the folder holds more than a list can show (65536 entries or "
                   "4194304 bytes of names): the rest is left out\n");
     EXPECT_EQ(listed.size(), 65536u);
     EXPECT_EQ(std::set<std::string>(listed.begin(), listed.end()).size(), 65536u);
@@ -193,7 +193,7 @@ TEST_F(FileBrowserTest, OneFolderAndAllListsTogetherAreCutAtTheBoundAndSaid)
     EXPECT_EQ(makeAt(huge + "sub/")->entries.count(), 0);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               huge +
-                  "sub/: warning: the file lists together hold as many entries as the launcher "
+                  "sub/: error: the file lists together hold as many entries as the launcher "
                   "keeps (65536, or 4194304 bytes of names): the rest of this folder is left "
                   "out\n");
     full.reset();
@@ -222,7 +222,7 @@ TEST_F(FileBrowserTest, ADescriptorActionFillsInItsFolderWithinTheExpansionBound
     b->handleInput(actions, code);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               folder +
-                  "Tarvo.dat:2: warning: the argument expands to more than 65536 bytes: it "
+                  "Tarvo.dat:2: error: the argument expands to more than 65536 bytes: it "
                   "is cut there\n");
     ASSERT_EQ(actions.count(), 4);
     EXPECT_EQ(std::string(actions[1].text()), folder);

@@ -49,7 +49,7 @@ int Findings::print(std::FILE* out, bool warningsAreErrors) const
         errors += error ? 1 : 0;
         std::fprintf(out, "%s\n",
                      formatDiagnostic(finding.path.c_str(), finding.line,
-                                      error ? "error" : "warning", finding.message.c_str())
+                                      severityWord(finding.severity), finding.message.c_str())
                          .text());
     }
     const size_t warnings = sorted.size() - errors;
