@@ -54,6 +54,8 @@ const OptionSpec optionSpecs[] = {
      nullptr, &FrontEndOptions::watch},
     {"--shots", OPTION_SHOTS, "DIR", "folder for F12's screenshots (default: the current one)",
      &FrontEndOptions::shotsFolder, nullptr},
+    {"--werror", OPTION_WERROR, nullptr, "a warning fails the check as an error does", nullptr,
+     &FrontEndOptions::werror},
     {"--help", OPTION_HELP, nullptr, "show this text", nullptr, &FrontEndOptions::help},
 };
 
@@ -112,11 +114,12 @@ bool setValue(const OptionSpec& spec, const std::string& value, FrontEndOptions*
 // The launcher names its files by their handheld paths; the person reads them on the computer.
 class MappedStandardErrorSink : public DiagnosticSink {
 public:
-    void report(const SourcePlace& place, DiagnosticSeverity, const char* message) override
+    void report(const SourcePlace& place, DiagnosticSeverity severity, const char* message) override
     {
         MappedPath path(place.path);
-        std::fprintf(stderr, "%s\n",
-                     formatDiagnostic(path.text(), place.line, "warning", message).text());
+        std::fprintf(
+            stderr, "%s\n",
+            formatDiagnostic(path.text(), place.line, severityWord(severity), message).text());
     }
 };
 
@@ -180,6 +183,10 @@ bool parseFrontEndOptions(int argc, const char* const* argv, unsigned accepted,
     }
     if (options->raw && options->framesFolder.empty()) {
         *error = "--raw needs --frames";
+        return false;
+    }
+    if (options->werror && options->pagesFolder.empty() && (accepted & OPTION_PAGES)) {
+        *error = "--werror needs --pages";
         return false;
     }
     return true;

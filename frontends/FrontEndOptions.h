@@ -24,7 +24,8 @@ enum FrontEndOption : unsigned {
     OPTION_EXEC = 1u << 9,    // --exec
     OPTION_PAGES = 1u << 10,  // --pages OUTDIR
     OPTION_WATCH = 1u << 11,  // --watch
-    OPTION_SHOTS = 1u << 12   // --shots DIR
+    OPTION_SHOTS = 1u << 12,  // --shots DIR
+    OPTION_WERROR = 1u << 13  // --werror
 };
 
 struct FrontEndOptions {
@@ -41,6 +42,7 @@ struct FrontEndOptions {
     bool exec = false;
     bool help = false;
     bool watch = false;
+    bool werror = false;
 };
 
 // Reads argv[1..argc-1]. False, with a one-line reason in error, for an option that is unknown or
@@ -61,7 +63,8 @@ bool applyFrontEndOptions(const FrontEndOptions& options, std::string* error);
 // starts as ever.
 LauncherOptions desktopLauncherOptions(const FrontEndOptions& options);
 
-// Sends every diagnostic (base/Diagnostics.h) to standard error as "PATH:LINE: warning: MESSAGE",
+// Sends every diagnostic (base/Diagnostics.h) to standard error as "PATH:LINE: error: MESSAGE" or
+// "PATH:LINE: warning: MESSAGE",
 // PATH the real file below --sd that the person can open. After applyFrontEndOptions(). Returns
 // that sink, for a front-end that puts its own in front of it.
 DiagnosticSink* reportDiagnosticsOnStandardError();

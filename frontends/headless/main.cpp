@@ -4,7 +4,7 @@
 //
 //   tarvo-headless --sd DIR [--keys FILE] [--frames OUTDIR] [--raw] [--battery FILE]
 //                  [--menu PROG] [--no-exec]
-//   tarvo-headless --sd DIR --pages OUTDIR [--battery FILE]
+//   tarvo-headless --sd DIR --pages OUTDIR [--werror] [--battery FILE]
 //
 // The run ends with status 0 when a poll of the buttons finds the script used up (the launcher's
 // normal teardown runs), or the way the launcher itself leaves: a launched program, or the menu
@@ -14,8 +14,9 @@
 // With --pages there is no script and no main loop: the launcher starts, and every page with
 // something on it is drawn as it is first shown (element 0 selected) into OUTDIR/page-NNN.png, NNN
 // the page number, and into one contact sheet, OUTDIR/pages.png (see writePages below). The
-// diagnostics come out as ever; the status is 1 when one of them is an error, 2 when the pictures
-// cannot be written, 0 otherwise.
+// diagnostics come out as ever; the status is 1 when one of them is an error (or a warning, with
+// --werror), 2 when the pictures cannot be written, 0 otherwise. OUTDIR (and --frames OUTDIR) is
+// made with the folders above it when it is not there.
 //
 // Unlike the desktop window, this runner starts the programs a skin's exec actions name, with the
 // rights of whoever runs it: tests need that. A skin from someone else belongs in a --no-exec run.
@@ -43,7 +44,7 @@ const char execWarning[] =
     "Exec actions start their programs with your rights; try a skin from someone else with "
     "--no-exec.\n";
 const unsigned acceptedOptions = OPTION_SD | OPTION_KEYS | OPTION_FRAMES | OPTION_RAW |
-    OPTION_BATTERY | OPTION_MENU | OPTION_NO_EXEC | OPTION_HELP | OPTION_PAGES;
+    OPTION_BATTERY | OPTION_MENU | OPTION_NO_EXEC | OPTION_HELP | OPTION_PAGES | OPTION_WERROR;
 
 std::string framesFolder;
 bool writeRaw = false;
@@ -66,15 +67,20 @@ int usageError(const std::string& reason)
     return 2;
 }
 
-// The folder for the pictures, made when it is not there yet, as an absolute path (a failed
-// launch that changed directory cannot move it); empty, with the reason on standard error, when
-// it cannot be used.
+// The folder for the pictures, made with the folders above it when it is not there yet (as
+// mkdir -p does), as an absolute path (a failed launch that changed directory cannot move it);
+// empty, with the reason on standard error, when it cannot be used.
 std::string outputFolder(const std::string& path)
 {
     struct stat info;
-    if (mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) {
-        std::fprintf(stderr, "%s: %s: %s\n", programName, path.c_str(), std::strerror(errno));
-        return std::string();
+    for (std::size_t end = path.find('/', 1);; end = path.find('/', end + 1)) {
+        const std::string folder = path.substr(0, end);
+        if (!folder.empty() && mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) {
+            std::fprintf(stderr, "%s: %s: %s\n", programName, folder.c_str(), std::strerror(errno));
+            return std::string();
+        }
+        if (end == std::string::npos)
+            break;
     }
     if (stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
         std::fprintf(stderr, "%s: %s: not a folder\n", programName, path.c_str());
@@ -86,13 +92,17 @@ std::string outputFolder(const std::string& path)
     return folder;
 }
 
-// Counts the errors among the diagnostics and hands every one on.
+// Counts the errors among the diagnostics (with --werror, the warnings too) and hands every one
+// on.
 class ErrorCountingSink : public DiagnosticSink {
 public:
-    explicit ErrorCountingSink(DiagnosticSink* forwardTo) : next(forwardTo) {}
+    ErrorCountingSink(DiagnosticSink* forwardTo, bool countWarnings)
+        : next(forwardTo), warningsCount(countWarnings)
+    {
+    }
     void report(const SourcePlace& place, DiagnosticSeverity severity, const char* message) override
     {
-        if (severity == DIAGNOSTIC_ERROR)
+        if (severity == DIAGNOSTIC_ERROR || warningsCount)
             ++errors;
         next->report(place, severity, message);
     }
@@ -101,6 +111,7 @@ public:
 
 private:
     DiagnosticSink* next;
+    bool warningsCount;
 };
 
 // The contact sheet: the pages in number order, four to a row, each at half size (a pixel per
@@ -188,9 +199,9 @@ bool reportWrite(bool written, const std::string& path)
 
 // --pages: the launcher starts as on the handheld, and each page with something on it is drawn
 // as the launcher would first show it: start() leaves every page on element 0.
-int writePages(const std::string& folder, DiagnosticSink* standardError)
+int writePages(const std::string& folder, DiagnosticSink* standardError, bool werror)
 {
-    ErrorCountingSink counter(standardError);
+    ErrorCountingSink counter(standardError, werror);
     setDiagnosticSink(&counter);
     LauncherOptions launcherOptions;
     launcherOptions.dryRunExec = true;
@@ -277,7 +288,7 @@ int main(int argc, char** argv)
     }
     DiagnosticSink* standardError = reportDiagnosticsOnStandardError();
     if (!pagesFolder.empty())
-        return writePages(pagesFolder, standardError);
+        return writePages(pagesFolder, standardError, options.werror);
     headlessSetScript(script);
 
     LauncherOptions launcherOptions;

@@ -86,7 +86,7 @@ def split_runs(directives):
 class Run:
     def __init__(self, programs, case_dir, directives, work, number=1):
         self.card = os.path.join(work, "card")
-        self.frames = os.path.join(work, "frames" if number == 1 else "frames-%d" % number)
+        self.frames = os.path.join(work, "out", "frames" if number == 1 else "frames-%d" % number)
         self.pictures = {}
         self.name = "" if number == 1 else "run %d: " % number
         source = os.path.join(case_dir, "card")

@@ -34,8 +34,7 @@
 namespace {
 
 const char programName[] = "tarvo-lint";
-const unsigned acceptedOptions = OPTION_SD | OPTION_HELP;
-const char werrorOption[] = "--werror";
+const unsigned acceptedOptions = OPTION_SD | OPTION_WERROR | OPTION_HELP;
 
 // The launcher prints its own lines ("Loaded font: ...") on standard output, which belongs to
 // the findings here: while it lives, standard output goes nowhere.
@@ -66,9 +65,7 @@ private:
 
 std::string usage()
 {
-    std::string text = frontEndUsage(programName, acceptedOptions);
-    text.insert(text.find('\n'), std::string(" [") + werrorOption + "]");
-    return text + "  --werror            a warning fails the check as an error does\n";
+    return frontEndUsage(programName, acceptedOptions);
 }
 
 bool isFile(const std::string& handheldPath)
@@ -161,18 +158,9 @@ std::vector<std::string> descriptorPaths()
 
 int main(int argc, char** argv)
 {
-    bool warningsAreErrors = false;
-    std::vector<const char*> arguments;
-    for (int i = 0; i < argc; ++i) {
-        if (i > 0 && std::strcmp(argv[i], werrorOption) == 0)
-            warningsAreErrors = true;
-        else
-            arguments.push_back(argv[i]);
-    }
     FrontEndOptions options;
     std::string error;
-    if (!parseFrontEndOptions(static_cast<int>(arguments.size()), arguments.data(), acceptedOptions,
-                              &options, &error)) {
+    if (!parseFrontEndOptions(argc, argv, acceptedOptions, &options, &error)) {
         std::fprintf(stderr, "%s: %s\n%s", programName, error.c_str(), usage().c_str());
         return 2;
     }
@@ -200,5 +188,5 @@ int main(int argc, char** argv)
         }
     }
     setDiagnosticSink(nullptr);
-    return findings.print(stdout, warningsAreErrors);
+    return findings.print(stdout, options.werror);
 }
