@@ -303,9 +303,14 @@ Launcher::SkinFault Launcher::readSkin(const WString& name)
                 diagnose(DIAGNOSTIC_ERROR,
                          "STARTPAGE=%s is not a page (pages are 0 to 127): the line is ignored",
                          printable(arguments[0]));
-        } else if (keyword == "VARIABLE" && arguments.count() >= 2 && arguments[0].length() > 0) {
+        } else if (keyword == "VARIABLE" && arguments.count() >= 2) {
             WString name = arguments.take(0);
-            variableStore.setValues(name.text(), arguments);
+            // Stored as ever, but "%%" is a lone '%', so nothing can read it back.
+            if (name.length() == 0)
+                diagnose(DIAGNOSTIC_ERROR,
+                         "VARIABLE has an empty name: no %%name%% reference "
+                         "can use its values, so the line does nothing");
+            variableStore.setValues(name.text() ? name.text() : "", arguments);
         } else {
             // The skin's own keywords reach a page only malformed; the page says nothing of them.
             if (keyword == "VARIABLE")
