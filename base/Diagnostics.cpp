@@ -21,6 +21,36 @@ StandardErrorSink standardError;
 DiagnosticSink* sink = &standardError;
 SourcePlace current;
 
+// The place of the last report and the messages given there (severity and text).
+WString lastPath;
+int lastLine = -1;
+WString::Array messagesAtLastPlace;
+
+// Whether message was given at place already, in the reports just before this one; remembers it.
+bool repeated(const SourcePlace& place, DiagnosticSeverity severity, const char* message)
+{
+    const char* path = place.path ? place.path : "";
+    if (place.line != lastLine || !(lastPath == path)) {
+        lastPath = path;
+        lastLine = place.line;
+        messagesAtLastPlace.resize(0);
+    }
+    WString text;
+    text.format("%s %s", severityWord(severity), message);
+    for (int i = 0; i < messagesAtLastPlace.count(); ++i) {
+        if (messagesAtLastPlace[i] == text)
+            return true;
+    }
+    messagesAtLastPlace.append(text);
+    return false;
+}
+
+void reportOnce(const SourcePlace& place, DiagnosticSeverity severity, const char* message)
+{
+    if (!repeated(place, severity, message))
+        sink->report(place, severity, message);
+}
+
 // Formats with the first list into a small buffer and, for a longer message, with the second
 // into one of its size: a va_list cannot be read twice, so the caller starts two.
 void deliver(const SourcePlace& place, DiagnosticSeverity severity, const char* format,
@@ -31,13 +61,13 @@ void deliver(const SourcePlace& place, DiagnosticSeverity severity, const char* 
     if (needed < 0)
         return;
     if (needed < static_cast<int>(sizeof small)) {
-        sink->report(place, severity, small);
+        reportOnce(place, severity, small);
         return;
     }
     char* large = static_cast<char*>(malloc(static_cast<size_t>(needed) + 1));
     if (large)
         vsnprintf(large, static_cast<size_t>(needed) + 1, format, second);
-    sink->report(place, severity, large ? large : small);
+    reportOnce(place, severity, large ? large : small);
     free(large);
 }
 
@@ -83,6 +113,39 @@ int distance(const char* a, const char* b, int limit)
 void setDiagnosticSink(DiagnosticSink* newSink)
 {
     sink = newSink ? newSink : &standardError;
+}
+
+DiagnosticSink* diagnosticSink()
+{
+    return sink;
+}
+
+void forgetReportedDiagnostics()
+{
+    lastPath.clear();
+    lastLine = -1;
+    messagesAtLastPlace.resize(0);
+}
+
+void HeldDiagnostics::report(const SourcePlace& place, DiagnosticSeverity severity,
+                             const char* message)
+{
+    held.append(WString(place.path ? place.path : ""));
+    held.append(WString(message));
+    held.append(WString().format("%d %d", place.line, static_cast<int>(severity)));
+}
+
+void HeldDiagnostics::release(DiagnosticSink* to)
+{
+    for (int i = 0; i + 2 < held.count(); i += 3) {
+        int line = 0;
+        int severity = 0;
+        sscanf(held[i + 2].text(), "%d %d", &line, &severity);
+        to->report(SourcePlace(held[i].text() ? held[i].text() : "", line),
+                   static_cast<DiagnosticSeverity>(severity),
+                   held[i + 1].text() ? held[i + 1].text() : "");
+    }
+    held.resize(0);
 }
 
 void setCurrentPlace(const SourcePlace& place)

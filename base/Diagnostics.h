@@ -37,6 +37,29 @@ public:
 // paths as they are to standard error. The sink is not owned.
 void setDiagnosticSink(DiagnosticSink* sink);
 
+// The sink in force.
+DiagnosticSink* diagnosticSink();
+
+// A message given again for the same line (two arguments of one line naming the same undefined
+// variable, say) reaches the sink once: of the reports that follow each other at one place, each
+// message passes once. Every reading of a file (and the launcher's reading of all its files)
+// calls this, so that it reports everything again even when its first finding is the last one
+// of the reading before.
+void forgetReportedDiagnostics();
+
+// Holds the diagnostics it receives (copies of their paths and messages) until release() hands
+// them to a sink in order, for a reading whose findings must come after a line that can be
+// written only once the reading is over. Install it with setDiagnosticSink.
+class HeldDiagnostics : public DiagnosticSink {
+public:
+    void report(const SourcePlace& place, DiagnosticSeverity severity, const char* message);
+    void release(DiagnosticSink* sink);
+
+private:
+    // Three entries a report: the path, the message, and the line and severity as "LINE SEVERITY".
+    WString::Array held;
+};
+
 // The place whose line is being interpreted. Whoever hands a line on (the skin reading, the
 // configuration, a descriptor) sets it first, so that the code that interprets the line can
 // report without being told where the line came from; it stays until set again.

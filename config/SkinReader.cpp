@@ -16,6 +16,8 @@ SkinReader* lastReader = 0;
 
 SkinReader::SkinReader(const char* filePath) : open(false), path(filePath), nextIndex(0)
 {
+    // A new reading says again what an earlier reading of the same lines said.
+    forgetReportedDiagnostics();
     FILE* stream = filePath ? openFile(filePath, "rb") : 0;
     if (!stream)
         return;

@@ -37,6 +37,11 @@ public:
     void setTiming(uint32_t delayMs, uint32_t periodMs);
 
     bool changed(ButtonMask buttons) const { return buttons != previousButtons; }
+    // Whether buttons holds a button that the last event did not: a press, not a release.
+    bool pressed(ButtonMask buttons) const
+    {
+        return previousButtons != INITIAL_BUTTONS && (buttons & ~previousButtons) != 0;
+    }
 
     // Counts one unchanged poll; true when a held direction repeats on it.
     bool repeatDue(ButtonMask buttons);

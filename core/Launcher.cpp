@@ -91,7 +91,7 @@ void checkKeyboardRate(const WString::Array& values)
 } // namespace
 
 Launcher::Launcher(const LauncherOptions& launcherOptions)
-    : options(launcherOptions), currentPage(0), firstPage(0)
+    : options(launcherOptions), currentPage(0), firstPage(0), noticeSince(0)
 {
 }
 
@@ -106,6 +106,9 @@ void Launcher::start()
 
 void Launcher::readFiles()
 {
+    // What the files said before is no longer news: this reading says it again if it still holds.
+    forgetReportedDiagnostics();
+    notice.clear();
     loadFont();
     variableStore.load(configPath.text());
     checkSettings();
@@ -233,23 +236,34 @@ void Launcher::chooseSkin()
                 printable(fault == SKIN_UNREADABLE  ? skinPath
                               : fault == SKIN_EMPTY ? name
                                                     : skinDir));
-    diagnoseAt(chosenAt, DIAGNOSTIC_ERROR, "%s: %s", what.text(),
-               fallBack ? "the skin 'concept' is read instead" : "the screen stays black");
     if (!fallBack) {
+        diagnoseAt(chosenAt, DIAGNOSTIC_ERROR, "%s: the screen stays black", what.text());
         showNotice(WString().format("Skin '%s' %s: nothing to show", printable(name),
                                     skinFaultNotices[fault]));
         return;
     }
 
-    // Nothing of the skin that failed may show through the fallback.
+    // Nothing of the skin that failed may show through the fallback. What reading the fallback
+    // finds is said after the line that says it is read, and that line says what came of it.
     resetPages();
+    HeldDiagnostics fallbackFindings;
+    DiagnosticSink* sink = diagnosticSink();
+    setDiagnosticSink(&fallbackFindings);
     const SkinFault fallbackFault = readSkin(WString(defaultSkin));
+    setDiagnosticSink(sink);
     if (fallbackFault == SKIN_SHOWN) {
+        diagnoseAt(chosenAt, DIAGNOSTIC_ERROR, "%s: the skin '%s' is read instead", what.text(),
+                   defaultSkin);
+        fallbackFindings.release(sink);
         shownSkin = defaultSkin;
         showNotice(WString().format("Skin '%s' %s: showing '%s'", printable(name),
                                     skinFaultNotices[fault], defaultSkin));
         return;
     }
+    diagnoseAt(chosenAt, DIAGNOSTIC_ERROR,
+               "%s, and the skin '%s' cannot be shown either: the screen stays black", what.text(),
+               defaultSkin);
+    fallbackFindings.release(sink);
     what.format(skinFaultMessages[fallbackFault],
                 fallbackFault == SKIN_UNREADABLE  ? printable(skinPath)
                     : fallbackFault == SKIN_EMPTY ? defaultSkin
@@ -425,9 +439,17 @@ bool Launcher::pass()
     ButtonMask buttons = readButtons();
     if (!repeat.changed(buttons)) {
         platformSleepMs(1);
-        if (!repeat.repeatDue(buttons))
-            return false;
+        if (!repeat.repeatDue(buttons)) {
+            if (notice.isEmpty() || platformMilliseconds() - noticeSince < NOTICE_SHOWN_MS)
+                return false;
+            notice.clear();
+            showFrame();
+            return true;
+        }
     }
+    if (!notice.isEmpty() && repeat.pressed(buttons) &&
+        platformMilliseconds() - noticeSince >= NOTICE_READ_MS)
+        notice.clear();
     repeat.startEvent(buttons);
 
     if ((buttons & (BUTTON_SELECT | BUTTON_START)) == (BUTTON_SELECT | BUTTON_START))
@@ -456,11 +478,8 @@ PageContext Launcher::drawingContext() const
 void Launcher::showFrame()
 {
     pages[currentPage].draw(backBuffer, drawingContext());
-    if (!notice.isEmpty()) {
+    if (!notice.isEmpty())
         drawNotice(backBuffer, font, notice.text());
-        // Shown in this frame only: the next event's frame is the page alone.
-        notice.clear();
-    }
     presentFrame();
 
     WString::Array speed;
@@ -500,6 +519,7 @@ void Launcher::carryOut(WString::Array& actions)
 void Launcher::showNotice(const WString& text)
 {
     notice = text;
+    noticeSince = platformMilliseconds();
 }
 
 void Launcher::selectPage(const WString& number)

@@ -67,7 +67,8 @@ public:
 
     // One pass of the main loop: a poll of the buttons, and on an event (a change, or a repeat
     // of a held direction) the page's input, the actions, a redrawn and presented frame and the
-    // menu speed. An unchanged poll sleeps one millisecond and draws nothing. True for an event.
+    // menu speed. An unchanged poll sleeps one millisecond and draws nothing, unless it takes an
+    // old notice away (showNotice). True when a frame was drawn.
     bool pass();
 
     // Reads the files again as start() does (the configuration, the font, the skin and, as its
@@ -107,9 +108,14 @@ public:
     WString fontFile() const;
     int32_t startPage() const { return firstPage; }
 
-    // Shows text on the notice bar (core/Notice.h) in the frame this pass draws; the bar goes
-    // away in the frame of the next button event.
+    // Shows text on the notice bar (core/Notice.h) from the frame this pass draws on. The bar
+    // stays, through releases and presses that come quickly, until the first press of a button
+    // NOTICE_READ_MS or more after it appeared (that press's frame is the page alone), or until it
+    // has been up NOTICE_SHOWN_MS: then one frame is drawn without an event, the only one there
+    // is, to take it away. A reading of the files (reload) takes it away too.
     void showNotice(const WString& text);
+
+    enum { NOTICE_READ_MS = 1000, NOTICE_SHOWN_MS = 4000 };
 
 private:
     Launcher(const Launcher&);
@@ -152,6 +158,8 @@ private:
     KeyRepeat repeat;
     // Null while there is nothing to tell.
     WString notice;
+    // When the notice appeared (platformMilliseconds).
+    uint32_t noticeSince;
 };
 
 #endif

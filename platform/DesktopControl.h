@@ -38,6 +38,12 @@ void desktopSetScale(int factor);
 
 // The factor of the open window; 0 while there is none.
 int desktopScale();
+// The open window's id; 0 while there is none. Shutting the platform down for a program that then
+// fails to start leaves the window, and so its id, as they were.
+uint32_t desktopWindowId();
+// Closes the window (the next platformInit() opens a new one at the scale then set); the frame
+// stays in memory. For tests, which open windows one after another.
+void desktopCloseWindow();
 
 // The keys that are not the handheld's: each press (not its repeats) adds its request, which
 // stays until taken. What they do is the front-end's (frontends/desktop/Studio.h).

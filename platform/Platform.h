@@ -85,6 +85,11 @@ inline ButtonMask foldLoneDiagonal(ButtonMask buttons)
 // The main loop's idle wait. On the headless backend time is virtual and this costs nothing.
 void platformSleepMs(int milliseconds);
 
+// A clock in milliseconds from an arbitrary start, wrapping at 2^32: compare two readings by
+// their difference. On the headless backend it is virtual, moved on only by platformSleepMs, so a
+// script's idle polls are its milliseconds.
+uint32_t platformMilliseconds();
+
 // Puts the display back the way the handheld's menu expects it, flushes every standard stream
 // and closes the devices. Standard input, output and error stay open for the program that
 // replaces the launcher. backBuffer stays writable, and the clock registers stay reachable.

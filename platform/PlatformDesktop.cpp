@@ -378,11 +378,16 @@ void platformSleepMs(int milliseconds)
         SDL_Delay(static_cast<Uint32>(milliseconds));
 }
 
+uint32_t platformMilliseconds()
+{
+    return SDL_GetTicks();
+}
+
 void platformShutdown()
 {
-    // The window goes, so that a launched program can have the screen; the frame stays in memory.
-    if (desktop.window)
-        closeWindow();
+    // The window stays: a program that starts replaces the process, and the window goes with its
+    // connection to the display (opened close-on-exec); one that fails to start finds the window
+    // as it was, with its overlay and its place on the screen.
     std::fflush(nullptr);
 }
 
@@ -400,6 +405,17 @@ void desktopSetScale(int factor)
 int desktopScale()
 {
     return desktop.scale;
+}
+
+void desktopCloseWindow()
+{
+    if (desktop.window)
+        closeWindow();
+}
+
+uint32_t desktopWindowId()
+{
+    return desktop.window ? SDL_GetWindowID(desktop.window) : 0;
 }
 
 unsigned desktopTakeRequests()

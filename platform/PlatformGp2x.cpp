@@ -21,6 +21,7 @@
 #include <string.h>
 #include <sys/ioctl.h>
 #include <sys/mman.h>
+#include <sys/time.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -299,6 +300,14 @@ void platformSleepMs(int milliseconds)
 {
     if (milliseconds > 0)
         usleep(static_cast<useconds_t>(milliseconds) * 1000u);
+}
+
+uint32_t platformMilliseconds()
+{
+    struct timeval now;
+    if (gettimeofday(&now, 0) != 0)
+        return 0;
+    return static_cast<uint32_t>(now.tv_sec) * 1000u + static_cast<uint32_t>(now.tv_usec / 1000);
 }
 
 void platformShutdown()

@@ -21,6 +21,7 @@ struct HeadlessState {
     KeyScript script;
     bool scripted = false;
     int frameCount = 0;
+    uint32_t milliseconds = 0;
     HeadlessButtonSource buttonSource = nullptr;
     HeadlessFrameObserver frameObserver = nullptr;
 };
@@ -57,8 +58,14 @@ ButtonMask readButtons()
 
 void platformSleepMs(int milliseconds)
 {
-    // Virtual time: the wait is over at once.
-    (void)milliseconds;
+    // Virtual time: the wait is over at once, and the clock moves on by it.
+    if (milliseconds > 0)
+        headless.milliseconds += static_cast<uint32_t>(milliseconds);
+}
+
+uint32_t platformMilliseconds()
+{
+    return headless.milliseconds;
 }
 
 void platformShutdown()

@@ -16,7 +16,7 @@ protected:
         desktopSetScale(2);
         platformInit(100, 16, 44100, 16);
     }
-    void TearDown() override { platformShutdown(); }
+    void TearDown() override { desktopCloseWindow(); }
 };
 
 // Each frame pixel becomes a 2x2 block of its colour (renderers widen the channels slightly
