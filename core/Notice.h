@@ -3,6 +3,8 @@
 #ifndef TARVO_CORE_NOTICE_H
 #define TARVO_CORE_NOTICE_H
 
+#include "base/WString.h"
+
 #include <stdint.h>
 
 class BitmapFont;
@@ -13,7 +15,13 @@ const uint16_t noticeTextColor = 0xFFDF;
 
 // Draws text over the bottom rows of frame: a bar as high as a line of the font plus two rows
 // above and below it (a font without glyphs still gets a 16-row bar), the text two columns in
-// from the left and clipped at the right edge.
+// from the left, fitted to the width by fitNotice.
 void drawNotice(uint16_t* frame, BitmapFont& font, const char* text);
+
+// text as it fits in width pixels of font: as it is when it fits; otherwise the middle of its
+// longest word (a file name, a path) gives way to "...", so that the message around it, its end
+// above all, stays whole; and when that is not enough, the middle of the whole text. Characters
+// of more than one byte are never split.
+WString fitNotice(const BitmapFont& font, const char* text, int width);
 
 #endif
