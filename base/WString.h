@@ -226,4 +226,10 @@ private:
     int length_;
 };
 
+// The text of s for printf and the C string functions: "" for the null string.
+inline const char* textOf(const WString& s)
+{
+    return s.text() ? s.text() : "";
+}
+
 #endif

@@ -81,9 +81,10 @@ bool SkinReader::next(WString& keyword, WString::Array& arguments)
             arguments.resize(0);
             const int shown = end - begin > 40 ? 40 : static_cast<int>(end - begin);
             diagnose(DIAGNOSTIC_ERROR,
-                     equals ? "'%.*s%s' has no keyword before its '=': the line is ignored"
-                            : "'%.*s%s' has no '=': the line is ignored",
-                     shown, begin, shown < end - begin ? "..." : "");
+                     equals ? "'%.*s%s' has no keyword before its '=': the line is ignored%s"
+                            : "'%.*s%s' has no '=': the line is ignored%s",
+                     shown, begin, shown < end - begin ? "..." : "",
+                     *begin == '#' ? " (comments start with //)" : "");
             continue;
         }
 

@@ -32,13 +32,6 @@ const char defaultSkin[] = "concept";
 const char resumeFile[] = "Tarvo.resume";
 const char newResumeFile[] = "Tarvo.newresume";
 
-// A word as printf may print it: one that holds no text at all (an empty action, ACTION=) prints
-// as nothing.
-const char* printable(const WString& text)
-{
-    return text.text() ? text.text() : "";
-}
-
 bool isPageIndex(int32_t index)
 {
     return index >= 0 && index < Launcher::PAGE_COUNT;
@@ -63,7 +56,7 @@ void checkSpeed(const char* name, const WString::Array& values)
     const int mhz = checkedNumber(values[0]);
     if (mhz < 33 || mhz > 320)
         diagnose(DIAGNOSTIC_ERROR, "%s '%s' is not 33 to 320 MHz: the speed is not set", name,
-                 printable(values[0]));
+                 textOf(values[0]));
 }
 
 void checkKeyboardRate(const WString::Array& values)
@@ -73,14 +66,14 @@ void checkKeyboardRate(const WString::Array& values)
         if (delay < 0 || delay > 9999)
             diagnose(DIAGNOSTIC_ERROR,
                      "KEYBOARD_RATE delay '%s' is not 0 to 9999 ms: the delay stays %d ms",
-                     printable(values[0]), static_cast<int>(KeyRepeat::DEFAULT_DELAY_MS));
+                     textOf(values[0]), static_cast<int>(KeyRepeat::DEFAULT_DELAY_MS));
     }
     if (values.count() >= 2) {
         const int perSecond = checkedNumber(values[1]);
         if (perSecond < 1 || perSecond > 999)
             diagnose(DIAGNOSTIC_ERROR,
                      "KEYBOARD_RATE rate '%s' is not 1 to 999 a second: repeats stay %d ms apart",
-                     printable(values[1]), static_cast<int>(KeyRepeat::DEFAULT_PERIOD_MS));
+                     textOf(values[1]), static_cast<int>(KeyRepeat::DEFAULT_PERIOD_MS));
     }
     if (values.count() > 2)
         diagnose(DIAGNOSTIC_WARNING,
@@ -212,7 +205,7 @@ void Launcher::checkSettings()
     if (!(resume == "0") && !(resume == "1"))
         diagnoseAt(SourcePlace(configPath.text(), variableStore.lineOf("RESUME")), DIAGNOSTIC_ERROR,
                    "RESUME '%s' is not 0 or 1: the launcher starts at the start page",
-                   printable(resume));
+                   textOf(resume));
 }
 
 void Launcher::chooseSkin()
@@ -233,12 +226,12 @@ void Launcher::chooseSkin()
     const bool fallBack = !options.skinName && !(name == defaultSkin);
     WString what;
     what.format(skinFaultMessages[fault],
-                printable(fault == SKIN_UNREADABLE  ? skinPath
-                              : fault == SKIN_EMPTY ? name
-                                                    : skinDir));
+                textOf(fault == SKIN_UNREADABLE  ? skinPath
+                           : fault == SKIN_EMPTY ? name
+                                                 : skinDir));
     if (!fallBack) {
         diagnoseAt(chosenAt, DIAGNOSTIC_ERROR, "%s: the screen stays black", what.text());
-        showNotice(WString().format("Skin '%s' %s: nothing to show", printable(name),
+        showNotice(WString().format("Skin '%s' %s: nothing to show", textOf(name),
                                     skinFaultNotices[fault]));
         return;
     }
@@ -256,7 +249,7 @@ void Launcher::chooseSkin()
                    defaultSkin);
         fallbackFindings.release(sink);
         shownSkin = defaultSkin;
-        showNotice(WString().format("Skin '%s' %s: showing '%s'", printable(name),
+        showNotice(WString().format("Skin '%s' %s: showing '%s'", textOf(name),
                                     skinFaultNotices[fault], defaultSkin));
         return;
     }
@@ -265,12 +258,12 @@ void Launcher::chooseSkin()
                defaultSkin);
     fallbackFindings.release(sink);
     what.format(skinFaultMessages[fallbackFault],
-                fallbackFault == SKIN_UNREADABLE  ? printable(skinPath)
+                fallbackFault == SKIN_UNREADABLE  ? textOf(skinPath)
                     : fallbackFault == SKIN_EMPTY ? defaultSkin
-                                                  : printable(skinDir));
+                                                  : textOf(skinDir));
     diagnoseAt(SourcePlace(skinPath.text(), 0), DIAGNOSTIC_ERROR, "%s: the screen stays black",
                what.text());
-    showNotice(WString().format("Skin '%s' %s, and '%s' %s: nothing to show", printable(name),
+    showNotice(WString().format("Skin '%s' %s, and '%s' %s: nothing to show", textOf(name),
                                 skinFaultNotices[fault], defaultSkin,
                                 skinFaultNotices[fallbackFault]));
 }
@@ -308,7 +301,7 @@ Launcher::SkinFault Launcher::readSkin(const WString& name)
                 diagnose(DIAGNOSTIC_ERROR,
                          "PAGE=%s is not a page (pages are 0 to 127): the lines up to the next "
                          "PAGE are ignored",
-                         printable(arguments[0]));
+                         textOf(arguments[0]));
         } else if (keyword == "STARTPAGE" && arguments.count() == 1) {
             int32_t start = checkedNumber(arguments[0]);
             if (isPageIndex(start))
@@ -316,7 +309,7 @@ Launcher::SkinFault Launcher::readSkin(const WString& name)
             else
                 diagnose(DIAGNOSTIC_ERROR,
                          "STARTPAGE=%s is not a page (pages are 0 to 127): the line is ignored",
-                         printable(arguments[0]));
+                         textOf(arguments[0]));
         } else if (keyword == "VARIABLE" && arguments.count() >= 2) {
             WString name = arguments.take(0);
             // Stored as ever, but "%%" is a lone '%', so nothing can read it back.
@@ -336,8 +329,9 @@ Launcher::SkinFault Launcher::readSkin(const WString& name)
                          "ignored",
                          keyword.text(), arguments.count());
             else if (!anyPageLine)
-                diagnose(DIAGNOSTIC_ERROR, "'%s' comes before any PAGE line: the line is ignored",
-                         keyword.text());
+                diagnose(DIAGNOSTIC_ERROR, "'%s' comes before any PAGE line: the line is ignored%s",
+                         keyword.text(),
+                         keyword[0] == '#' ? " (comments start with //, not #)" : "");
             if (isPageIndex(targetPage))
                 pages[targetPage].applyDirective(keyword, arguments);
         }
@@ -493,17 +487,16 @@ void Launcher::carryOut(WString::Array& actions)
         selectPage(actions[1]);
         return;
     }
-    printf("Action is %s\n", printable(actions.join("--")));
+    printf("Action is %s\n", textOf(actions.join("--")));
     if (actions[0] == "exec") {
         if (options.dryRunExec) {
-            printf("Would run: %s\n", printable(actions.join(" ")));
+            printf("Would run: %s\n", textOf(actions.join(" ")));
             if (options.notStartedNotice)
                 showNotice(options.notStartedNotice);
         } else if (options.cardProgramsOnly && actions.count() >= 3 &&
                    !programLiesOnCard(actions[1].text(), actions[2].text())) {
-            printf("Would run: %s\n", printable(actions.join(" ")));
-            showNotice(
-                WString().format("Not started: %s is not on the card", printable(actions[2])));
+            printf("Would run: %s\n", textOf(actions.join(" ")));
+            showNotice(WString().format("Not started: %s is not on the card", textOf(actions[2])));
         } else {
             // The check above names what is refused; the start checks again the very file it
             // runs, since the card may change in between.
@@ -540,8 +533,8 @@ void Launcher::updateConfiguration(WString::Array& actions)
     WString key = actions.take(0);
     if (!updateConfigFile(configPath.text(), (baseDir + "Tarvo.newcfg").text(), key, actions)) {
         // The file is as it was: leaving for the menu would pretend otherwise.
-        showNotice(WString().format("Setting not saved: %s=%s", printable(key),
-                                    printable(actions.join(","))));
+        showNotice(
+            WString().format("Setting not saved: %s=%s", textOf(key), textOf(actions.join(","))));
         return;
     }
     // Switching RESUME takes effect at this hand-over already.
@@ -558,8 +551,7 @@ void Launcher::startProgram(const WString::Array& words, ProgramSource source)
     writeResume();
     const int reason = launchProgram(words, source);
     if (reason != 0)
-        showNotice(
-            WString().format("Could not start %s: %s", printable(words[2]), strerror(reason)));
+        showNotice(WString().format("Could not start %s: %s", textOf(words[2]), strerror(reason)));
 }
 
 void Launcher::startMenu()

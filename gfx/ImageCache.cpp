@@ -5,6 +5,7 @@
 #include "base/Diagnostics.h"
 #include "config/VariableStore.h"
 #include "gfx/DLImage.h"
+#include "gfx/PictureFault.h"
 #include "gfx/PngReader.h"
 #include "platform/ClockControl.h"
 #include "platform/Files.h"
@@ -150,6 +151,7 @@ bool ImageCache::decode(Entry& entry, bool fresh)
     uint32_t width = 0, height = 0;
     const uint32_t needed = sizeBeforeDecoding(path, entry.wantAlpha, width, height);
     if (!makeRoom(needed)) {
+        notePictureRefused(path);
         if (fresh)
             diagnoseAt(SourcePlace(path, 0), DIAGNOSTIC_ERROR,
                        "picture is %dx%d pixels, and with those on show it would pass the %d KiB "

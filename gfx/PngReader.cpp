@@ -4,6 +4,7 @@
 #include "gfx/PngReader.h"
 
 #include "base/Diagnostics.h"
+#include "gfx/PictureFault.h"
 #include "platform/Files.h"
 
 #include <png.h>
@@ -352,6 +353,8 @@ void decode(PngRowReceiver& receiver)
     int colorType = 0;
     png_get_IHDR(png, info, &w, &h, &bitDepth, &colorType, 0, 0, 0);
     if (w > maxPngSide || h > maxPngSide) {
+        if (state.path)
+            notePictureRefused(state.path);
         if (state.path)
             diagnoseAt(SourcePlace(state.path, 0), DIAGNOSTIC_ERROR,
                        "picture is %lux%lu pixels, more than %lu on a side: it is not loaded",

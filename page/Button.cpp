@@ -4,6 +4,8 @@
 #include "gfx/BitmapFont.h"
 #include "gfx/DLImage.h"
 #include "gfx/ImageCache.h"
+#include "gfx/PictureFault.h"
+#include "page/ListReferences.h"
 #include "page/Page.h"
 #include "page/Preview.h"
 #include "page/SkinValues.h"
@@ -91,6 +93,29 @@ Button::Kind readType(const WString& kind, const WString::Array& arguments, int3
     }
     for (int i = 0; i < numbersRead; ++i)
         numbers[i] = checkedNumber(arguments[i]);
+    if (drawn == Button::KIND_RECT) {
+        const int left = numbers[0], top = numbers[1], right = numbers[2], bottom = numbers[3];
+        if (left > right || top > bottom)
+            diagnose(DIAGNOSTIC_ERROR,
+                     "rectangle from (%d, %d) to (%d, %d) has its corners swapped: the first "
+                     "corner is the top left one: %s",
+                     left, top, right, bottom, nothing);
+        else if (left < 0 || top < 0 || right > SCREEN_WIDTH - 1 || bottom > SCREEN_HEIGHT - 1)
+            diagnose(DIAGNOSTIC_ERROR,
+                     "rectangle from (%d, %d) to (%d, %d) reaches past the %dx%d screen (corners "
+                     "0, 0 to %d, %d): %s",
+                     left, top, right, bottom, SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_WIDTH - 1,
+                     SCREEN_HEIGHT - 1, nothing);
+    } else if (drawn == Button::KIND_TEXT) {
+        WString::Array text;
+        text.append(arguments[4]);
+        if (listReferencesUsed(text))
+            diagnose(DIAGNOSTIC_WARNING,
+                     "text '%s' holds a file list's reference (%%N%%, %%pN%%, %%PN%% or %%sN%%): "
+                     "a text shows it as written; lists fill in the words of actions and the "
+                     "pictures of a preview",
+                     textOf(arguments[4]));
+    }
     if (drawn == Button::KIND_PREVIEW && (numbers[2] <= 0 || numbers[3] <= 0)) {
         diagnose(DIAGNOSTIC_ERROR, "preview box %dx%d is empty: %s", static_cast<int>(numbers[2]),
                  static_cast<int>(numbers[3]), nothing);
@@ -138,7 +163,7 @@ void checkOption(const WString& name, const WString::Array& values)
                       false);
     } else {
         for (int i = 0; i < count; ++i)
-            checkSpaces(values[i], "filter");
+            checkFilter(values[i]);
     }
 }
 
@@ -148,7 +173,7 @@ Button::Button()
     : type(), typeArgs(), action(), left(), right(), up(), down(), browser(0), preview(0),
       options(0), selectedImage(0), normalImage(0), selectedSlot(-1), normalSlot(-1), loaded(0),
       typeLine(0), leftLine(0), rightLine(0), upLine(0), downLine(0), actionLine(0),
-      startdirLine(0), kind(KIND_NONE), textShowsBattery(false), kept(), typeKept()
+      startdirLine(0), buttonLine(0), kind(KIND_NONE), textShowsBattery(false), kept(), typeKept()
 {
     for (int i = 0; i < 4; ++i)
         numbers[i] = 0;
@@ -298,17 +323,16 @@ void Button::loadResources(const PageContext& context)
             selectedSlot = context.images->request(typeArgs[2].text(), 15, true);
             selectedImage = context.images->image(selectedSlot);
             if (!selectedImage)
-                diagnoseAt(place, DIAGNOSTIC_ERROR, "picture '%s' cannot be loaded: %s",
-                           typeArgs[2].text(),
-                           two ? "the element draws nothing while selected"
-                               : "the element draws nothing");
+                diagnoseAt(
+                    place, DIAGNOSTIC_ERROR, "%s: %s", cannotLoadPicture(typeArgs[2].text()).text(),
+                    two ? "the element draws nothing while selected" : "the element draws nothing");
         }
         if (two && typeArgs[3].text()) {
             normalSlot = context.images->request(typeArgs[3].text(), 15, true);
             normalImage = context.images->image(normalSlot);
             if (!normalImage)
-                diagnoseAt(place, DIAGNOSTIC_ERROR, "picture '%s' cannot be loaded: %s",
-                           typeArgs[3].text(),
+                diagnoseAt(place, DIAGNOSTIC_ERROR, "%s: %s",
+                           cannotLoadPicture(typeArgs[3].text()).text(),
                            selectedImage ? "the element shows its first picture instead"
                                          : "the element draws nothing");
         }

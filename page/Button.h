@@ -93,6 +93,8 @@ public:
     int32_t downLine;
     int32_t actionLine;
     int32_t startdirLine;
+    // The BUTTON line whose block made the element.
+    int32_t buttonLine;
 
 private:
     Button(const Button&);

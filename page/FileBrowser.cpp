@@ -25,11 +25,6 @@ const char* const descriptorName = "Tarvo.dat";
 int32_t totalEntries = 0;
 uint32_t totalNameBytes = 0;
 
-const char* textOf(const WString& s)
-{
-    return s.text() ? s.text() : "";
-}
-
 bool endsWithSlash(const WString& s)
 {
     const int length = s.length();
@@ -416,7 +411,7 @@ bool FileBrowser::enterDescriptor()
         if (keyword == "FILTER") {
             descriptorFilters = arguments;
             for (int i = 0; i < arguments.count(); ++i)
-                checkSpaces(arguments[i], "filter");
+                checkFilter(arguments[i]);
         } else if (keyword == "DIRECTORY") {
             if (arguments.count() > 0) {
                 // Cut at 64 KiB and said at the line, as every expansion is: a few "%cwd%" in a

@@ -4,6 +4,7 @@
 #include "config/VariableStore.h"
 #include "gfx/DLImage.h"
 #include "gfx/ImageCache.h"
+#include "gfx/PictureFault.h"
 #include "page/Button.h"
 #include "page/FileBrowser.h"
 #include "page/ListReferences.h"
@@ -104,8 +105,8 @@ void Page::letGo(KeptWords& held, KeptWords given)
 
 Page::Page()
     : backgroundKind(), backgroundArgs(), returnAction(), backgroundLoaded(0), backgroundImage(0),
-      backgroundSlot(-1), selected(0), currentButton(-1), backgroundLine(0), returnLine(0),
-      backgroundFill(FILL_BLACK), anyButtonLine(false), kept(), backgroundKept()
+      backgroundSlot(-1), selected(0), currentButton(-1), currentButtonLine(0), backgroundLine(0),
+      returnLine(0), backgroundFill(FILL_BLACK), anyButtonLine(false), kept(), backgroundKept()
 {
     backgroundColors[0] = backgroundColors[1] = 0;
     for (int i = 0; i < BUTTON_COUNT; ++i)
@@ -138,12 +139,18 @@ void Page::applyDirective(const WString& keyword, const WString::Array& argument
         if (arguments.count() == 0)
             return;
         currentButton = checkedNumber(arguments[0]);
+        currentButtonLine = currentPlace().line;
         anyButtonLine = true;
         if (currentButton < 0 || currentButton >= BUTTON_COUNT)
             diagnose(DIAGNOSTIC_ERROR,
                      "BUTTON=%d is not an element (elements are 0 to %d): the lines up to the "
                      "next BUTTON are ignored",
                      static_cast<int>(currentButton), BUTTON_COUNT - 1);
+        else if (buttons[currentButton])
+            diagnose(DIAGNOSTIC_WARNING,
+                     "element %d is already defined at line %d: these lines change it",
+                     static_cast<int>(currentButton),
+                     static_cast<int>(buttons[currentButton]->buttonLine));
     } else if (keyword == "RETURN") {
         if (!keep(kept, KeptWords(arguments), KeptWords(returnAction)))
             return;
@@ -154,8 +161,10 @@ void Page::applyDirective(const WString& keyword, const WString::Array& argument
         // A skin line whose arguments kept it from the skin's reading, which reports it. It is
         // no element's line either: it must not make one.
     } else if (currentButton >= 0 && currentButton < BUTTON_COUNT) {
-        if (!buttons[currentButton])
+        if (!buttons[currentButton]) {
             buttons[currentButton] = new Button();
+            buttons[currentButton]->buttonLine = currentButtonLine;
+        }
         buttons[currentButton]->applyDirective(keyword, arguments);
     } else if (!elementKeywords.contains(keyword.text())) {
         reportUnknownKeyword(keyword, allSkinKeywords);
@@ -247,8 +256,8 @@ void Page::loadBackground(const PageContext& context)
     backgroundImage = context.images->image(backgroundSlot);
     const SourcePlace place(context.skinPath, context.skinPath ? backgroundLine : 0);
     if (!backgroundImage) {
-        diagnoseAt(place, DIAGNOSTIC_ERROR, "picture '%s' cannot be loaded: the screen is black",
-                   name);
+        diagnoseAt(place, DIAGNOSTIC_ERROR, "%s: the screen is black",
+                   cannotLoadPicture(name).text());
     } else if (backgroundImage->width != SCREEN_WIDTH || backgroundImage->height != SCREEN_HEIGHT) {
         const bool smaller =
             backgroundImage->width < SCREEN_WIDTH || backgroundImage->height < SCREEN_HEIGHT;

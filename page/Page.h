@@ -125,6 +125,8 @@ public:
     int32_t backgroundSlot;
     int32_t selected;
     int32_t currentButton;
+    // The line of the last BUTTON line.
+    int32_t currentButtonLine;
     // The skin lines (from 1; 0 while not given) of the last BACKGROUND and RETURN lines, for
     // what is found about them after the reading.
     int32_t backgroundLine;

@@ -24,11 +24,6 @@ bool isHexDigit(char c)
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
-const char* textOf(const WString& text)
-{
-    return text.text() ? text.text() : "";
-}
-
 // Where white space surrounds text: "start", "end", "start and end", or null.
 const char* spaceSide(const WString& text)
 {
@@ -114,6 +109,25 @@ void checkSpaces(const WString& text, const char* what)
                  textOf(text), side);
 }
 
+void checkFilter(const WString& filter)
+{
+    checkSpaces(filter, "filter");
+    const char* text = textOf(filter);
+    if (!*text || strcmp(text, "*") == 0)
+        return;
+    const char* dot = strrchr(text, '.');
+    if (strpbrk(text, "*?"))
+        diagnose(DIAGNOSTIC_ERROR,
+                 "filter '%s' is not a pattern: a filter is the end of a name as written, so "
+                 "only names ending in '%s' are listed%s%s%s",
+                 text, text, dot ? ": write '" : "", dot ? dot : "", dot ? "'" : "");
+    else if (!dot)
+        diagnose(DIAGNOSTIC_WARNING,
+                 "filter '%s' has no dot: a filter is the end of a name as written, so 'x%s' is "
+                 "listed too: write '.%s'",
+                 text, text, text);
+}
+
 bool checkWord(const WString& word, const WordList& words, const char* what, const char* plural,
                const char* consequence, DiagnosticSeverity severity, bool onlyNear)
 {
@@ -144,7 +158,11 @@ void reportUnknownKeyword(const WString& keyword, const WordList& known)
     const char* text = textOf(keyword);
     WString trimmed(keyword);
     trimmed.trim();
-    if (known.contains(trimmed.text()))
+    if (*text == '#')
+        diagnose(DIAGNOSTIC_ERROR,
+                 "'%s' is read as a keyword: comments start with //, not #: the line is ignored",
+                 text);
+    else if (known.contains(trimmed.text()))
         diagnose(DIAGNOSTIC_ERROR, "keyword '%s' has a space at its %s: the line is ignored", text,
                  spaceSide(keyword));
     else if (const char* nearest = known.nearest(text))

@@ -41,6 +41,12 @@ int checkedNumber(const WString& text);
 // expected: "WHAT 'TEXT' has a space at its start: it is used as written".
 void checkSpaces(const WString& text, const char* what);
 
+// Reports a file-list filter that does not mean what it looks like: a filter is the end of a
+// name, compared as written, so "*.gpe" matches no name an author meant, and "gpe" matches
+// "xgpe" too. "*" alone (every file) and the empty filter are what they are. Spaces as
+// checkSpaces.
+void checkFilter(const WString& filter);
+
 // Whether word is one of words. When it is not, reports it with severity, as what (e.g. "element
 // kind") followed by the reason: spaces around a known word, a known word in the wrong case
 // (plural names the list: "kinds are lower case"), or the nearest word. onlyNear: stay silent

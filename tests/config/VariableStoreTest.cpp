@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 #include <string>
 
-static std::string textOf(const WString& s)
+static std::string stringOf(const WString& s)
 {
     return s.text() ? s.text() : "<null>";
 }
@@ -38,15 +38,16 @@ TEST(VariableStoreTest, ExpandEachReferenceKindAndHandOutCopies)
         {"%P%", "%N%"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(c[1], textOf(store.expand(c[0]))) << c[0];
+        EXPECT_EQ(c[1], stringOf(store.expand(c[0]))) << c[0];
 
     WString::Array values;
     ASSERT_TRUE(store.find("A", values));
     values[1] = "changed";                 // a copy: the store keeps its own
     EXPECT_FALSE(store.find("a", values)); // names are case-sensitive; values stay as they were
     EXPECT_EQ("x,changed,z x,y,z none <null>",
-              textOf(values.join(",")) + " " + textOf(store.getText("A", 0)) + " " +
-                  textOf(store.getText("B", "none")) + " " + textOf(store.getText("C", nullptr)));
+              stringOf(values.join(",")) + " " + stringOf(store.getText("A", 0)) + " " +
+                  stringOf(store.getText("B", "none")) + " " +
+                  stringOf(store.getText("C", nullptr)));
 }
 
 // Loading replaces every variable; only a file that can be read counts as loaded. The listing
@@ -82,12 +83,12 @@ TEST(VariableStoreTest, ExpandBoundedFillsOneNameAndIsCutAt64KiB)
     bool cut = true;
     EXPECT_EQ(
         "/a/x/a/%%/%b%/50%",
-        textOf(expandBounded("%cwd%x%cwd%%%/%b%/50%", "cwd", "/a/", VariableStore::QUIET, &cut)));
+        stringOf(expandBounded("%cwd%x%cwd%%%/%b%/50%", "cwd", "/a/", VariableStore::QUIET, &cut)));
     EXPECT_FALSE(cut);
     EXPECT_EQ("<null> 50%cwd x",
-              textOf(expandBounded(WString(), "cwd", "/")) + " " +
-                  textOf(expandBounded("50%cwd", "cwd", "/")) + " " +
-                  textOf(expandBounded("%cwd%x", "cwd", nullptr)));
+              stringOf(expandBounded(WString(), "cwd", "/")) + " " +
+                  stringOf(expandBounded("50%cwd", "cwd", "/")) + " " +
+                  stringOf(expandBounded("%cwd%x", "cwd", nullptr)));
     std::string many, folder(1000, 'f');
     for (int i = 0; i < 100; ++i)
         many += "%cwd%";
@@ -95,7 +96,7 @@ TEST(VariableStoreTest, ExpandBoundedFillsOneNameAndIsCutAt64KiB)
         expandBounded(many.c_str(), "cwd", folder.c_str(), VariableStore::QUIET, &cut);
     EXPECT_TRUE(cut);
     EXPECT_EQ(65536, filled.length());
-    EXPECT_EQ(std::string::npos, textOf(filled).find_first_not_of('f'));
+    EXPECT_EQ(std::string::npos, stringOf(filled).find_first_not_of('f'));
 }
 
 namespace {
@@ -128,7 +129,7 @@ TEST(VariableStoreTest, ExpansionGrowthIsCutAtEachResultAndForEachReadingOfAFile
     std::string copies;
     while (copies.size() < 65536)
         copies += "0123456789abcdef";
-    EXPECT_EQ(copies, textOf(store.getText("a", nullptr)));
+    EXPECT_EQ(copies, stringOf(store.getText("a", nullptr)));
     const std::string cut = ": the argument expands to more than 65536 bytes: it is cut there\n";
     EXPECT_EQ("8" + cut + "9" + cut, diagnostics.text);
 

@@ -8,6 +8,7 @@
 #include "core/Launcher.h"
 #include "gfx/BitmapFont.h"
 #include "gfx/DLImage.h"
+#include "gfx/PictureFault.h"
 #include "page/Button.h"
 #include "page/FileBrowser.h"
 #include "page/SkinValues.h"
@@ -25,11 +26,6 @@ namespace {
 
 // The widest battery reading a text may show.
 const char widestBatteryReading[] = "65535";
-
-const char* textOf(const WString& text)
-{
-    return text.text() ? text.text() : "";
-}
 
 bool isCardPath(const std::string& path)
 {
@@ -263,8 +259,8 @@ void checkPreview(const Button& button, const Page& page, const char* skinPath)
         const WString path = VariableStore().expand(button.typeArgs[i]);
         DLImage picture;
         if (!path.text() || !picture.loadPng(path.text(), 15, true))
-            diagnoseAt(place, DIAGNOSTIC_ERROR,
-                       "picture '%s' cannot be loaded: the preview never shows it", textOf(path));
+            diagnoseAt(place, DIAGNOSTIC_ERROR, "%s: the preview never shows it",
+                       cannotLoadPicture(textOf(path)).text());
     }
 }
 
