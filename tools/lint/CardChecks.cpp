@@ -293,9 +293,21 @@ void checkProgram(const WString::Array& words, const SourcePlace& place)
         return;
     }
     struct stat info;
-    if (statPath(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
+    if (statPath(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) {
         diagnoseAt(place, DIAGNOSTIC_ERROR,
                    "program '%s' is not on the card: the action cannot start it", path.c_str());
+        return;
+    }
+    // Through a link that leads off the card, or through "..": the handheld starts it, but
+    // tarvo-desktop --exec, which runs only what the card itself holds, refuses it.
+    const MappedPath mapped(path.c_str());
+    char* resolved = realpath(mapped.text(), nullptr);
+    if (resolved && !realPathOnCard(resolved))
+        diagnoseAt(place, DIAGNOSTIC_WARNING,
+                   "program '%s' is '%s', outside the card: tarvo-desktop --exec does not start "
+                   "it",
+                   path.c_str(), resolved);
+    std::free(resolved);
 }
 
 void checkSetting(const WString::Array& words, const SourcePlace& place)
