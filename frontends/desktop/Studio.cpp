@@ -112,6 +112,9 @@ bool boxOf(const Button& button, bool selected, Box* box, Box* rows)
         *box = {x, y, x + font.textWidth(text.text() ? text.text() : "") - 1, y + lineHeight - 1};
     } else if (button.type == "rect" && given >= 5) {
         *box = {argument(button, 0), argument(button, 1), argument(button, 2), argument(button, 3)};
+    } else if (button.type == "preview" && given >= 4) {
+        const long long x = argument(button, 0), y = argument(button, 1);
+        *box = {x, y, x + argument(button, 2) - 1, y + argument(button, 3) - 1};
     } else if (button.type == "selector" && given >= 4) {
         *box = {argument(button, 0), argument(button, 1), argument(button, 2), argument(button, 3)};
         const long long count = button.browser ? button.browser->rows : 0;
@@ -124,10 +127,11 @@ bool boxOf(const Button& button, bool selected, Box* box, Box* rows)
 
 uint32_t kindColor(const WString& kind)
 {
-    return kind == "image" ? OVERLAY_IMAGE
-        : kind == "text"   ? OVERLAY_TEXT
-        : kind == "rect"   ? OVERLAY_RECT
-                           : OVERLAY_SELECTOR;
+    return kind == "image"  ? OVERLAY_IMAGE
+        : kind == "text"    ? OVERLAY_TEXT
+        : kind == "rect"    ? OVERLAY_RECT
+        : kind == "preview" ? OVERLAY_PREVIEW
+                            : OVERLAY_SELECTOR;
 }
 
 // The structure of page, over a transparent layer.

@@ -29,6 +29,7 @@ enum OverlayColor : uint32_t {
     OVERLAY_TEXT = 0xFFFFD000,
     OVERLAY_RECT = 0xFFFF40FF,
     OVERLAY_SELECTOR = 0xFF40FF40,
+    OVERLAY_PREVIEW = 0xFFFF8000,
     OVERLAY_SELECTED = 0xFFFFFFFF,
     OVERLAY_ROWS = 0x6040FF40,
     OVERLAY_LABEL = 0xD0000000
@@ -36,7 +37,7 @@ enum OverlayColor : uint32_t {
 
 // Boxes: an image is its picture's size at x,y; a text its width in the font by the font's line
 // height; a rect its corners; a file list x,y to right,bottom, its rows from y down as many lines
-// as fit. An element that draws nothing has no box.
+// as fit; a preview its box, x,y and width by height. An element that draws nothing has no box.
 //
 // Use: the launcher started, then update() after every pass. The launcher must outlive the studio.
 class Studio {

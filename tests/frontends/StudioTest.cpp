@@ -201,7 +201,8 @@ TEST_F(StudioTest, OverlayOutlinesThePageInTheWindowOnly)
     writeSkin("PAGE=0\nBUTTON=0\nTYPE=rect,20,20,99,59,0000FF\nNAVIGATION=1,1\n"
               "BUTTON=1\nTYPE=rect,200,20,299,59,00FF00\nNAVIGATION=0\n"
               "BUTTON=2\nTYPE=image,30,100,%skindir%dot.png\n"
-              "BUTTON=3\nTYPE=selector,10,150,200,230\n");
+              "BUTTON=3\nTYPE=selector,10,150,200,230\n"
+              "BUTTON=4\nTYPE=preview,220,100,40,30,%skindir%dot.png\n");
     writePicture(folder / "card/Tarvo/skins/concept/dot.png", 16, 8, 0xFFFFFF00);
     open();
     EXPECT_PIXEL(60, 20, 0x0000FF);
@@ -213,6 +214,8 @@ TEST_F(StudioTest, OverlayOutlinesThePageInTheWindowOnly)
     EXPECT_PIXEL(250, 20, OVERLAY_RECT);
     EXPECT_PIXEL(45, 107, OVERLAY_IMAGE) << "the picture's bottom-right corner";
     EXPECT_PIXEL(100, 150, OVERLAY_SELECTOR);
+    EXPECT_PIXEL(259, 129, OVERLAY_PREVIEW) << "the preview box's bottom-right corner";
+    EXPECT_PIXEL(223, 103, OVERLAY_PREVIEW) << "the top row of the number 4";
     const uint32_t shaded = windowPixel(100, 160);
     EXPECT_TRUE((shaded >> 8 & 0xFF) > 0x50 && (shaded >> 16 & 0xFF) < 0x20) << std::hex << shaded;
     // Left and right lead to element 1: "LR" in its bottom-right corner, L's top pixel lit.
