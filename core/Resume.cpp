@@ -227,10 +227,24 @@ void restoreFromResumeFile(const char* path, const WString& skin, Page* pages, i
                        "element %d of page %d has no file list: the line is ignored", list.element,
                        pageIndex);
         } else if (!browser->moveTo(list.folder, list.entry) && !(browser->cwd == list.folder)) {
-            // Only a folder that could not be listed leaves the list where it was; an entry that
-            // has gone leaves it in the folder, on the nearest entry.
+            // An entry that has gone leaves the list in the folder, on the nearest entry. A
+            // folder that has gone gives way to the nearest folder above it that can still be
+            // listed, on the nearest entry to the one that led down; only a folder off the card
+            // leaves the list where it was.
             const bool offCard =
                 FileBrowser::folderProblem(list.folder) == FileBrowser::FOLDER_OFF_CARD;
+            WString folder = list.folder;
+            while (!offCard && folder.length() > 1) {
+                const int slash = folder.left(folder.length() - 1).findLast('/');
+                if (slash < 0)
+                    break;
+                const WString below = folder.mid(slash + 1);
+                folder = folder.left(slash + 1);
+                if (FileBrowser::folderProblem(folder) == FileBrowser::FOLDER_OFF_CARD)
+                    break;
+                if (browser->moveTo(folder, below) || browser->cwd == folder)
+                    break;
+            }
             diagnoseAt(place, DIAGNOSTIC_WARNING, "the folder '%s' %s: the list shows '%s'",
                        list.writtenFolder.text() ? list.writtenFolder.text() : "",
                        offCard ? "lies outside the card" : "can no longer be listed",
