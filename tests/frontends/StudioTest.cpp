@@ -194,6 +194,17 @@ TEST_F(StudioTest, WatchReloadsOnceForEachSave)
     folder.write("card/Tarvo/notes.txt", "x");
     folder.write("card/Tarvo/Tarvo.cfg", "SKIN=concept\n");
     EXPECT_EQ(waitForReloads(3), 3);
+    // One that writes the file in a folder of its own and moves it over the skin, and over the
+    // configuration: all the watched folder sees is a file moved in.
+    std::filesystem::create_directory(folder / "editor");
+    const std::string written =
+        folder.write("editor/Tarvo.skin", "PAGE=0\nBACKGROUND=color,FFFFFF\n");
+    std::rename(written.c_str(), (folder / "card/Tarvo/skins/concept/Tarvo.skin").c_str());
+    EXPECT_EQ(waitForReloads(4), 4);
+    EXPECT_PIXEL(160, 120, 0xFFFFFF);
+    const std::string settings = folder.write("editor/Tarvo.cfg", "SKIN=concept\nRESUME=0\n");
+    std::rename(settings.c_str(), (folder / "card/Tarvo/Tarvo.cfg").c_str());
+    EXPECT_EQ(waitForReloads(5), 5);
 }
 
 TEST_F(StudioTest, OverlayOutlinesThePageInTheWindowOnly)
