@@ -76,11 +76,16 @@ bool decode(const WString& line, PlayedEntry& played)
         return false;
     WString::Array fields;
     WString field;
+    TextBuffer written;
     for (const char* start = text;;) {
         const char* comma = strchr(start, ',');
         const int length =
             comma ? static_cast<int>(comma - start) : static_cast<int>(strlen(start));
-        if (!readEscaped(WString(start).left(length), field))
+        // Each field on its own: copying the rest of the line for every field would make a line
+        // of commas cost its length squared.
+        written.clear();
+        written.append(start, length);
+        if (!readEscaped(written.toString(), field))
             return false;
         fields.append(field);
         if (!comma)
