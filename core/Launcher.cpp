@@ -21,6 +21,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <unistd.h>
 
 namespace {
 
@@ -31,6 +32,8 @@ const char versionText[] = "Tarvo 0.4";
 const char defaultSkin[] = "concept";
 const char resumeFile[] = "Tarvo.resume";
 const char newResumeFile[] = "Tarvo.newresume";
+const int mostRecent = 50;
+const int mostFavourites = 1000;
 
 bool isPageIndex(int32_t index)
 {
@@ -44,6 +47,42 @@ const char* const skinFaultMessages[] = {
     "'%s' cannot be read", "skin '%s' has no page with anything on it"};
 const char* const skinFaultNotices[] = {"", "not found", "not found", "cannot be read",
                                         "has nothing to show"};
+
+// A start as it can be made again: the words as launchProgram passes them (up to the first
+// without text, at most the argument table's), the folder the program runs in filled in when the
+// words leave it to the working folder.
+void completeStart(PlayedEntry& entry)
+{
+    WString::Array& words = entry.words;
+    int count = 0;
+    while (count < words.count() && count < LAUNCH_ARGUMENT_SLOTS + 1 &&
+           (count < 2 || words[count].text()))
+        ++count;
+    words.resize(count);
+    if (count < 2 || !words[1].isEmpty())
+        return;
+    char folder[4096];
+    if (getcwd(folder, sizeof folder - 1)) {
+        words[1] = folder;
+        if (words[1][words[1].length() - 1] != '/')
+            words[1] += '/';
+    }
+}
+
+// The file a start names when no list gave it: the program, in the folder it starts from when
+// it is a relative path.
+WString programFile(const WString& folder, const WString& program)
+{
+    if (program.find('/') < 0 || program[0] == '/')
+        return program;
+    WString path = folder;
+    if (path.length() > 0 && path[path.length() - 1] != '/')
+        path += '/';
+    WString relative = program;
+    while (relative.find("./") == 0)
+        relative = relative.mid(2);
+    return path + relative;
+}
 
 // A speed setting as ClockControl::setSpeed takes it: one value or three, the first 33 to 320 MHz.
 void checkSpeed(const char* name, const WString::Array& values)
@@ -84,7 +123,12 @@ void checkKeyboardRate(const WString::Array& values)
 } // namespace
 
 Launcher::Launcher(const LauncherOptions& launcherOptions)
-    : options(launcherOptions), currentPage(0), firstPage(0), noticeSince(0)
+    : options(launcherOptions),
+      recent("/mnt/sd/Tarvo/Tarvo.recent", "/mnt/sd/Tarvo/Tarvo.newrecent", mostRecent,
+             PlayedList::NEWEST_FIRST),
+      favourites("/mnt/sd/Tarvo/Tarvo.favourites", "/mnt/sd/Tarvo/Tarvo.newfavourites",
+                 mostFavourites, PlayedList::SORTED),
+      currentPage(0), firstPage(0), noticeSince(0)
 {
 }
 
@@ -451,19 +495,22 @@ bool Launcher::pass()
 
     WString::Array actions;
     int code = navigationCode(buttons);
+    const bool fromList = code == NAV_ACTION;
     if (code != NAV_NONE)
         pages[currentPage].handleInput(actions, code);
     if (actions.count() > 0)
-        carryOut(actions);
+        carryOut(actions, fromList);
 
     showFrame();
     return true;
 }
 
-PageContext Launcher::drawingContext() const
+PageContext Launcher::drawingContext()
 {
     PageContext context(&font, &imageCache, &batteryReader, &clockControl, skinPath.text(),
                         &previewCache);
+    context.recent = &recent;
+    context.favourites = &favourites;
     // A held direction scrolling a list draws without decoding previews.
     context.directionRepeat = repeat.lastEventRepeated();
     return context;
@@ -481,7 +528,7 @@ void Launcher::showFrame()
         clockControl.setSpeed(speed);
 }
 
-void Launcher::carryOut(WString::Array& actions)
+void Launcher::carryOut(WString::Array& actions, bool fromList)
 {
     if (actions.count() == 2 && actions[0] == "page") {
         selectPage(actions[1]);
@@ -498,14 +545,107 @@ void Launcher::carryOut(WString::Array& actions)
             printf("Would run: %s\n", textOf(actions.join(" ")));
             showNotice(WString().format("Not started: %s is not on the card", textOf(actions[2])));
         } else {
+            const bool recorded = recordStart(actions, fromList);
             // The check above names what is refused; the start checks again the very file it
             // runs, since the card may change in between.
             startProgram(actions, options.cardProgramsOnly ? CARD_PROGRAMS_ONLY : ANY_PROGRAM);
+            // Still here: nothing was played.
+            if (recorded) {
+                recent.undo();
+                refreshPlayedLists();
+            }
         }
     } else if (actions[0] == "quit") {
         returnToMenuOrRecover();
     } else if (actions[0] == "config") {
         updateConfiguration(actions);
+    } else if (actions[0] == "favourite") {
+        toggleFavourite(actions);
+    } else if (actions[0] == "clear") {
+        clearRecent(actions);
+    }
+}
+
+// Before the hand-over; whether Tarvo.recent now holds the start. The program starts whether or
+// not it could be recorded.
+bool Launcher::recordStart(const WString::Array& words, bool fromList)
+{
+    if (words.count() < 3 || words[2].text() == 0)
+        return false;
+    PlayedEntry entry;
+    const Page& page = pages[currentPage];
+    const Button* button =
+        page.selected >= 0 && page.selected < Page::BUTTON_COUNT ? page.buttons[page.selected] : 0;
+    const bool listed =
+        fromList && button && button->browser && button->browser->pickedEntry(entry);
+    entry.words = words;
+    completeStart(entry);
+    if (!listed) {
+        entry.file = programFile(entry.words[1], entry.words[2]);
+        entry.name = entry.file.mid(entry.file.findLast('/') + 1);
+        entry.speed.resize(0);
+    }
+    const PlayedList::Result result = recent.add(entry);
+    if (result == PlayedList::TOO_LONG)
+        diagnoseAt(SourcePlace(recent.path().text(), 0), DIAGNOSTIC_WARNING,
+                   "the start of '%s' takes more than %d bytes: it is not recorded",
+                   textOf(entry.name), static_cast<int>(PlayedList::MAX_LINE_BYTES));
+    else if (result != PlayedList::SAVED)
+        showNotice(WString().format("Recently played not saved: %s", textOf(entry.name)));
+    return result == PlayedList::SAVED;
+}
+
+void Launcher::toggleFavourite(const WString::Array& actions)
+{
+    if (actions.count() != 2)
+        return;
+    const int element = skinNumber(actions[1]);
+    const Page& page = pages[currentPage];
+    PlayedEntry entry;
+    if (!page.entryToStart(element, entry)) {
+        // Said when the skin was read (checkPageTargets) when the element has no list.
+        const FileBrowser* list =
+            element >= 0 && element < Page::BUTTON_COUNT && page.buttons[element]
+            ? page.buttons[element]->browser
+            : 0;
+        if (list && list->entries.count() > 0)
+            showNotice(WString().format("Not a program: %s", textOf(list->selectedEntry())));
+        return;
+    }
+    completeStart(entry);
+    const int at = favourites.find(entry.file);
+    const PlayedList::Result result = at >= 0 ? favourites.remove(at) : favourites.add(entry);
+    const char* const name = textOf(entry.name);
+    if (result == PlayedList::SAVED)
+        showNotice(WString().format(
+            at >= 0 ? "Removed from favourites: %s" : "Added to favourites: %s", name));
+    else if (result == PlayedList::LIST_FULL)
+        showNotice(
+            WString().format("Favourites are full (%d): %s is not added", mostFavourites, name));
+    else if (result == PlayedList::TOO_LONG)
+        showNotice(WString().format("Too long for the favourites: %s", name));
+    else
+        showNotice(WString().format("Favourites not saved: %s", name));
+    refreshPlayedLists();
+}
+
+void Launcher::clearRecent(const WString::Array& actions)
+{
+    if (actions.count() != 2 || !(actions[1] == "recent"))
+        return;
+    showNotice(recent.clear() == PlayedList::SAVED ? "Recently played cleared"
+                                                   : "Recently played not cleared");
+    refreshPlayedLists();
+}
+
+void Launcher::refreshPlayedLists()
+{
+    for (int p = 0; p < PAGE_COUNT; ++p) {
+        for (int b = 0; b < Page::BUTTON_COUNT; ++b) {
+            Button* button = pages[p].buttons[b];
+            if (button && button->browser)
+                button->browser->refresh();
+        }
     }
 }
 

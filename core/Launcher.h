@@ -6,6 +6,7 @@
 #include "base/WString.h"
 #include "core/KeyRepeat.h"
 #include "page/Page.h"
+#include "page/PlayedList.h"
 #include "platform/Files.h"
 
 #include <stdint.h>
@@ -46,6 +47,14 @@ struct LauncherOptions {
 // brought back and the same pass draws and shows the page again, with a notice saying so, so no
 // cleared frame stays on screen. Numbers are read by skinNumber (page/SkinValues.h): one beyond
 // the range of int is held at its ends and so falls outside the pages.
+//
+// Every program an exec action starts is recorded first in Tarvo.recent (the newest first, each
+// file once, PlayedList), with the entry of the list B picked it from, the folder it runs in and
+// the speed its list set; one that then does not start is taken out again. "favourite,N" adds the
+// entry under the cursor of the list of element N to Tarvo.favourites, or removes it when it is
+// there, and "clear,recent" empties Tarvo.recent; each says on the notice bar what it did, and the
+// lists on the pages show the change at once. Neither file is read before a list, a record or a
+// favourite needs it.
 //
 // What the launcher cannot use in its files is reported as it is read (base/Diagnostics.h), and
 // what the person at the screen must know shows on the notice bar: a skin that could not be
@@ -133,17 +142,24 @@ private:
     void chooseStartPage(const int32_t* startPageLines);
     void resetPages();
     void readKeyboardRate();
-    void carryOut(WString::Array& actions);
+    void carryOut(WString::Array& actions, bool fromList);
+    bool recordStart(const WString::Array& words, bool fromList);
+    void toggleFavourite(const WString::Array& actions);
+    void clearRecent(const WString::Array& actions);
+    void refreshPlayedLists();
     void updateConfiguration(WString::Array& actions);
     void startProgram(const WString::Array& words, ProgramSource source = ANY_PROGRAM);
     void startMenu();
     void returnToMenuOrRecover();
     bool resumeIsOn() const;
     void writeResume();
-    PageContext drawingContext() const;
+    PageContext drawingContext();
     void selectPage(const WString& number);
 
     LauncherOptions options;
+    // Before the pages, whose lists show them: they go after the pages.
+    PlayedList recent;
+    PlayedList favourites;
     Page pages[PAGE_COUNT];
     WString baseDir;
     WString configPath;

@@ -4,6 +4,7 @@
 #include "base/Diagnostics.h"
 #include "base/TextBuffer.h"
 #include "config/ConfigUpdate.h"
+#include "config/EscapedText.h"
 #include "config/SkinReader.h"
 #include "page/Button.h"
 #include "platform/Files.h"
@@ -12,70 +13,11 @@
 
 namespace {
 
-const char hexDigits[] = "0123456789ABCDEF";
-
-// Whether the byte at position i of a value of length bytes must be written as "%XX".
-bool needsEscape(const char* text, int i, int length)
-{
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    return c == '%' || c == '"' || c == ',' || c < 0x20 || c == 0x7F ||
-        (i == length - 1 && WString::isWhitespace(text[i]));
-}
-
-void appendValue(TextBuffer& content, const WString& value)
-{
-    const char* text = value.text() ? value.text() : "";
-    const int length = value.length();
-    for (int i = 0; i < length; ++i) {
-        if (needsEscape(text, i, length)) {
-            const unsigned char c = static_cast<unsigned char>(text[i]);
-            content.append('%');
-            content.append(hexDigits[c >> 4]);
-            content.append(hexDigits[c & 15]);
-        } else {
-            content.append(text[i]);
-        }
-    }
-}
-
 void appendNumber(TextBuffer& content, int number)
 {
     char digits[16];
     snprintf(digits, sizeof digits, "%d", number);
     content.append(digits);
-}
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
-// The name a value was written from; false for a "%" without two hex digits or one giving NUL.
-bool readValue(const WString& value, WString& name)
-{
-    TextBuffer bytes;
-    bytes.append("");
-    const char* text = value.text() ? value.text() : "";
-    for (int i = 0; text[i]; ++i) {
-        if (text[i] != '%') {
-            bytes.append(text[i]);
-            continue;
-        }
-        const int high = hexValue(text[i + 1]);
-        const int low = high < 0 ? -1 : hexValue(text[i + 2]);
-        if (low < 0 || (high == 0 && low == 0))
-            return false;
-        bytes.append(static_cast<char>(high * 16 + low));
-        i += 2;
-    }
-    name = bytes.toString();
-    return true;
 }
 
 // A number as written: one to three decimal digits and nothing else.
@@ -111,7 +53,7 @@ int writeResumeFile(const char* path, const char* newPath, const WString& skin, 
     TextBuffer content;
     content.append("// Where Tarvo was left: read at the next start when Tarvo.cfg says RESUME=1.\n"
                    "SKIN=");
-    appendValue(content, skin);
+    appendEscaped(content, skin);
     content.append("\nPAGE=");
     appendNumber(content, pageIndex);
     content.append("\nSELECTED=");
@@ -124,9 +66,9 @@ int writeResumeFile(const char* path, const char* newPath, const WString& skin, 
         content.append("LIST=");
         appendNumber(content, i);
         content.append(',');
-        appendValue(content, button->browser->cwd);
+        appendEscaped(content, button->browser->cwd);
         content.append(',');
-        appendValue(content, button->browser->selectedEntry());
+        appendEscaped(content, button->browser->selectedEntry());
         content.append('\n');
     }
     return replaceFile(path, newPath, content.data(), content.length());
@@ -159,14 +101,15 @@ void restoreFromResumeFile(const char* path, const WString& skin, Page* pages, i
         const int line = reader.place().line;
         const int count = arguments.count();
         ListLine list;
-        if (keyword == "SKIN" && count == 1 && readValue(arguments[0], skinName)) {
+        if (keyword == "SKIN" && count == 1 && readEscaped(arguments[0], skinName)) {
             skinLine = line;
         } else if (keyword == "PAGE" && count == 1 && readIndex(arguments[0], pageIndex)) {
             pageLine = line;
         } else if (keyword == "SELECTED" && count == 1 && readIndex(arguments[0], selected)) {
             selectedLine = line;
         } else if (keyword == "LIST" && count == 3 && readIndex(arguments[0], list.element) &&
-                   readValue(arguments[1], list.folder) && readValue(arguments[2], list.entry)) {
+                   readEscaped(arguments[1], list.folder) &&
+                   readEscaped(arguments[2], list.entry)) {
             if (list.element >= Page::BUTTON_COUNT) {
                 diagnose(DIAGNOSTIC_ERROR, "element %d is not 0 to %d: the line is ignored",
                          list.element, Page::BUTTON_COUNT - 1);

@@ -16,9 +16,7 @@
 //   LIST=3,/mnt/sd/games/,Doom.gpe    for each element with a file list: its folder and the
 //                                     entry under its cursor
 //
-// Names are bytes and may hold anything but NUL: the bytes the syntax would take for its own
-// ("%", '"', ","), control bytes and white space at the end of a value are written as "%" and
-// two upper-case hex digits, so that every name reads back as it was.
+// Names are written escaped (config/EscapedText.h), so that every name reads back as it was.
 
 // Writes what page (pages[pageIndex] of the skin named skin) shows to path, through newPath as
 // the configuration is written (config/ConfigUpdate.h): path holds either its old content or the

@@ -153,6 +153,14 @@ void checkOption(const WString& name, const WString::Array& values)
                          "start folder '%s' does not end in '/': the list stays empty",
                          values[0].text() ? values[0].text() : "");
         }
+    } else if (name == "source") {
+        const char* const folder = "the list shows a folder";
+        if (count != 1)
+            diagnose(DIAGNOSTIC_WARNING,
+                     "list option 'source' takes one word, the line gives %d: %s", count, folder);
+        else
+            checkWord(values[0], listSources, "list source", "list sources", folder,
+                      DIAGNOSTIC_WARNING, false);
     } else if (name == "type") {
         const char* const both = "the list shows files and folders";
         if (count != 1)
@@ -340,7 +348,7 @@ void Button::loadResources(const PageContext& context)
         if (!options)
             options = new OptionTable();
         browser = new FileBrowser(numbers[0], numbers[1], numbers[2], numbers[3], *options,
-                                  context.font, context.clock);
+                                  context.font, context.clock, context.recent, context.favourites);
         if (browser->startError()) {
             const int line = startdirLine ? startdirLine : typeLine;
             FileBrowser::reportUnlisted(SourcePlace(context.skinPath, context.skinPath ? line : 0),

@@ -4,6 +4,7 @@
 #include "config/SkinReader.h"
 #include "config/VariableStore.h"
 #include "gfx/BitmapFont.h"
+#include "page/PlayedList.h"
 #include "page/SkinValues.h"
 #include "page/SkinWords.h"
 #include "platform/ClockControl.h"
@@ -174,12 +175,13 @@ void sortEntries(WString::Array& list)
 } // namespace
 
 FileBrowser::FileBrowser(int x_, int y_, int right_, int bottom_, OptionTable& options,
-                         BitmapFont* font_, ClockControl* clock_)
+                         BitmapFont* font_, ClockControl* clock_, PlayedList* recent,
+                         PlayedList* favourites)
     : x(x_), y(y_), right(right_), bottom(bottom_), textColor(0x0000), cursorColor(0xFFDF),
       idleCursorColor(0x7BCF), cursor(0), entries(), rows(0), filters(),
       mode(FILES_AND_DIRECTORIES), cwd("/mnt/sd/"), action(), directory(""), speed(),
-      listingDescriptor(false), actionLine(0), startListingError(0), chargedEntries(0),
-      chargedNameBytes(0), font(font_), clock(clock_)
+      source(SOURCE_FOLDER), listingDescriptor(false), actionLine(0), startListingError(0),
+      chargedEntries(0), chargedNameBytes(0), font(font_), clock(clock_), played(0), shownEntries(0)
 {
     // A list whose bottom lies above its top, or a font without lines, has no rows: a negative
     // count would let the half-page moves push the cursor out of the list.
@@ -190,12 +192,59 @@ FileBrowser::FileBrowser(int x_, int y_, int right_, int bottom_, OptionTable& o
         rows = count > static_cast<uint32_t>(INT_MAX) ? INT_MAX : static_cast<int32_t>(count);
     }
     applyOptions(options);
-    startListingError = listFolder(cwd, filters, mode);
+    if (source == SOURCE_FOLDER) {
+        startListingError = listFolder(cwd, filters, mode);
+        return;
+    }
+    played = source == SOURCE_RECENT ? recent : favourites;
+    listPlayed();
 }
 
 FileBrowser::~FileBrowser()
 {
     releaseEntries();
+    delete[] shownEntries;
+}
+
+void FileBrowser::listPlayed()
+{
+    releaseEntries();
+    if (!played)
+        return;
+    played->load();
+    delete[] shownEntries;
+    shownEntries = new int32_t[played->count() + 1];
+    const int32_t maxEntries = MAX_LISTED_ENTRIES - totalEntries;
+    const uint32_t maxBytes = MAX_LISTED_NAME_BYTES - totalNameBytes;
+    PlayedEntry entry;
+    for (int i = 0; i < played->count(); ++i) {
+        if (!played->entry(i, entry) || !PlayedList::isPresent(entry))
+            continue;
+        const uint32_t length = static_cast<uint32_t>(entry.name.length());
+        if (entries.count() >= maxEntries || chargedNameBytes + length > maxBytes) {
+            diagnoseAt(SourcePlace(played->path().text(), 0), DIAGNOSTIC_ERROR,
+                       "the file lists together hold as many entries as the launcher keeps (%d, "
+                       "or %d bytes of names): the rest of this list is left out",
+                       static_cast<int>(MAX_LISTED_ENTRIES),
+                       static_cast<int>(MAX_LISTED_NAME_BYTES));
+            break;
+        }
+        shownEntries[entries.count()] = i;
+        entries.append(entry.name);
+        chargedNameBytes += length;
+    }
+    chargedEntries = entries.count();
+    totalEntries += chargedEntries;
+    totalNameBytes += chargedNameBytes;
+}
+
+void FileBrowser::refresh()
+{
+    if (source == SOURCE_FOLDER)
+        return;
+    const int32_t kept = cursor;
+    listPlayed();
+    cursor = kept < entries.count() ? kept : (entries.count() > 0 ? entries.count() - 1 : 0);
 }
 
 int FileBrowser::startError() const
@@ -287,6 +336,12 @@ void FileBrowser::applyOptions(OptionTable& options)
     }
     if (options.find("filter", values))
         filters = values;
+    if (options.find("source", values) && values.count() == 1) {
+        if (values[0] == "recent")
+            source = SOURCE_RECENT;
+        else if (values[0] == "favourites")
+            source = SOURCE_FAVOURITES;
+    }
     // The empty ending matches every name.
     if (filters.count() == 0)
         filters.append(WString(""));
@@ -383,13 +438,73 @@ WString FileBrowser::selectedEntry() const
 {
     if (entries.count() == 0)
         return WString("");
+    PlayedEntry entry;
+    if (played && played->entry(shownEntries[cursor], entry))
+        return entry.file.mid(entry.file.findLast('/') + 1);
     return entries[cursor];
 }
 
 WString FileBrowser::entryDirectory() const
 {
+    PlayedEntry entry;
+    if (played)
+        return entries.count() > 0 && played->entry(shownEntries[cursor], entry)
+            ? entry.file.left(entry.file.findLast('/') + 1)
+            : WString("");
     // A descriptor without an ACTION line still lists its DIRECTORY: the entries live there.
     return listingDescriptor ? directory : cwd;
+}
+
+bool FileBrowser::pickedEntry(PlayedEntry& picked) const
+{
+    if (entries.count() == 0)
+        return false;
+    if (played) {
+        if (!played->entry(shownEntries[cursor], picked))
+            return false;
+        // The page expands the words once more, which turns "%%" back into "%": the words come
+        // out as they were recorded.
+        for (int i = 1; i < picked.words.count(); ++i)
+            picked.words[i] = picked.words[i].replace("%", "%%");
+        return true;
+    }
+    const WString& entry = entries[cursor];
+    if (endsWithSlash(entry))
+        return false;
+    picked.name = entry;
+    picked.file = entryDirectory() + entry;
+    picked.words.resize(0);
+    picked.speed.resize(0);
+    if (listingDescriptor && action.count() > 0) {
+        descriptorWords(picked.words);
+        if (picked.words.count() > 1 && picked.words[0] == "exec")
+            picked.speed = speed;
+    }
+    return true;
+}
+
+void FileBrowser::descriptorWords(WString::Array& words) const
+{
+    words = action;
+    if (words.count() < 2 || !(words[0] == "exec"))
+        return;
+    // The page expands the words of an action of three or more once more, which turns "%%" back
+    // into "%": a directory named "50%" must not lose everything after its "%". Shorter actions
+    // are not expanded, so they take the name as it is.
+    const WString escaped = words.count() >= 3 ? cwd.replace("%", "%%") : cwd;
+    bool anyCut = false;
+    for (int i = 1; i < words.count(); ++i) {
+        bool cut = false;
+        words[i] = expandBounded(words[i], "cwd", textOf(escaped), VariableStore::QUIET, &cut);
+        anyCut = anyCut || cut;
+    }
+    // While the descriptor's action is in force, cwd is the descriptor's folder.
+    if (anyCut) {
+        const WString descriptor = cwd + descriptorName;
+        diagnoseAt(SourcePlace(descriptor.text(), actionLine), DIAGNOSTIC_ERROR,
+                   "the argument expands to more than %d bytes: it is cut there",
+                   static_cast<int>(VariableStore::MAX_EXPANDED_LENGTH));
+    }
 }
 
 bool FileBrowser::enterDescriptor()
@@ -496,6 +611,15 @@ int FileBrowser::listPlainFolder()
 
 bool FileBrowser::moveTo(const WString& folder, const WString& entry)
 {
+    if (played) {
+        const int32_t kept = cursor;
+        for (cursor = 0; cursor < entries.count(); ++cursor) {
+            if (selectedEntry() == entry)
+                return true;
+        }
+        cursor = kept;
+        return false;
+    }
     if (!endsWithSlash(folder) || folderProblem(folder) != 0)
         return false;
     cwd = folder;
@@ -553,29 +677,14 @@ void FileBrowser::handleInput(WString::Array& actions, int& code)
         if (endsWithSlash(entries[cursor])) {
             changeDirectory(entries[cursor]);
             code = NAV_NONE;
-        } else if (action.count() > 0) {
-            actions = action;
-            if (actions.count() > 1 && actions[0] == "exec") {
-                if (clock)
-                    clock->setSpeed(speed);
-                // The page expands the words of an action of three or more once more, which
-                // turns "%%" back into "%": a directory named "50%" must not lose everything
-                // after its "%". Shorter actions are not expanded, so they take the name as it is.
-                const WString escaped = actions.count() >= 3 ? cwd.replace("%", "%%") : cwd;
-                bool anyCut = false;
-                for (int i = 1; i < actions.count(); ++i) {
-                    bool cut = false;
-                    actions[i] = expandBounded(actions[i], "cwd", textOf(escaped),
-                                               VariableStore::QUIET, &cut);
-                    anyCut = anyCut || cut;
-                }
-                // While the descriptor's action is in force, cwd is the descriptor's folder.
-                if (anyCut) {
-                    const WString descriptor = cwd + descriptorName;
-                    diagnoseAt(SourcePlace(descriptor.text(), actionLine), DIAGNOSTIC_ERROR,
-                               "the argument expands to more than %d bytes: it is cut there",
-                               static_cast<int>(VariableStore::MAX_EXPANDED_LENGTH));
-                }
+            break;
+        }
+        if (played || action.count() > 0) {
+            PlayedEntry picked;
+            if (pickedEntry(picked)) {
+                actions = picked.words;
+                if (clock && actions.count() > 1 && actions[0] == "exec")
+                    clock->setSpeed(picked.speed);
             }
             code = NAV_NONE;
         }

@@ -12,6 +12,8 @@
 
 class BitmapFont;
 class ClockControl;
+class PlayedList;
+struct PlayedEntry;
 
 // A button's OPTIONS lines: option name to its values.
 typedef WMap<WString, const char*, WString::Array, WString::Array&> OptionTable;
@@ -29,16 +31,22 @@ typedef WMap<WString, const char*, WString::Array, WString::Array&> OptionTable;
 class FileBrowser {
 public:
     enum Mode { FILES_AND_DIRECTORIES = 0, DIRECTORIES_ONLY = 1, FILES_ONLY = 2 };
+    // What the list shows: a folder, or (OPTIONS=source,recent or source,favourites) the
+    // programs of a PlayedList, whose entries are started as they were started before.
+    enum Source { SOURCE_FOLDER, SOURCE_RECENT, SOURCE_FAVOURITES };
 
-    // Reads the options color, startdir, type and filter and lists the start directory. A font
-    // without lines (none, or lineHeight 0) gives a list of no rows.
+    // Reads the options color, startdir, type, filter and source and lists the start directory,
+    // or the played list the source names (read then, if it has not been yet: page/PlayedList.h);
+    // without that list (null) it lists nothing. A font without lines (none, or lineHeight 0)
+    // gives a list of no rows.
     FileBrowser(int x, int y, int right, int bottom, OptionTable& options, BitmapFont* font,
-                ClockControl* clock);
+                ClockControl* clock, PlayedList* recent = 0, PlayedList* favourites = 0);
     // Gives the entries' share of the bounds back to the other lists.
     ~FileBrowser();
 
     // NAV_UP, NAV_DOWN, NAV_PAGE_BACK and NAV_PAGE_FORWARD move the cursor, NAV_ACTION enters a
-    // directory or produces the descriptor's action; a code that is used becomes NAV_NONE. At the
+    // directory or produces the descriptor's action, or on a played list the entry's own words,
+    // with its speed set as a descriptor's is; a code that is used becomes NAV_NONE. At the
     // ends of the list, on an empty list, and for a file picked without a descriptor action the
     // code is left for the button's own words, except NAV_ACTION on an empty list: it is used
     // and does nothing, since the button's action would pick the folder itself. The
@@ -53,10 +61,24 @@ public:
     void draw(uint16_t* frame, bool selected);
 
     // The entry under the cursor as listed (directories with their slash); empty for an empty list.
+    // On a played list, the name of the entry's file.
     WString selectedEntry() const;
     // The directory the selected entry lives in: the descriptor's directory while the list shows
-    // a descriptor's listing (with or without an action), otherwise cwd.
+    // a descriptor's listing (with or without an action), otherwise cwd. On a played list, the
+    // folder of the entry's file.
     WString entryDirectory() const;
+
+    // What B on the entry under the cursor starts, for the record of recently played programs and
+    // for favourites: its name, its file (entryDirectory() + selectedEntry()), and, when the list
+    // gives the words itself (a descriptor's action, a played entry), those words, ready for the
+    // page's expansion (Page::expandBrowserVariables), and the speed it sets with them; otherwise
+    // no words and no speed (the element's own action applies). False for an empty list and a
+    // folder entered by B.
+    bool pickedEntry(PlayedEntry& picked) const;
+
+    // A played list reads its list again (after the launcher changed it), the cursor kept at its
+    // place, or on the last entry when the list got shorter. A folder list is left as it is.
+    void refresh();
 
     // Goes into the entry ("../" goes up), prints "Changed to <cwd>", honours a folder
     // descriptor in the directory entered, and lists the result. A folder picked in a
@@ -73,7 +95,8 @@ public:
     // changeDirectory enters one (its folder descriptor, if any, lists and acts), but nothing is
     // printed. A folder that cannot be listed (folderProblem) leaves the list as it was; an entry
     // that is no longer there leaves the cursor on the nearest entry by name, the one now listed
-    // where it was (the last one when it was listed last). True when both were found.
+    // where it was (the last one when it was listed last). True when both were found. On a played
+    // list only the cursor moves, to the entry that selectedEntry() gives as entry.
     bool moveTo(const WString& folder, const WString& entry);
 
     // Appends the accepted names of the directory path to list and sorts the whole list. A
@@ -126,6 +149,7 @@ public:
     WString::Array action;
     WString directory;
     WString::Array speed;
+    int32_t source;
 
 private:
     FileBrowser(const FileBrowser&);
@@ -175,6 +199,15 @@ private:
 
     BitmapFont* font;
     ClockControl* clock;
+
+    // A played list: the list, and for each of entries the index of its PlayedList entry.
+    PlayedList* played;
+    int32_t* shownEntries;
+    // Lists the entries of played whose files are still there (PlayedList::isPresent), within
+    // the bounds of every list, as listFolder lists a folder.
+    void listPlayed();
+    // The words of the descriptor's action, "%cwd%" filled in.
+    void descriptorWords(WString::Array& words) const;
 };
 
 #endif

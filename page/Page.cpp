@@ -8,6 +8,7 @@
 #include "page/Button.h"
 #include "page/FileBrowser.h"
 #include "page/ListReferences.h"
+#include "page/PlayedList.h"
 #include "page/SkinValues.h"
 #include "page/SkinWords.h"
 #include "platform/Platform.h"
@@ -214,6 +215,19 @@ void Page::expandBrowserVariables(WString::Array& actions) const
     if (!setListVariables(buttons, BUTTON_COUNT, variables))
         return;
     fillListReferences(variables, actions, 1);
+}
+
+bool Page::entryToStart(int element, PlayedEntry& entry) const
+{
+    const Button* button = element >= 0 && element < BUTTON_COUNT ? buttons[element] : 0;
+    if (!button || !button->browser || !button->browser->pickedEntry(entry))
+        return false;
+    if (entry.words.count() == 0)
+        entry.words = button->action;
+    if (entry.words.count() < 3 || !(entry.words[0] == "exec"))
+        return false;
+    expandBrowserVariables(entry.words);
+    return entry.words.count() >= 3 && !entry.words[2].isEmpty();
 }
 
 // Reads a BACKGROUND line once, as it is read: reports what it does not draw as written (a known

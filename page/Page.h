@@ -12,6 +12,7 @@
 
 class Button;
 class DLImage;
+struct PlayedEntry;
 
 // Memory rules: a page owns its buttons (created by the first button directive that reaches an
 // empty slot, destroyed with the page) and its texts and arrays; the background picture belongs
@@ -103,6 +104,12 @@ public:
     // VariableStore::MAX_EXPANDED_LENGTH bytes, and the words after the cut are dropped, so that
     // an action of thousands of references to a long path cannot take thousands of such paths.
     void expandBrowserVariables(WString::Array& actions) const;
+
+    // What B on the entry under the cursor of the list of element would start, as it would start
+    // it (FileBrowser::pickedEntry, with the element's own action when the list gives none, the
+    // list references filled in), without starting it. False when the element has no list, the
+    // list is empty, the entry is a folder, or B would start no program.
+    bool entryToStart(int element, PlayedEntry& entry) const;
 
     // Draws the whole page into frame (SCREEN_WIDTH x SCREEN_HEIGHT pixels; null draws nothing):
     // the background, then buttons 0 to 63 in order. The image cache is told that a page's

@@ -7,6 +7,7 @@ class BatteryReader;
 class BitmapFont;
 class ClockControl;
 class ImageCache;
+class PlayedList;
 class PreviewCache;
 
 // The launcher core owns the font, the image cache, the battery reader and the clock controller
@@ -24,6 +25,9 @@ class PreviewCache;
 // first drawing finds (a picture that does not load, a folder that cannot be listed) is reported
 // at the skin line that asked for it in that file. Null reports such findings without a line.
 //
+// recent and favourites: the played lists (page/PlayedList.h) that file lists with OPTIONS=source
+// show; the launcher owns them for the whole run. Without them such lists are empty.
+//
 // directionRepeat: the frame is drawn for an automatic repeat of a held direction. Previews then
 // keep the picture they show, so that a list scrolled by a held direction never waits for a
 // picture to decode; the frame after the release shows the entry the cursor stopped on.
@@ -34,16 +38,19 @@ struct PageContext {
     ClockControl* clock;
     const char* skinPath;
     PreviewCache* previews;
+    PlayedList* recent;
+    PlayedList* favourites;
     bool directionRepeat;
 
     PageContext()
-        : font(0), images(0), battery(0), clock(0), skinPath(0), previews(0), directionRepeat(false)
+        : font(0), images(0), battery(0), clock(0), skinPath(0), previews(0), recent(0),
+          favourites(0), directionRepeat(false)
     {
     }
     PageContext(BitmapFont* f, ImageCache* i, BatteryReader* b, ClockControl* c,
                 const char* skin = 0, PreviewCache* p = 0)
-        : font(f), images(i), battery(b), clock(c), skinPath(skin), previews(p),
-          directionRepeat(false)
+        : font(f), images(i), battery(b), clock(c), skinPath(skin), previews(p), recent(0),
+          favourites(0), directionRepeat(false)
     {
     }
 };

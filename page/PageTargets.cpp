@@ -27,7 +27,16 @@ public:
         if (line == lastLine && target == lastTarget)
             return;
         const SourcePlace place(path, line);
-        if (words[0] == "select") {
+        if (words[0] == "favourite") {
+            if (target < 0 || target >= Page::BUTTON_COUNT || !page.buttons[target] ||
+                !(page.buttons[target]->type == "selector"))
+                diagnoseAt(place, DIAGNOSTIC_ERROR,
+                           "element %d of this page has no list: adding it to the favourites "
+                           "does nothing",
+                           target);
+            else
+                return;
+        } else if (words[0] == "select") {
             if (target < 0 || target >= Page::BUTTON_COUNT)
                 diagnoseAt(place, DIAGNOSTIC_ERROR,
                            "%d is not an element (elements are 0 to %d): the move to it does "

@@ -6,8 +6,9 @@
 class Page;
 
 // After the skin is read: reports every NAVIGATION, select, page or RETURN word of the pages
-// that names an empty element slot or a page with nothing on it (error), at the line that gave
-// it, in the file skinPath. Each finding is reported once per line.
+// that names an empty element slot or a page with nothing on it, and every favourite word that
+// names an element without a list (error), at the line that gave it, in the file skinPath. Each
+// finding is reported once per line.
 void checkPageTargets(const Page* pages, int pageCount, const char* skinPath);
 
 #endif

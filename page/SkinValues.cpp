@@ -204,8 +204,15 @@ void checkActionWords(const WString::Array& words)
     if (!checkWord(words[0], actionWords, "action", "action words",
                    "it is printed and does nothing else", DIAGNOSTIC_WARNING, true))
         return;
+    if (words[0] == "clear") {
+        if (words.count() != 2 || !(words[1] == "recent"))
+            diagnose(DIAGNOSTIC_ERROR,
+                     "action 'clear' takes the one word 'recent': it is printed and does nothing "
+                     "else");
+        return;
+    }
     const bool page = words[0] == "page";
-    if (!page && words[0] != "select")
+    if (!page && words[0] != "select" && words[0] != "favourite")
         return;
     if (words.count() != 2)
         diagnose(DIAGNOSTIC_ERROR, "action '%s' takes one %s number, the line gives %d: %s",

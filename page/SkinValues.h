@@ -66,8 +66,9 @@ bool checkArgumentCount(const char* keyword, const WString& kind, int given, int
                         int maximum, bool exact, const char* consequence);
 
 // The action words of a LEFT, RIGHT, UP, DOWN, ACTION or RETURN line or of a folder descriptor's
-// ACTION: a first word that is near a known action word, and page or select with other than one
-// number. Where the page or element lies is checked after the reading (page/PageTargets.h).
+// ACTION: a first word that is near a known action word, page, select or favourite with other
+// than one number, and clear with other than the word recent. Where the page or element lies is
+// checked after the reading (page/PageTargets.h).
 void checkActionWords(const WString::Array& words);
 
 #endif

@@ -22,9 +22,11 @@ const char* const allSkinKeywordWords[] = {
     "NAVIGATION", "LEFT",      "RIGHT",    "UP",         "DOWN",   "ACTION", "OPTIONS"};
 const char* const elementKindWords[] = {"image", "text", "rect", "selector", "preview"};
 const char* const backgroundKindWords[] = {"image", "color", "gradient"};
-const char* const actionWordWords[] = {"exec", "page", "select", "config", "quit"};
-const char* const listOptionWords[] = {"color", "startdir", "type", "filter"};
+const char* const actionWordWords[] = {"exec", "page",      "select", "config",
+                                       "quit", "favourite", "clear"};
+const char* const listOptionWords[] = {"color", "startdir", "type", "filter", "source"};
 const char* const listTypeWords[] = {"dir", "file"};
+const char* const listSourceWords[] = {"recent", "favourites"};
 const char* const settingWords[] = {"SKIN",         "KEYBOARD_RATE", "SPEED_MENU",
                                     "SPEED_LAUNCH", "SPEED_LOADING", "RESUME"};
 
@@ -40,6 +42,7 @@ const WordList backgroundKinds = WORDS(backgroundKindWords);
 const WordList actionWords = WORDS(actionWordWords);
 const WordList listOptions = WORDS(listOptionWords);
 const WordList listTypes = WORDS(listTypeWords);
+const WordList listSources = WORDS(listSourceWords);
 const WordList settings = WORDS(settingWords);
 
 #undef WORDS

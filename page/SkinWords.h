@@ -25,9 +25,10 @@ extern const WordList allSkinKeywords;
 // Argument words that select behaviour, compared case-sensitively, all lower case.
 extern const WordList elementKinds;    // image, text, rect, selector, preview
 extern const WordList backgroundKinds; // image, color, gradient
-extern const WordList actionWords;     // exec, page, select, config, quit
-extern const WordList listOptions;     // color, startdir, type, filter
+extern const WordList actionWords;     // exec, page, select, config, quit, favourite, clear
+extern const WordList listOptions;     // color, startdir, type, filter, source
 extern const WordList listTypes;       // dir, file
+extern const WordList listSources;     // recent, favourites
 
 // The settings of Tarvo.cfg that the launcher reads.
 // SKIN, KEYBOARD_RATE, SPEED_MENU, SPEED_LAUNCH, SPEED_LOADING, RESUME

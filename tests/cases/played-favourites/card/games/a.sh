@@ -1,0 +1,2 @@
+#!/bin/sh
+{ pwd; printf "%s\n" "$0" "$@"; } > record
