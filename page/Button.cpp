@@ -5,7 +5,6 @@
 #include "gfx/DLImage.h"
 #include "gfx/ImageCache.h"
 #include "gfx/PictureFault.h"
-#include "page/ListReferences.h"
 #include "page/Page.h"
 #include "page/Preview.h"
 #include "page/SkinValues.h"
@@ -39,6 +38,22 @@ void setSelect(WString::Array& words, const WString& target)
     words.resize(0);
     words.append(WString("select"));
     words.append(target);
+}
+
+// Whether text holds a whole file-list reference: "%3%", "%p3%", "%P3%" or "%s3%".
+bool holdsListReference(const char* text)
+{
+    for (const char* mark = strchr(text, '%'); mark; mark = strchr(mark + 1, '%')) {
+        const char* digits = mark + 1;
+        if (*digits == 'p' || *digits == 'P' || *digits == 's')
+            ++digits;
+        const char* end = digits;
+        while (*end >= '0' && *end <= '9')
+            ++end;
+        if (end > digits && *end == '%')
+            return true;
+    }
+    return false;
 }
 
 // Reads a TYPE line once, as it is read: reports what it does not draw as written (a known kind,
@@ -107,9 +122,7 @@ Button::Kind readType(const WString& kind, const WString::Array& arguments, int3
                      left, top, right, bottom, SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_WIDTH - 1,
                      SCREEN_HEIGHT - 1, nothing);
     } else if (drawn == Button::KIND_TEXT) {
-        WString::Array text;
-        text.append(arguments[4]);
-        if (listReferencesUsed(text))
+        if (holdsListReference(textOf(arguments[4])))
             diagnose(DIAGNOSTIC_WARNING,
                      "text '%s' holds a file list's reference (%%N%%, %%pN%%, %%PN%% or %%sN%%): "
                      "a text shows it as written; lists fill in the words of actions and the "

@@ -158,9 +158,10 @@ void Page::applyDirective(const WString& keyword, const WString::Array& argument
         returnAction = arguments;
         returnLine = currentPlace().line;
         checkActionWords(arguments);
-    } else if (skinKeywords.contains(keyword.text())) {
-        // A skin line whose arguments kept it from the skin's reading, which reports it. It is
-        // no element's line either: it must not make one.
+    } else if (keyword == "PAGE" || keyword == "STARTPAGE" || keyword == "VARIABLE") {
+        // The skin's own keywords (skinKeywords), on a line whose arguments kept it from the
+        // skin's reading, which reports it. It is no element's line either: it must not make
+        // one.
     } else if (currentButton >= 0 && currentButton < BUTTON_COUNT) {
         if (!buttons[currentButton]) {
             buttons[currentButton] = new Button();
