@@ -126,11 +126,14 @@ public:
     Converter(DLImage& target, int wantedDepth, bool alphaWanted)
         : image(target), depth(wantedDepth), wantAlpha(alphaWanted), channels(0)
     {
+        if (depth == 8)
+            maxPixels = maxFontPixels;
     }
 
     bool begin(uint32_t width, uint32_t height, int rowChannels)
     {
-        // readPng keeps both sides at most maxPngSide, so these products cannot overflow.
+        // readPng keeps both sides at most maxPngSide, or the count at most maxFontPixels, so
+        // these products cannot overflow.
         const size_t count = static_cast<size_t>(width) * height;
         const bool screenFormat = depth != 8;
         channels = rowChannels;
