@@ -141,9 +141,10 @@ public:
         image.width = static_cast<int32_t>(width);
         image.height = static_cast<int32_t>(height);
         image.pixels = malloc(screenFormat ? count * 2 : count);
-        if (image.pixels && channels == 4 && wantAlpha)
+        // Grey levels (the font) draw without an opacity plane: none is kept.
+        if (image.pixels && channels == 4 && wantAlpha && screenFormat)
             image.alpha = static_cast<unsigned char*>(malloc(count));
-        return image.pixels && (image.alpha || channels != 4 || !wantAlpha);
+        return image.pixels && (image.alpha || channels != 4 || !wantAlpha || !screenFormat);
     }
 
     void row(uint32_t y, const unsigned char* sample)
