@@ -1,15 +1,24 @@
 // BitmapFont: the glyph table built from the font picture's marker row, and text drawing.
 #include "gfx/BitmapFont.h"
 
+#include "base/Diagnostics.h"
+#include "base/Utf8.h"
+#include "base/WString.h"
 #include "gfx/BuiltInFont.h"
 #include "gfx/DLImage.h"
+#include "gfx/PngReader.h"
 
+#include <limits.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 namespace {
 
 const int spaceAdvance = 3;
+
+// The longest map read: some 13,000 code points listed one by one.
+const size_t maxMapLength = 64 * 1024;
 
 // A glyph's visible part in one text line: where it lands in the frame, where its columns start
 // in the font picture, and the visible rows that hold coverage, [inkTop, inkEnd) (counted from
@@ -222,15 +231,69 @@ void drawRuns(const TextRows& rows, const GlyphRun* runs, int runCount, uint16_t
 }
 #endif
 
+// Reads 1 to 6 hexadecimal digits at p, leaving p after them; false when there are none.
+bool readHexadecimal(const char*& p, uint32_t& value)
+{
+    value = 0;
+    const char* start = p;
+    for (; p - start < 6; ++p) {
+        const char lower = static_cast<char>(*p | 0x20);
+        if (*p >= '0' && *p <= '9')
+            value = value * 16 + static_cast<uint32_t>(*p - '0');
+        else if (lower >= 'a' && lower <= 'f')
+            value = value * 16 + static_cast<uint32_t>(lower - 'a' + 10);
+        else
+            break;
+    }
+    return p != start;
+}
+
+// Where the replacement mark lands in one text line: the frame column of its first visible
+// column, which column of its cell that is, and how many are visible.
+struct MarkRun {
+    int frameColumn;
+    int cellColumn;
+    int width;
+};
+
+// The replacement marks of a text: each a box outlined in the colour, its columns 1 to
+// cellWidth - 2 and its glyph rows glyphHeight / 5 to glyphHeight - glyphHeight / 5 - 1; the rest
+// of its cell loses bit 5, as a glyph's background does. skipRows glyph rows lie above the frame.
+void drawMarks(const TextRows& rows, int skipRows, int glyphHeight, const MarkRun* marks,
+               int markCount, int cellWidth, uint16_t color)
+{
+    const int top = glyphHeight / 5;
+    const int bottom = glyphHeight - glyphHeight / 5 - 1;
+    const uint16_t ink = static_cast<uint16_t>(color & 0xFFDF);
+    for (int m = 0; m < markCount; ++m) {
+        for (int j = 0; j < rows.count; ++j) {
+            const int row = j + skipRows;
+            uint16_t* pixel = rows.frame + j * SCREEN_WIDTH + marks[m].frameColumn;
+            for (int k = 0; k < marks[m].width; ++k) {
+                const int column = k + marks[m].cellColumn;
+                const bool inside =
+                    column >= 1 && column <= cellWidth - 2 && row >= top && row <= bottom;
+                const bool edge =
+                    column == 1 || column == cellWidth - 2 || row == top || row == bottom;
+                pixel[k] = inside && edge ? ink : static_cast<uint16_t>(pixel[k] & 0xFFDF);
+            }
+        }
+    }
+}
+
 } // namespace
 
-BitmapFont::BitmapFont() : image(0), glyphHeight(0), color(0xFFFF)
+const char BitmapFont::glyphMapKeyword[] = "Tarvo glyphs";
+
+BitmapFont::BitmapFont()
+    : image(0), glyphHeight(0), color(0xFFFF), extra(0), extraCount(0), ranges(0), rangeCount(0)
 {
     clearGlyphs();
 }
 
 BitmapFont::~BitmapFont()
 {
+    clearGlyphs();
     delete image;
 }
 
@@ -242,6 +305,12 @@ void BitmapFont::clearGlyphs()
         inkTop[c] = 0;
         inkEnd[c] = 0;
     }
+    free(extra);
+    free(ranges);
+    extra = 0;
+    ranges = 0;
+    extraCount = 0;
+    rangeCount = 0;
 }
 
 bool BitmapFont::load(const char* path)
@@ -251,7 +320,9 @@ bool BitmapFont::load(const char* path)
         delete picture;
         picture = 0;
     }
-    if (!adopt(picture))
+    WString map;
+    const bool mapped = picture && readPngText(path, glyphMapKeyword, maxMapLength, map);
+    if (!adopt(picture, mapped ? map.text() : 0, path))
         return false;
     printf("Loaded font: %ix%i\n", static_cast<int>(image->width), static_cast<int>(image->height));
     return true;
@@ -264,10 +335,59 @@ bool BitmapFont::loadBuiltIn()
         delete picture;
         picture = 0;
     }
-    return adopt(picture);
+    WString map;
+    const bool mapped = picture &&
+        readPngTextData(builtInFontPng, builtInFontPngSize, glyphMapKeyword, maxMapLength, map);
+    return adopt(picture, mapped ? map.text() : 0, 0);
 }
 
-bool BitmapFont::adopt(DLImage* picture)
+bool BitmapFont::readMap(const char* map, int32_t limit)
+{
+    // Each range but the last has a comma after it.
+    size_t most = 1;
+    for (const char* p = map; *p; ++p)
+        most += *p == ',';
+    ranges = static_cast<CharacterRange*>(malloc(most * sizeof(CharacterRange)));
+    if (!ranges)
+        return false;
+    uint32_t previous = 0x7F;
+    int32_t glyphs = 0;
+    for (const char* p = map;; ++p) {
+        while (*p == ' ')
+            ++p;
+        uint32_t first = 0;
+        uint32_t last = 0;
+        if (!readHexadecimal(p, first))
+            break;
+        last = first;
+        if (*p == '-' && !readHexadecimal(++p, last))
+            break;
+        while (*p == ' ')
+            ++p;
+        if (first <= previous || last < first || last > 0x10FFFF || (*p && *p != ','))
+            break;
+        previous = last;
+        if (glyphs < limit) {
+            // Glyphs past the limit could not have a column each.
+            CharacterRange& range = ranges[rangeCount++];
+            const uint32_t room = static_cast<uint32_t>(limit - glyphs);
+            range.first = first;
+            range.last = last - first < room ? last : first + room - 1;
+            range.glyph = glyphs;
+            glyphs += static_cast<int32_t>(range.last - range.first + 1);
+        }
+        if (!*p) {
+            extraCount = glyphs;
+            return true;
+        }
+    }
+    free(ranges);
+    ranges = 0;
+    rangeCount = 0;
+    return false;
+}
+
+bool BitmapFont::adopt(DLImage* picture, const char* map, const char* path)
 {
     delete image;
     image = 0;
@@ -277,72 +397,140 @@ bool BitmapFont::adopt(DLImage* picture)
         return false;
     image = picture;
     glyphHeight = image->height - 1;
+    if (map && !readMap(map, image->width)) {
+        if (path)
+            diagnoseAt(SourcePlace(path, 0), DIAGNOSTIC_WARNING,
+                       "the list of characters in the font picture ('%s') is not understood: "
+                       "only the characters 33 to 126 are drawn",
+                       glyphMapKeyword);
+    }
+    if (extraCount > 0) {
+        extra = static_cast<Glyph*>(malloc(static_cast<size_t>(extraCount) * sizeof(Glyph)));
+        if (!extra) {
+            free(ranges);
+            ranges = 0;
+            rangeCount = 0;
+            extraCount = 0;
+        }
+    }
 
     // Each marker column is the first column of the next glyph; the first glyph starts at 1.
     // The cursor steps at least once per character, so a marker ends only the glyph before it,
     // and a cursor that has reached the right edge stays there (later glyphs are empty).
     int cursor = 0;
     int start = 1;
-    for (int c = 33; c <= 126; ++c) {
+    for (int g = 0; g < 94 + extraCount; ++g) {
         while (cursor < image->width) {
             ++cursor;
             if (cursor >= image->width || image->pixelAt(cursor, 0) > 128)
                 break;
         }
-        glyphStart[c] = start;
-        glyphEnd[c] = cursor;
+        if (g < 94) {
+            glyphStart[33 + g] = start;
+            glyphEnd[33 + g] = cursor;
+            findInk(start, cursor, inkTop[33 + g], inkEnd[33 + g]);
+        } else {
+            Glyph& glyph = extra[g - 94];
+            glyph.start = start;
+            glyph.end = cursor;
+            findInk(start, cursor, glyph.inkTop, glyph.inkEnd);
+        }
         start = cursor;
     }
-    findInk();
     return true;
 }
 
-void BitmapFont::findInk()
+void BitmapFont::findInk(int start, int end, int32_t& top, int32_t& bottom) const
 {
     const unsigned char* glyphs = static_cast<const unsigned char*>(image->pixels);
-    for (int c = 33; c <= 126; ++c) {
-        int top = -1;
-        int end = 0;
-        for (int j = 0; j < glyphHeight; ++j) {
-            // Glyph row j is picture row j + 1, below the marker row.
-            const unsigned char* row = glyphs + static_cast<size_t>(j + 1) * image->width;
-            for (int k = glyphStart[c]; k < glyphEnd[c]; ++k) {
-                if (row[k]) {
-                    if (top < 0)
-                        top = j;
-                    end = j + 1;
-                    break;
-                }
+    int first = -1;
+    int last = 0;
+    for (int j = 0; j < glyphHeight; ++j) {
+        // Glyph row j is picture row j + 1, below the marker row.
+        const unsigned char* row = glyphs + static_cast<size_t>(j + 1) * image->width;
+        for (int k = start; k < end; ++k) {
+            if (row[k]) {
+                if (first < 0)
+                    first = j;
+                last = j + 1;
+                break;
             }
         }
-        inkTop[c] = top < 0 ? 0 : top;
-        inkEnd[c] = end;
     }
+    top = first < 0 ? 0 : first;
+    bottom = last;
+}
+
+const BitmapFont::Glyph* BitmapFont::extraGlyph(uint32_t code) const
+{
+    int low = 0;
+    int high = rangeCount;
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (code > ranges[middle].last) {
+            low = middle + 1;
+        } else if (code < ranges[middle].first) {
+            high = middle;
+        } else {
+            const Glyph* glyph = &extra[ranges[middle].glyph + (code - ranges[middle].first)];
+            return glyph->end > glyph->start ? glyph : 0;
+        }
+    }
+    return 0;
+}
+
+int BitmapFont::replacementWidth() const
+{
+    return glyphHeight / 2 > 4 ? glyphHeight / 2 : 4;
 }
 
 int BitmapFont::textWidth(const char* text) const
 {
     // The advances of drawText, without its stop at the right edge of the frame.
-    int width = 0;
+    int64_t width = 0;
     int advance = 0;
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); p && *p; ++p) {
-        if (*p >= 33 && *p <= 126)
+        if (*p >= 33 && *p <= 126) {
             advance = glyphEnd[*p] - glyphStart[*p];
-        else if (*p == 32)
+        } else if (*p == 32) {
             advance = spaceAdvance;
+        } else if (*p >= 0x80) {
+            uint32_t code;
+            p += decodeCharacter(p, code) - 1;
+            const Glyph* glyph = extraGlyph(code);
+            advance = glyph ? glyph->end - glyph->start : replacementWidth();
+        }
         width += advance;
+        if (width > INT_MAX)
+            return INT_MAX;
     }
-    return width;
+    return static_cast<int>(width);
 }
 
-int BitmapFont::glyphStartOf(int code) const
+bool BitmapFont::findMissing(const char* text, uint32_t& code) const
 {
-    return code >= 0 && code < 128 ? glyphStart[code] : 0;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); p && *p;) {
+        p += decodeCharacter(p, code);
+        if (code >= 0x80 && !extraGlyph(code))
+            return true;
+    }
+    return false;
 }
 
-int BitmapFont::glyphEndOf(int code) const
+int BitmapFont::glyphStartOf(uint32_t code) const
 {
-    return code >= 0 && code < 128 ? glyphEnd[code] : 0;
+    if (code < 128)
+        return glyphStart[code];
+    const Glyph* glyph = extraGlyph(code);
+    return glyph ? glyph->start : 0;
+}
+
+int BitmapFont::glyphEndOf(uint32_t code) const
+{
+    if (code < 128)
+        return glyphEnd[code];
+    const Glyph* glyph = extraGlyph(code);
+    return glyph ? glyph->end : 0;
 }
 
 void BitmapFont::drawText(uint16_t* frame, int x, int y, const char* text)
@@ -353,10 +541,12 @@ void BitmapFont::drawText(uint16_t* frame, int x, int y, const char* text)
         !DLImage::clipSpan(y, glyphHeight, SCREEN_HEIGHT, skipRows, rows))
         return;
 
-    // First where each glyph lands (each run is at least one column wide, so a frame row holds
-    // at most SCREEN_WIDTH of them), then the rows.
+    // First where each glyph and mark lands (each run is at least one column wide, so a frame
+    // row holds at most SCREEN_WIDTH of them), then the rows.
     GlyphRun runs[SCREEN_WIDTH];
     int runCount = 0;
+    MarkRun marks[SCREEN_WIDTH];
+    int markCount = 0;
     int pen = x;
     int advance = 0;
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
@@ -364,29 +554,61 @@ void BitmapFont::drawText(uint16_t* frame, int x, int y, const char* text)
         if (pen >= SCREEN_WIDTH)
             break;
         const unsigned b = *p;
+        int start;
+        int top;
+        int end;
         if (b >= 33 && b <= 126) {
-            advance = glyphEnd[b] - glyphStart[b];
-            int skipColumns = 0;
-            int columns = advance;
-            // Most glyphs lie wholly inside (pen < SCREEN_WIDTH and advance is at most the
-            // picture's width, so the sum cannot overflow); the others are clipped.
-            if ((pen >= 0 && advance > 0 && pen + advance <= SCREEN_WIDTH) ||
-                DLImage::clipSpan(pen, advance, SCREEN_WIDTH, skipColumns, columns)) {
-                runs[runCount].frameColumn = pen + skipColumns;
-                runs[runCount].pictureColumn = glyphStart[b] + skipColumns;
-                runs[runCount].width = columns;
-                runs[runCount].inkTop = inkTop[b] - skipRows;
-                runs[runCount].inkEnd = inkEnd[b] - skipRows;
-                ++runCount;
-            }
+            start = glyphStart[b];
+            advance = glyphEnd[b] - start;
+            top = inkTop[b];
+            end = inkEnd[b];
         } else if (b == 32) {
+            pen += spaceAdvance;
             advance = spaceAdvance;
+            continue;
+        } else if (b < 0x80) {
+            // Draws nothing and repeats the advance of the character before it.
+            pen += advance;
+            continue;
+        } else {
+            uint32_t code;
+            p += decodeCharacter(p, code) - 1;
+            const Glyph* glyph = extraGlyph(code);
+            if (!glyph) {
+                advance = replacementWidth();
+                int skipColumns = 0;
+                int columns = 0;
+                if (DLImage::clipSpan(pen, advance, SCREEN_WIDTH, skipColumns, columns)) {
+                    marks[markCount].frameColumn = pen + skipColumns;
+                    marks[markCount].cellColumn = skipColumns;
+                    marks[markCount].width = columns;
+                    ++markCount;
+                }
+                pen += advance;
+                continue;
+            }
+            start = glyph->start;
+            advance = glyph->end - start;
+            top = glyph->inkTop;
+            end = glyph->inkEnd;
         }
-        // Any other byte draws nothing and repeats the advance of the byte before it.
+        int skipColumns = 0;
+        int columns = advance;
+        // Most glyphs lie wholly inside (pen < SCREEN_WIDTH and advance is at most the
+        // picture's width, so the sum cannot overflow); the others are clipped.
+        if ((pen >= 0 && advance > 0 && pen + advance <= SCREEN_WIDTH) ||
+            DLImage::clipSpan(pen, advance, SCREEN_WIDTH, skipColumns, columns)) {
+            runs[runCount].frameColumn = pen + skipColumns;
+            runs[runCount].pictureColumn = start + skipColumns;
+            runs[runCount].width = columns;
+            runs[runCount].inkTop = top - skipRows;
+            runs[runCount].inkEnd = end - skipRows;
+            ++runCount;
+        }
         // pen < SCREEN_WIDTH and advance is at most the picture width: no overflow.
         pen += advance;
     }
-    if (runCount == 0)
+    if (runCount == 0 && markCount == 0)
         return;
 
     const unsigned char* glyphs = static_cast<const unsigned char*>(image->pixels);
@@ -397,5 +619,8 @@ void BitmapFont::drawText(uint16_t* frame, int x, int y, const char* text)
     visible.pictureWidth = image->width;
     visible.pictureEnd = glyphs + static_cast<size_t>(image->width) * image->height;
     visible.count = rows;
-    drawRuns(visible, runs, runCount, color);
+    if (runCount > 0)
+        drawRuns(visible, runs, runCount, color);
+    if (markCount > 0)
+        drawMarks(visible, skipRows, glyphHeight, marks, markCount, replacementWidth(), color);
 }

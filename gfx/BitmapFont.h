@@ -14,6 +14,17 @@ class DLImage;
 // grey level (r + g + b) / 3 being its coverage. The first glyph starts at column 1. The picture's
 // name says nothing that is read: size and style are whatever it holds.
 //
+// More characters: the glyphs after 126's continue the same strip, in the order of the code
+// points listed by the picture's text chunk (tEXt) with the keyword glyphMapKeyword, which comes
+// before the image data: hexadecimal code points and ranges FIRST-LAST, ascending, each above
+// 7F, separated by commas ("A0-17F,370-377,37A-37F"). A picture without that chunk holds 33 to 126
+// alone, as ever; a map that cannot be read leaves the picture at that too, and says so at its
+// path.
+//
+// Texts are read as UTF-8, every byte outside a valid sequence as the Latin-1 character of its
+// value (base/Utf8.h). A character above 7F without a glyph (none in the map, or none left in
+// the picture for it) is drawn as the replacement mark, a box as wide as replacementWidth().
+//
 // The font owns its picture. Its colour is shared drawing state: callers set it before each
 // string they draw.
 class BitmapFont {
@@ -34,16 +45,29 @@ public:
 
     // Draws text with its top-left corner at (x, y). Each glyph pixel mixes the colour into the
     // frame by its coverage a: per 5-bit channel ((255 - a) * destination + a * colour) / 255.
-    // A space advances 3 columns; bytes outside 32-126 draw nothing and advance by the width of
-    // the character before them (0 at the start of the text). Clipped at all four edges.
+    // A space advances 3 columns; a byte from 1 to 31, or 127, draws nothing and advances by the
+    // width of the character before it (0 at the start of the text); a character above 7F
+    // without a glyph draws the replacement mark: a box outlined in the colour, its cell losing
+    // bit 5 as a glyph's background does. Clipped at all four edges.
     void drawText(uint16_t* frame, int x, int y, const char* text);
 
-    // The columns drawText advances over for text: how wide it is on a screen without edges.
+    // The columns drawText advances over for text: how wide it is on a screen without edges
+    // (held at INT_MAX).
     int textWidth(const char* text) const;
 
-    // The columns of a character's glyph in the picture, [start, end); both 0 outside 33-126.
-    int glyphStartOf(int code) const;
-    int glyphEndOf(int code) const;
+    // The columns of a character's glyph in the picture, [start, end); both 0 for a character
+    // without one (below 33, 127, or above 7F and not in the map).
+    int glyphStartOf(uint32_t code) const;
+    int glyphEndOf(uint32_t code) const;
+
+    // The advance of the replacement mark.
+    int replacementWidth() const;
+
+    // The first character above 7F in text that has no glyph, in code; false when there is none.
+    bool findMissing(const char* text, uint32_t& code) const;
+
+    // The keyword of the picture's text chunk that lists the characters after 126.
+    static const char glyphMapKeyword[];
 
     DLImage* image;
     int32_t glyphHeight;
@@ -57,14 +81,39 @@ private:
     int32_t inkTop[128];
     int32_t inkEnd[128];
 
+    // A glyph after 126's: its columns and its ink rows, as above.
+    struct Glyph {
+        int32_t start;
+        int32_t end;
+        int32_t inkTop;
+        int32_t inkEnd;
+    };
+    // Consecutive code points [first, last] whose glyphs are extra[glyph], extra[glyph + 1], ...
+    struct CharacterRange {
+        uint32_t first;
+        uint32_t last;
+        int32_t glyph;
+    };
+    // Both malloc'ed, owned, freed when another picture comes or the font goes.
+    Glyph* extra;
+    int32_t extraCount;
+    CharacterRange* ranges;
+    int32_t rangeCount;
+
     BitmapFont(const BitmapFont&);
     BitmapFont& operator=(const BitmapFont&);
 
     void clearGlyphs();
-    // Finds the rows of each glyph that hold coverage.
-    void findInk();
-    // Takes the picture (null: none) and builds the glyph table from it.
-    bool adopt(DLImage* picture);
+    // Reads the map (the chunk's text) into ranges; false, with ranges empty, when it is not
+    // understood. At most limit code points are taken: a glyph takes at least a column.
+    bool readMap(const char* map, int32_t limit);
+    // Finds the rows of a glyph's columns that hold coverage.
+    void findInk(int start, int end, int32_t& top, int32_t& bottom) const;
+    // Takes the picture (null: none) and the map's text (null: none), and builds the glyph table;
+    // path names the picture in a diagnostic (null: built in).
+    bool adopt(DLImage* picture, const char* map, const char* path);
+    // The glyph of a character above 7F; null when it has none or an empty one.
+    const Glyph* extraGlyph(uint32_t code) const;
 };
 
 #endif

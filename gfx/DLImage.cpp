@@ -126,11 +126,14 @@ public:
     Converter(DLImage& target, int wantedDepth, bool alphaWanted)
         : image(target), depth(wantedDepth), wantAlpha(alphaWanted), channels(0)
     {
+        if (depth == 8)
+            maxPixels = maxFontPixels;
     }
 
     bool begin(uint32_t width, uint32_t height, int rowChannels)
     {
-        // readPng keeps both sides at most maxPngSide, so these products cannot overflow.
+        // readPng keeps both sides at most maxPngSide, or the count at most maxFontPixels, so
+        // these products cannot overflow.
         const size_t count = static_cast<size_t>(width) * height;
         const bool screenFormat = depth != 8;
         channels = rowChannels;
@@ -138,9 +141,10 @@ public:
         image.width = static_cast<int32_t>(width);
         image.height = static_cast<int32_t>(height);
         image.pixels = malloc(screenFormat ? count * 2 : count);
-        if (image.pixels && channels == 4 && wantAlpha)
+        // Grey levels (the font) draw without an opacity plane: none is kept.
+        if (image.pixels && channels == 4 && wantAlpha && screenFormat)
             image.alpha = static_cast<unsigned char*>(malloc(count));
-        return image.pixels && (image.alpha || channels != 4 || !wantAlpha);
+        return image.pixels && (image.alpha || channels != 4 || !wantAlpha || !screenFormat);
     }
 
     void row(uint32_t y, const unsigned char* sample)

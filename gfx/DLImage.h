@@ -34,9 +34,11 @@ public:
     ~DLImage();
 
     // Decodes the PNG at path and converts it: depth 15 or 16 gives RGB565 pixels, depth 8 one
-    // grey byte (r + g + b) / 3 per pixel. With wantAlpha and a file that has (or gains, through
-    // tRNS) an alpha channel, the alpha samples become the opacity plane. Any other depth, a
-    // decoding error or a failed allocation leaves the image empty and returns false.
+    // grey byte (r + g + b) / 3 per pixel; a depth-8 picture (the font's strip of glyphs) may be
+    // of any shape up to maxFontPixels pixels (gfx/PngReader.h). With wantAlpha and a file that has
+    // (or gains, through tRNS) an alpha channel, the alpha samples of a depth-15 or 16 picture
+    // become the opacity plane; a depth-8 one keeps none. Any other depth, a decoding error or a
+    // failed allocation leaves the image empty and returns false.
     bool loadPng(const char* path, int depth, bool wantAlpha);
     // The same for a PNG file held in memory, the size bytes at data (gfx/PngReader.h).
     bool loadPngData(const unsigned char* data, size_t size, int depth, bool wantAlpha);

@@ -143,6 +143,16 @@ bool unfilter(unsigned char* row, const unsigned char* previous, size_t bytes)
     }
 }
 
+// Whether a picture of width x height pixels is within the receiver's bound.
+bool fits(uint32_t width, uint32_t height, const PngRowReceiver& receiver)
+{
+    if (width == 0 || height == 0)
+        return false;
+    if (receiver.maxPixels)
+        return width <= receiver.maxPixels / height;
+    return width <= maxPngSide && height <= maxPngSide;
+}
+
 // The common case without libpng: an 8-bit RGB or RGBA picture without interlacing, whose
 // chunks are IHDR, IDAT and IEND and ancillary ones other than tRNS, every checksum right. libpng
 // reads a row for each call to zlib, which keeps zlib's inflate off its fast loop for every
@@ -160,8 +170,8 @@ bool decodeCommon(const unsigned char* data, size_t size, PngRowReceiver& receiv
     const unsigned char* header = data + position + 8;
     const uint32_t width = bigEndian(header);
     const uint32_t height = bigEndian(header + 4);
-    if (width == 0 || height == 0 || width > maxPngSide || height > maxPngSide || header[8] != 8 ||
-        (header[9] != 2 && header[9] != 6) || header[10] != 0 || header[11] != 0 || header[12] != 0)
+    if (!fits(width, height, receiver) || header[8] != 8 || (header[9] != 2 && header[9] != 6) ||
+        header[10] != 0 || header[11] != 0 || header[12] != 0)
         return false;
     position += 25;
 
@@ -352,10 +362,15 @@ void decode(PngRowReceiver& receiver)
     int bitDepth = 0;
     int colorType = 0;
     png_get_IHDR(png, info, &w, &h, &bitDepth, &colorType, 0, 0, 0);
-    if (w > maxPngSide || h > maxPngSide) {
+    if (!fits(w, h, receiver)) {
         if (state.path)
             notePictureRefused(state.path);
-        if (state.path)
+        if (state.path && receiver.maxPixels)
+            diagnoseAt(SourcePlace(state.path, 0), DIAGNOSTIC_ERROR,
+                       "picture is %lux%lu pixels, more than %lu in all: it is not loaded",
+                       static_cast<unsigned long>(w), static_cast<unsigned long>(h),
+                       static_cast<unsigned long>(receiver.maxPixels));
+        else if (state.path)
             diagnoseAt(SourcePlace(state.path, 0), DIAGNOSTIC_ERROR,
                        "picture is %lux%lu pixels, more than %lu on a side: it is not loaded",
                        static_cast<unsigned long>(w), static_cast<unsigned long>(h),
@@ -380,7 +395,7 @@ void decode(PngRowReceiver& receiver)
     png_get_IHDR(png, info, &w, &h, 0, 0, 0, 0, 0);
     size_t rowBytes = png_get_rowbytes(png, info);
     int samples = png_get_channels(png, info);
-    if ((samples != 3 && samples != 4) || w == 0 || h == 0 || w > maxPngSide || h > maxPngSide ||
+    if ((samples != 3 && samples != 4) || !fits(w, h, receiver) ||
         rowBytes != static_cast<size_t>(w) * samples)
         png_error(png, "Visual PNG: unsupported pixel layout");
     if (!receiver.begin(w, h, samples))
@@ -396,7 +411,8 @@ void decode(PngRowReceiver& receiver)
         }
     } else {
         // Each pass adds pixels to rows that earlier passes began: the rows are complete only
-        // after the last one. At most 2048 * 2048 * 4 bytes.
+        // after the last one. At most 2048 * 2048 * 4 bytes (a font picture's
+        // maxFontPixels * 4).
         state.block = static_cast<unsigned char*>(malloc(rowBytes * h));
         if (!state.block)
             png_error(png, "Visual PNG: out of memory");
@@ -560,4 +576,94 @@ bool readPngData(const unsigned char* data, size_t size, unsigned char*& rows, u
     rows = 0;
     BlockReceiver receiver;
     return receiver.finish(readPngData(data, size, receiver), rows, width, height, channels);
+}
+
+namespace {
+
+// The chunks of a PNG file after its signature, from a file or from memory.
+struct ChunkSource {
+    FILE* file;
+    const unsigned char* data;
+    size_t size;
+    size_t offset;
+
+    bool read(unsigned char* out, size_t count)
+    {
+        if (file)
+            return fread(out, 1, count, file) == count;
+        if (count > size - offset)
+            return false;
+        memcpy(out, data + offset, count);
+        offset += count;
+        return true;
+    }
+    bool skip(uint32_t count)
+    {
+        if (file)
+            return fseek(file, static_cast<long>(count), SEEK_CUR) == 0;
+        if (count > size - offset)
+            return false;
+        offset += count;
+        return true;
+    }
+};
+
+bool findText(ChunkSource& source, const char* keyword, size_t maxLength, WString& text)
+{
+    text = "";
+    unsigned char signature[8];
+    if (!source.read(signature, 8) || png_sig_cmp(signature, 0, 8) != 0)
+        return false;
+    const size_t keywordLength = strlen(keyword);
+    for (;;) {
+        unsigned char head[8];
+        if (!source.read(head, 8))
+            return false;
+        const uint32_t length = bigEndian(head);
+        if (memcmp(head + 4, "IDAT", 4) == 0 || memcmp(head + 4, "IEND", 4) == 0 ||
+            length > 0x7FFFFFFF)
+            return false;
+        if (memcmp(head + 4, "tEXt", 4) != 0 || length < keywordLength + 1 ||
+            length - keywordLength - 1 > maxLength) {
+            if (!source.skip(length + 4))
+                return false;
+            continue;
+        }
+        // The chunk, its checksum and a terminating 0.
+        unsigned char* chunk = static_cast<unsigned char*>(malloc(length + 5));
+        if (!chunk)
+            return false;
+        const bool read = source.read(chunk, length + 4);
+        chunk[length + 4] = 0;
+        const bool found = read &&
+            crc32(crc32(0, head + 4, 4), chunk, length) == bigEndian(chunk + length) &&
+            memcmp(chunk, keyword, keywordLength + 1) == 0;
+        if (found) {
+            chunk[length] = 0;
+            text = reinterpret_cast<const char*>(chunk) + keywordLength + 1;
+        }
+        free(chunk);
+        if (found || !read)
+            return found;
+    }
+}
+
+} // namespace
+
+bool readPngText(const char* path, const char* keyword, size_t maxLength, WString& text)
+{
+    ChunkSource source = {path ? openFile(path, "rb") : 0, 0, 0, 0};
+    text = "";
+    if (!source.file)
+        return false;
+    const bool found = findText(source, keyword, maxLength, text);
+    fclose(source.file);
+    return found;
+}
+
+bool readPngTextData(const unsigned char* data, size_t size, const char* keyword, size_t maxLength,
+                     WString& text)
+{
+    ChunkSource source = {0, data, data ? size : 0, 0};
+    return findText(source, keyword, maxLength, text);
 }

@@ -2,6 +2,8 @@
 #ifndef TARVO_GFX_PNGREADER_H
 #define TARVO_GFX_PNGREADER_H
 
+#include "base/WString.h"
+
 #include <stddef.h>
 #include <stdint.h>
 
@@ -10,6 +12,10 @@
 // of the handheld's 64.
 const uint32_t maxPngSide = 2048;
 
+// A font picture is one long strip of glyphs: it is bounded by its pixel count instead (it takes
+// one byte a pixel once loaded), whatever its shape.
+const uint32_t maxFontPixels = 512 * 1024;
+
 // Where a load hands its rows, one at a time, so that nothing holds the whole picture in the
 // decoder's layout. A load calls begin(), then row() for every row from the top, unless it
 // fails before; it may still fail after the last row (a damaged checksum at the end of the
@@ -17,12 +23,18 @@ const uint32_t maxPngSide = 2048;
 // calling begin() again after rows: the receiver then drops what it had.
 class PngRowReceiver {
 public:
+    PngRowReceiver() : maxPixels(0) {}
     virtual ~PngRowReceiver() {}
-    // The picture's size (each side 1 to maxPngSide) and samples per pixel, 3 (RGB) or 4 (RGBA).
+    // The picture's size (each side 1 to maxPngSide, or 1 to maxPixels pixels in all when that
+    // is set) and samples per pixel, 3 (RGB) or 4 (RGBA).
     // False refuses the picture (no memory for it): the load fails as out of memory.
     virtual bool begin(uint32_t width, uint32_t height, int channels) = 0;
     // Row y: width * channels samples, valid only during the call.
     virtual void row(uint32_t y, const unsigned char* samples) = 0;
+
+    // 0: a picture may be maxPngSide pixels a side; otherwise it may have any shape of at most
+    // this many pixels (a picture past the bound fails to load, said at its path).
+    uint32_t maxPixels;
 };
 
 // Reads the PNG file at path (a handheld path, mapped through platform/Files.h) whatever the
@@ -47,5 +59,13 @@ bool readPng(const char* path, unsigned char*& rows, uint32_t& width, uint32_t& 
              int& channels);
 bool readPngData(const unsigned char* data, size_t size, unsigned char*& rows, uint32_t& width,
                  uint32_t& height, int& channels);
+
+// The text of the first tEXt chunk before the image data whose keyword is keyword, of the PNG
+// file at path or held at data, up to its first 0 byte. False, with text empty, when the file has
+// no such chunk with a right checksum and at most maxLength bytes of text, or cannot be read as a
+// PNG up to there.
+bool readPngText(const char* path, const char* keyword, size_t maxLength, WString& text);
+bool readPngTextData(const unsigned char* data, size_t size, const char* keyword, size_t maxLength,
+                     WString& text);
 
 #endif

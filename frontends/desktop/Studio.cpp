@@ -2,6 +2,7 @@
 #include "frontends/desktop/Studio.h"
 
 #include "base/Diagnostics.h"
+#include "base/Utf8.h"
 #include "core/Launcher.h"
 #include "core/ProcessObjects.h"
 #include "frontends/FrontEndOptions.h"
@@ -213,6 +214,27 @@ std::string skinNameOf(const WString& skinFile)
     return start == std::string::npos ? path : path.substr(start + 1, end - start - 1);
 }
 
+// text as UTF-8, the window system's encoding, each character read as the font reads it: a
+// Latin-1 skin folder's name shows its letters, as on the screen.
+std::string asUtf8(const std::string& text)
+{
+    std::string out;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text.c_str()); *p;) {
+        uint32_t code;
+        p += decodeCharacter(p, code);
+        if (code < 0x80) {
+            out += char(code);
+        } else {
+            // Two to four bytes: the lead's high bits count them, each further byte takes six.
+            const int length = code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
+            out += char(((0xF00 >> length) & 0xFF) | (code >> (6 * (length - 1))));
+            for (int i = length - 2; i >= 0; --i)
+                out += char(0x80 | ((code >> (6 * i)) & 0x3F));
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 Studio::Studio(Launcher& studied, const StudioOptions& options)
@@ -329,5 +351,5 @@ std::string Studio::title() const
     const Page& page = launcher.page(launcher.currentPageIndex());
     std::string text = "Tarvo: " + skinNameOf(launcher.skinFile()) + ", page " +
         std::to_string(launcher.currentPageIndex()) + ", element " + std::to_string(page.selected);
-    return shotNote.empty() ? text : text + " - " + shotNote;
+    return asUtf8(shotNote.empty() ? text : text + " - " + shotNote);
 }

@@ -34,30 +34,53 @@ def screen_colour(text):
 
 
 def read_png(path, pixels=True):
-    """(width, height, rows of RGB bytes or None) of an 8-bit RGB PNG as tarvo-headless writes."""
+    """(width, height, rows of RGB or RGBA bytes or None, channels, text chunks) of an 8-bit RGB
+    or RGBA PNG, as tarvo-headless and tarvo-mkfont write them."""
     with open(path, "rb") as png:
         data = png.read()
-    position, compressed = 8, b""
+    position, compressed, texts = 8, b"", {}
     while position < len(data):
         length, kind = struct.unpack(">I4s", data[position:position + 8])
+        body = data[position + 8:position + 8 + length]
         if kind == b"IHDR":
-            width, height = struct.unpack(">II", data[position + 8:position + 16])
-        compressed += data[position + 8:position + 8 + length] if kind == b"IDAT" else b""
+            width, height, _, colour_type = struct.unpack(">IIBB", body[:10])
+        elif kind == b"tEXt":
+            key, _, value = body.partition(b"\0")
+            texts[key.decode("latin-1")] = value.decode("latin-1")
+        compressed += body if kind == b"IDAT" else b""
         position += 12 + length
+    channels = 4 if colour_type == 6 else 3
     if not pixels:
-        return width, height, None
-    raw, stride, rows = zlib.decompress(compressed), 3 * width, [bytearray(3 * width)]
+        return width, height, None, channels, texts
+    raw, stride = zlib.decompress(compressed), channels * width
+    rows = [bytearray(stride)]
     for y in range(height):
         start = y * (stride + 1)
         kind, line, up = raw[start], bytearray(raw[start + 1:start + 1 + stride]), rows[-1]
         for i in range(stride):
-            left, corner = (line[i - 3], up[i - 3]) if i >= 3 else (0, 0)
+            left, corner = (line[i - channels], up[i - channels]) if i >= channels else (0, 0)
             estimate = left + up[i] - corner
             nearest = min((abs(estimate - left), left), (abs(estimate - up[i]), up[i]),
                           (abs(estimate - corner), corner), key=lambda d: d[0])[1]
             line[i] = (line[i] + (0, left, up[i], (left + up[i]) // 2, nearest)[kind]) & 255
         rows.append(line)
-    return width, height, rows[1:]
+    return width, height, rows[1:], channels, texts
+
+
+def font_glyphs(path):
+    """{character: (grey levels of the glyph's rows)} of a font picture: row 0 marks where each
+    glyph starts, the first at column 1; 33 to 126, then the characters its "Tarvo glyphs" text
+    lists as hexadecimal ranges."""
+    width, height, rows, channels, texts = read_png(path)
+    levels = [[sum(row[x * channels:x * channels + 3]) // 3 for x in range(width)] for row in rows]
+    codes = list(range(33, 127))
+    for item in filter(None, texts.get("Tarvo glyphs", "").split(",")):
+        first, _, last = item.strip().partition("-")
+        codes += range(int(first, 16), int(last or first, 16) + 1)
+    starts = [1] + [x for x in range(2, width) if levels[0][x] > 128]
+    ends = starts[1:] + [width]
+    return {chr(code): [row[start:end] for row in levels[1:]]
+            for code, start, end in zip(codes, starts, ends)}
 
 
 def read_case(path):
@@ -88,6 +111,7 @@ class Run:
         self.card = os.path.join(work, "card")
         self.frames = os.path.join(work, "out", "frames" if number == 1 else "frames-%d" % number)
         self.pictures = {}
+        self.glyphs = None
         self.name = "" if number == 1 else "run %d: " % number
         source = os.path.join(case_dir, "card")
         # A later run goes on with the card as the runs before it left it.
@@ -112,6 +136,10 @@ class Run:
                 path, size = rest.rsplit(" ", 1)
                 with open(os.path.join(self.card, path), "a", encoding="utf-8") as padded:
                     padded.write("// " + "x" * int(size) + "\n")
+            elif word == "touch":
+                name = re.sub(rb"\\x([0-9A-Fa-f]{2})", lambda m: bytes([int(m.group(1), 16)]),
+                              rest.encode("utf-8"))
+                open(os.path.join(os.fsencode(self.card), name), "wb").close()
             elif word == "fsize":
                 file_size_limit = int(rest)
             elif word == "aslimit" and not programs["no_aslimit"]:
@@ -154,7 +182,7 @@ class Run:
                 return None
             if path in self.pictures:
                 return self.pictures[path]
-            width, _, rows = read_png(path)
+            width, _, rows, _, _ = read_png(path)
             # The PNG widened each channel by repeating its top bits: the top bits give it back.
             pixels = [r >> 3 << 11 | g >> 2 << 5 | b >> 3 for row in rows
                       for r, g, b in zip(row[0::3], row[1::3], row[2::3])]
@@ -212,6 +240,10 @@ def check(run, case_dir, directives):
             if value != screen_colour(fields[3]):
                 problems.append(where + "frame %s pixel (%d, %d) is %04X, expected %04X (%s)"
                                 % (frame, x, y, value, screen_colour(fields[3]), fields[3]))
+        elif word == "glyphs":
+            frame, x, y, colour, ground, text = rest.split(" ", 5)
+            problems += [where + problem for problem in
+                         check_glyphs(run, frame, int(x), int(y), colour, ground, text)]
         elif word == "digest":
             found = run.frame(fields[0])
             actual = hashlib.sha256(found[0]).hexdigest() if found else "none"
@@ -235,7 +267,7 @@ def check(run, case_dir, directives):
         elif word == "absent":
             if os.path.lexists(os.path.join(run.card, rest)):
                 problems.append(where + "%s exists, expected none" % rest)
-        elif word not in ("args", "keys", "tool", "pad", "fsize", "aslimit", "png"):
+        elif word not in ("args", "keys", "tool", "pad", "touch", "fsize", "aslimit", "png"):
             problems.append(where + "unknown directive %r" % word)
     if expected_pictures is not None:
         names = os.listdir(run.frames) if os.path.isdir(run.frames) else []
@@ -257,6 +289,37 @@ def check(run, case_dir, directives):
                         % (actual_out, expected_out))
     # A mismatch of a later run as a whole says which run it was.
     return [problem if problem[0].isdigit() else run.name + problem for problem in problems]
+
+
+def check_glyphs(run, frame, x, y, colour, ground, text):
+    """Text drawn at (x, y) of frame in colour over a ground of one colour: each glyph cut from
+    the card's font picture, its coverage a mixing each 5-bit channel as
+    ((255 - a) * ground + a * colour) / 255."""
+    found = run.frame(frame)
+    if not found:
+        return ["no frame %s" % frame]
+    if not run.glyphs:
+        run.glyphs = font_glyphs(os.path.join(run.card, "Tarvo", "ARIALN.TTF_0_12_255_255_255.png"))
+    (data, width), glyphs = found, run.glyphs
+    pen, colour, ground = x, screen_colour(colour), screen_colour(ground)
+    def mix(a):
+        return sum(((255 - a) * (ground >> s & 31) + a * (colour >> s & 31)) // 255 << s
+                   for s in (0, 6, 11))
+    for character in text:
+        if character == " ":
+            pen += 3
+            continue
+        if character not in glyphs:
+            return ["the font picture has no glyph for %r" % character]
+        for j, row in enumerate(glyphs[character]):
+            for k, a in enumerate(row):
+                if 0 <= pen + k < WIDTH and 0 <= y + j < HEIGHT:
+                    offset = 2 * ((y + j) * width + pen + k)
+                    if data[offset] | data[offset + 1] << 8 != mix(a):
+                        return ["frame %s: %r at (%d, %d) is not its glyph"
+                                % (frame, character, pen, y)]
+        pen += len(glyphs[character][0])
+    return []
 
 
 def update_digests(run, case_file, number):

@@ -41,7 +41,8 @@ TEST(DLImageTest, CopiesFollowTheBlendRuleForEveryCombinationAndClipAtEveryEdge)
     ASSERT_TRUE(grey.loadPng(path.c_str(), 8, true));
     ASSERT_TRUE(empty.loadPng(path.c_str(), 15, true));
     EXPECT_FALSE(empty.loadPng(path.c_str(), 24, true));
-    EXPECT_TRUE(!withoutAlpha.alpha && !empty.pixels && !empty.alpha && !empty.width);
+    EXPECT_TRUE(!withoutAlpha.alpha && !grey.alpha && !empty.pixels && !empty.alpha &&
+                !empty.width);
 
     const int places[][2] = {{0, 0},     {-15, -7},          {319, 239},        {-399, -299},
                              {100, -50}, {320, 0},           {0, 240},          {-400, 0},

@@ -1,5 +1,7 @@
 // tarvo-mkfont, run as skin authors run it: the default font picture it makes is the committed
-// one, and it holds every glyph FreeType renders, at the widths FreeType gives.
+// one, and it holds every glyph FreeType renders, at the widths FreeType gives: 33 to 126, then
+// every character of U+00A0 to U+04FF but the Latin Extended-B and IPA blocks that the font has,
+// each where the font reads the picture's map to find it.
 #include "gfx/BitmapFont.h"
 
 #include <ft2build.h>
@@ -37,8 +39,18 @@ TEST(MkfontTest, TheDefaultFontIsWhatTheToolMakesWithFreeTypesGlyphsAndWidths)
     ASSERT_EQ(FT_Init_FreeType(&library), 0);
     ASSERT_EQ(FT_New_Face(library, font.c_str(), 0, &face), 0);
     FT_Set_Pixel_Sizes(face, 0, 12);
+    std::vector<FT_ULong> codes;
+    for (FT_ULong code = 33; code <= 0x4FF; ++code) {
+        if (code <= 126 || ((code >= 0xA0 && code < 0x180) || code >= 0x370)) {
+            if (FT_Get_Char_Index(face, code) != 0)
+                codes.push_back(code);
+            else
+                EXPECT_EQ(made.glyphEndOf(code), 0) << code;
+        }
+    }
+    EXPECT_GT(codes.size(), 94 + 96 + 128 + 60u); // Latin-1, Extended-A, much of Greek, Russian
     int column = 1;
-    for (int code = 33; code <= 126; ++code) {
+    for (FT_ULong code : codes) {
         ASSERT_EQ(FT_Load_Char(face, code, FT_LOAD_RENDER), 0);
         const FT_GlyphSlot slot = face->glyph;
         // A glyph's cell is its advance, widened where ink reaches past either side.

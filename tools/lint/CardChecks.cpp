@@ -162,6 +162,12 @@ void checkText(const Button& button, const BitmapFont& font, const char* skinPat
 {
     if (button.type != "text" || button.typeArgs.count() < 5 || font.lineHeight() <= 0)
         return;
+    uint32_t missing = 0;
+    if (font.findMissing(textOf(button.typeArgs[4]), missing))
+        diagnoseAt(SourcePlace(skinPath, button.typeLine), DIAGNOSTIC_WARNING,
+                   "text '%s' holds a character the font picture has no glyph for (U+%04lX): it "
+                   "is drawn as a box",
+                   textOf(button.typeArgs[4]), static_cast<unsigned long>(missing));
     const WString text = button.typeArgs[4].replace("%battery%", widestBatteryReading);
     const int x = skinNumber(button.typeArgs[0]);
     const int y = skinNumber(button.typeArgs[1]);

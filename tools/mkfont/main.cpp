@@ -1,5 +1,7 @@
 // tarvo-mkfont: renders the printable characters 33 to 126 of a TrueType/OpenType font with
-// FreeType into the font picture that the launcher's BitmapFont reads.
+// FreeType into the font picture that the launcher's BitmapFont reads, followed by those of the
+// Latin-1 Supplement (U+00A0 to U+00FF), Latin Extended-A (U+0100 to U+017F), Greek (U+0370 to
+// U+03FF) and Cyrillic (U+0400 to U+04FF) that the font has.
 //
 //   tarvo-mkfont [--face N] [--name NAME] [--output-dir DIR] FONT SIZE R G B
 //
@@ -15,13 +17,15 @@
 // Picture layout (what BitmapFont expects):
 // - Row 0 is the marker row: an opaque white pixel at the first column of every glyph but the
 //   first, which starts at column 1. Column 0 and everything else in the row are transparent black.
-// - Rows 1 and below hold the glyphs side by side in character order, all sharing one baseline.
-//   Each glyph pixel is the colour scaled by FreeType's coverage, with the coverage as alpha.
-//   BitmapFont reads a pixel's grey level (r + g + b) / 3 as its coverage, so white keeps the
-//   coverage exact; other colours only tint the picture for viewing.
+// - Rows 1 and below hold the glyphs side by side in character order, all sharing one baseline:
+//   33 to 126, then the others. Each glyph pixel is the colour scaled by FreeType's coverage,
+//   with the coverage as alpha. BitmapFont reads a pixel's grey level (r + g + b) / 3 as its
+//   coverage, so white keeps the coverage exact; other colours only tint the picture for viewing.
 // - A glyph's cell is as wide as FreeType's advance for it, widened where the glyph's ink reaches
 //   left of the pen or right of the advance, so that no ink is cut off. BitmapFont advances the
 //   pen by the cell width.
+// - A text chunk (tEXt) before the image data, keyword "Tarvo glyphs", lists the code points of
+//   the glyphs after 126 in order, as hexadecimal ranges: "A0-17F,384-38A,38C,...".
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include <algorithm>
@@ -37,6 +41,9 @@ namespace {
 
 const int firstCode = 33;
 const int lastCode = 126;
+// The blocks rendered after 126, each code point the font has a glyph for.
+const FT_ULong moreCodes[][2] = {{0xA0, 0x17F}, {0x370, 0x3FF}, {0x400, 0x4FF}};
+const char mapKeyword[] = "Tarvo glyphs";
 
 struct Options {
     std::string fontPath;
@@ -60,10 +67,12 @@ struct Glyph {
 
 void usage()
 {
-    std::fprintf(stderr,
-                 "usage: tarvo-mkfont [--face N] [--name NAME] [--output-dir DIR] FONT SIZE R G B\n"
-                 "  Renders the characters 33 to 126 of FONT at SIZE pixels in the colour R G B\n"
-                 "  (0-255 each) into DIR/NAME_N_SIZE_R_G_B.png, the launcher's font picture.\n");
+    std::fprintf(
+        stderr,
+        "usage: tarvo-mkfont [--face N] [--name NAME] [--output-dir DIR] FONT SIZE R G B\n"
+        "  Renders the characters 33 to 126 of FONT, and those of U+00A0 to U+017F, Greek\n"
+        "  and Cyrillic that it has, at SIZE pixels in the colour R G B (0-255 each) into\n"
+        "  DIR/NAME_N_SIZE_R_G_B.png, the launcher's font picture.\n");
 }
 
 bool parseNumber(const char* text, long low, long high, long& value)
@@ -116,18 +125,55 @@ bool parseOptions(int argc, char** argv, Options& options)
     return !options.name.empty() && options.name.find('/') == std::string::npos;
 }
 
-bool renderGlyphs(FT_Face face, std::vector<Glyph>& glyphs)
+// The characters to render: 33 to 126, then those of moreCodes that the font has.
+std::vector<FT_ULong> codesOf(FT_Face face)
 {
-    for (int code = firstCode; code <= lastCode; ++code) {
-        if (FT_Load_Char(face, FT_ULong(code), FT_LOAD_RENDER) != 0) {
-            std::fprintf(stderr, "tarvo-mkfont: FreeType cannot render character %d\n", code);
+    std::vector<FT_ULong> codes;
+    for (FT_ULong code = firstCode; code <= lastCode; ++code)
+        codes.push_back(code);
+    for (const auto& block : moreCodes) {
+        for (FT_ULong code = block[0]; code <= block[1]; ++code) {
+            if (FT_Get_Char_Index(face, code) != 0)
+                codes.push_back(code);
+        }
+    }
+    return codes;
+}
+
+// The map of the glyphs after 126: runs of consecutive code points as FIRST-LAST (or FIRST
+// alone), in hexadecimal, separated by commas.
+std::string mapOf(const std::vector<FT_ULong>& codes)
+{
+    std::string map;
+    for (size_t i = lastCode - firstCode + 1; i < codes.size();) {
+        size_t end = i + 1;
+        while (end < codes.size() && codes[end] == codes[end - 1] + 1)
+            ++end;
+        char range[32];
+        if (end - i == 1)
+            std::snprintf(range, sizeof(range), "%lX", static_cast<unsigned long>(codes[i]));
+        else
+            std::snprintf(range, sizeof(range), "%lX-%lX", static_cast<unsigned long>(codes[i]),
+                          static_cast<unsigned long>(codes[end - 1]));
+        map += (map.empty() ? "" : ",") + std::string(range);
+        i = end;
+    }
+    return map;
+}
+
+bool renderGlyphs(FT_Face face, const std::vector<FT_ULong>& codes, std::vector<Glyph>& glyphs)
+{
+    for (FT_ULong code : codes) {
+        if (FT_Load_Char(face, code, FT_LOAD_RENDER) != 0) {
+            std::fprintf(stderr, "tarvo-mkfont: FreeType cannot render character U+%04lX\n",
+                         static_cast<unsigned long>(code));
             return false;
         }
         FT_GlyphSlot slot = face->glyph;
         const FT_Bitmap& bitmap = slot->bitmap;
         if (bitmap.pixel_mode != FT_PIXEL_MODE_GRAY && bitmap.rows > 0) {
-            std::fprintf(stderr, "tarvo-mkfont: character %d did not render as grey levels\n",
-                         code);
+            std::fprintf(stderr, "tarvo-mkfont: character U+%04lX did not render as grey levels\n",
+                         static_cast<unsigned long>(code));
             return false;
         }
         Glyph glyph;
@@ -150,7 +196,7 @@ bool renderGlyphs(FT_Face face, std::vector<Glyph>& glyphs)
 }
 
 bool writePicture(const std::string& path, int width, int height,
-                  const std::vector<unsigned char>& rgba)
+                  const std::vector<unsigned char>& rgba, const std::string& map)
 {
     FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) {
@@ -170,6 +216,16 @@ bool writePicture(const std::string& path, int width, int height,
     png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, PNG_COLOR_TYPE_RGB_ALPHA,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_set_compression_level(png, 9);
+    // Rows of glyphs compress as well without filters, and decode cheaper: the launcher decodes
+    // the picture at every start.
+    png_set_filter(png, 0, PNG_FILTER_NONE);
+    png_text text = {};
+    text.compression = PNG_TEXT_COMPRESSION_NONE;
+    text.key = const_cast<char*>(mapKeyword);
+    text.text = const_cast<char*>(map.c_str());
+    text.text_length = map.size();
+    if (!map.empty())
+        png_set_text(png, info, &text, 1);
     png_write_info(png, info);
     for (int row = 0; row < height; ++row)
         png_write_row(png, const_cast<png_bytep>(&rgba[size_t(row) * width * 4]));
@@ -210,7 +266,8 @@ int main(int argc, char** argv)
     if (!ok)
         std::fprintf(stderr, "tarvo-mkfont: %s has no size %d\n", options.fontPath.c_str(),
                      options.size);
-    ok = ok && renderGlyphs(face, glyphs);
+    const std::vector<FT_ULong> codes = codesOf(face);
+    ok = ok && renderGlyphs(face, codes, glyphs);
 
     // All glyphs share one baseline: room above it for the tallest ascent, below for the
     // deepest descent, and at least the font's own line metrics.
@@ -259,8 +316,16 @@ int main(int argc, char** argv)
     std::snprintf(suffix, sizeof(suffix), "_%ld_%d_%d_%d_%d.png", options.face, options.size,
                   options.red, options.green, options.blue);
     const std::string path = options.outputDir + "/" + options.name + suffix;
-    if (!writePicture(path, width, height, rgba))
+    if (static_cast<long>(width) * height > 512 * 1024) {
+        std::fprintf(stderr,
+                     "tarvo-mkfont: the picture would be %dx%d, more than the 524288 pixels the "
+                     "launcher loads: choose a smaller size\n",
+                     width, height);
         return 1;
-    std::printf("Wrote %s: %dx%d, glyphs %d tall\n", path.c_str(), width, height, height - 1);
+    }
+    if (!writePicture(path, width, height, rgba, mapOf(codes)))
+        return 1;
+    std::printf("Wrote %s: %dx%d, glyphs %d tall, %d characters\n", path.c_str(), width, height,
+                height - 1, static_cast<int>(codes.size()));
     return 0;
 }
