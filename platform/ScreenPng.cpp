@@ -4,21 +4,6 @@
 #include <png.h>
 #include <vector>
 
-namespace {
-
-// Each 5- or 6-bit channel widened to 8 bits by repeating its top bits: 0 stays 0, full stays 255.
-void toRgb(uint16_t pixel, png_byte* rgb)
-{
-    unsigned red = (pixel >> 11) & 0x1F;
-    unsigned green = (pixel >> 5) & 0x3F;
-    unsigned blue = pixel & 0x1F;
-    rgb[0] = static_cast<png_byte>((red << 3) | (red >> 2));
-    rgb[1] = static_cast<png_byte>((green << 2) | (green >> 4));
-    rgb[2] = static_cast<png_byte>((blue << 3) | (blue >> 2));
-}
-
-} // namespace
-
 bool writeScreenPng(FILE* file, const uint16_t* pixels, int width, int height)
 {
     std::vector<png_byte> row(static_cast<std::size_t>(width) * 3);
@@ -40,7 +25,7 @@ bool writeScreenPng(FILE* file, const uint16_t* pixels, int width, int height)
     png_write_info(png, info);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x)
-            toRgb(pixels[static_cast<std::size_t>(y) * width + x], &row[3 * x]);
+            screenPixelToRgb(pixels[static_cast<std::size_t>(y) * width + x], &row[3 * x]);
         png_write_row(png, row.data());
     }
     png_write_end(png, info);

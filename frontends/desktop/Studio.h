@@ -5,6 +5,7 @@
 #ifndef TARVO_FRONTENDS_DESKTOP_STUDIO_H
 #define TARVO_FRONTENDS_DESKTOP_STUDIO_H
 
+#include "frontends/StudioOverlay.h"
 #include "frontends/desktop/SkinWatch.h"
 
 #include <memory>
@@ -19,26 +20,6 @@ struct StudioOptions {
     std::string shotsFolder; // --shots DIR; empty: the current folder
 };
 
-// The overlay's colours (0xAARRGGBB): an element's box is outlined in the colour of its kind,
-// the selected element's in white and two pixels wide; a file list's rows are shaded. Each box
-// carries its element's number at its top-left corner, inside, in a small box of its own; the
-// elements the selected one's NAVIGATION reaches carry letters (L, R, U, D) at their bottom-right
-// corner, inside.
-enum OverlayColor : uint32_t {
-    OVERLAY_IMAGE = 0xFF00D0FF,
-    OVERLAY_TEXT = 0xFFFFD000,
-    OVERLAY_RECT = 0xFFFF40FF,
-    OVERLAY_SELECTOR = 0xFF40FF40,
-    OVERLAY_PREVIEW = 0xFFFF8000,
-    OVERLAY_SELECTED = 0xFFFFFFFF,
-    OVERLAY_ROWS = 0x6040FF40,
-    OVERLAY_LABEL = 0xD0000000
-};
-
-// Boxes: an image is its picture's size at x,y; a text its width in the font by the font's line
-// height; a rect its corners; a file list x,y to right,bottom, its rows from y down as many lines
-// as fit; a preview its box, x,y and width by height. An element that draws nothing has no box.
-//
 // Use: the launcher started, then update() after every pass. The launcher must outlive the studio.
 class Studio {
 public:

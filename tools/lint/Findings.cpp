@@ -37,14 +37,20 @@ void Findings::countFile(const char* path)
     files.insert(realPath(path));
 }
 
-int Findings::print(std::FILE* out, bool warningsAreErrors) const
+std::vector<Findings::Finding> Findings::sorted() const
 {
-    std::vector<Finding> sorted(findings);
-    std::stable_sort(sorted.begin(), sorted.end(), [](const Finding& a, const Finding& b) {
+    std::vector<Finding> list(findings);
+    std::stable_sort(list.begin(), list.end(), [](const Finding& a, const Finding& b) {
         return a.path != b.path ? a.path < b.path : a.line < b.line;
     });
+    return list;
+}
+
+int Findings::print(std::FILE* out, bool warningsAreErrors) const
+{
+    const std::vector<Finding> list = sorted();
     size_t errors = 0;
-    for (const Finding& finding : sorted) {
+    for (const Finding& finding : list) {
         const bool error = finding.severity == DIAGNOSTIC_ERROR;
         errors += error ? 1 : 0;
         std::fprintf(out, "%s\n",
@@ -52,7 +58,7 @@ int Findings::print(std::FILE* out, bool warningsAreErrors) const
                                       severityWord(finding.severity), finding.message.c_str())
                          .text());
     }
-    const size_t warnings = sorted.size() - errors;
+    const size_t warnings = list.size() - errors;
     std::fprintf(out, "%s, %s in %s\n", counted(errors, "error").c_str(),
                  counted(warnings, "warning").c_str(), counted(files.size(), "file").c_str());
     return errors > 0 || (warnings > 0 && warningsAreErrors) ? 1 : 0;

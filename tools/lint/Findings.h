@@ -29,14 +29,17 @@ public:
     // error, or a warning and warningsAreErrors; 0 otherwise.
     int print(std::FILE* out, bool warningsAreErrors) const;
 
-private:
     struct Finding {
-        std::string path;
+        std::string path; // the real file
         int line;
         DiagnosticSeverity severity;
         std::string message;
     };
 
+    // The findings by file and then line, in the order they came for the same place.
+    std::vector<Finding> sorted() const;
+
+private:
     std::vector<Finding> findings;
     std::set<std::string> seen;
     std::set<std::string> files;
