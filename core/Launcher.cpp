@@ -531,7 +531,7 @@ void Launcher::showFrame()
 void Launcher::carryOut(WString::Array& actions, bool fromList)
 {
     if (actions.count() == 2 && actions[0] == "page") {
-        selectPage(actions[1]);
+        selectPage(skinNumber(actions[1]));
         return;
     }
     printf("Action is %s\n", textOf(actions.join("--")));
@@ -655,12 +655,17 @@ void Launcher::showNotice(const WString& text)
     noticeSince = platformMilliseconds();
 }
 
-void Launcher::selectPage(const WString& number)
+void Launcher::selectPage(int32_t index)
 {
     // A page with nothing on it was reported when the skin was read (checkPageTargets).
-    int32_t index = skinNumber(number);
     if (isPageIndex(index) && pages[index].hasContent())
         currentPage = index;
+}
+
+void Launcher::showPage(int32_t index)
+{
+    selectPage(index);
+    showFrame();
 }
 
 void Launcher::updateConfiguration(WString::Array& actions)
@@ -671,6 +676,10 @@ void Launcher::updateConfiguration(WString::Array& actions)
         return;
     actions.take(0);
     WString key = actions.take(0);
+    if (options.dryRunConfig) {
+        printf("Would set: %s=%s\n", textOf(key), textOf(actions.join(",")));
+        return;
+    }
     if (!updateConfigFile(configPath.text(), (baseDir + "Tarvo.newcfg").text(), key, actions)) {
         // The file is as it was: leaving for the menu would pretend otherwise.
         showNotice(

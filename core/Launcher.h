@@ -15,7 +15,7 @@
 struct LauncherOptions {
     LauncherOptions()
         : dryRunExec(false), notStartedNotice(0), cardProgramsOnly(false),
-          menuThroughPlatform(false), skinName(0)
+          menuThroughPlatform(false), dryRunConfig(false), skinName(0)
     {
     }
 
@@ -31,6 +31,9 @@ struct LauncherOptions {
     // the program that stands in for the handheld's menu. Otherwise the launcher starts
     // "/usr/gp2x/gp2xmenu" itself, as an exec action would.
     bool menuThroughPlatform;
+    // A "config" action prints "Would set: " and its key=value instead of writing the file, and
+    // the launcher stays: a skin tried where the card is not the person's own leaves it as it is.
+    bool dryRunConfig;
     // The skin to read (a folder name below "/mnt/sd/Tarvo/skins/"), not owned; null reads SKIN
     // from Tarvo.cfg and falls back to "concept" when that skin cannot be shown. A skin named here
     // is read as it is, without a fallback, so that a check of every skin sees each one alone.
@@ -109,6 +112,10 @@ public:
 
     int32_t currentPageIndex() const { return currentPage; }
 
+    // Shows page index as a "page" action would (a page outside the pages, or without content,
+    // leaves the page as it was), and draws it.
+    void showPage(int32_t index);
+
     // What start() read, for a check of the skin: page index (0 to PAGE_COUNT - 1), the skin
     // file's handheld path (the page's kept line numbers count in it), and the page shown first.
     const Page& page(int index) const;
@@ -154,7 +161,7 @@ private:
     bool resumeIsOn() const;
     void writeResume();
     PageContext drawingContext();
-    void selectPage(const WString& number);
+    void selectPage(int32_t index);
 
     LauncherOptions options;
     // Before the pages, whose lists show them: they go after the pages.
