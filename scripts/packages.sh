@@ -41,3 +41,9 @@ tarvo_ensure_packages() {
   apt-get update -q >/dev/null
   apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
 }
+
+# To build and test the studio in the browser (scripts/web, the test stage web): emscripten
+# (which brings its clang and binaryen), Node.js's npm for the page's packages, and chromium,
+# driven headless by the tests.
+TARVO_WEB_PACKAGES="emscripten chromium python3"
+command -v npm >/dev/null || TARVO_WEB_PACKAGES="$TARVO_WEB_PACKAGES npm"
