@@ -94,12 +94,14 @@ export class Launcher {
         this.call((api) => api.showPage(page));
     }
 
+    // The findings of the last start or reload. A reply that is not JSON is the module's fault,
+    // not a reason to stop it: it is said on the log and read as no findings.
     diagnostics() {
-        return this.call((api, module) => JSON.parse(module.UTF8ToString(api.diagnostics()) || '[]'));
+        return parseReply(this.call((api, module) => module.UTF8ToString(api.diagnostics())), [], this.printErr);
     }
 
     state() {
-        return this.call((api, module) => JSON.parse(module.UTF8ToString(api.state()) || '{}'));
+        return parseReply(this.call((api, module) => module.UTF8ToString(api.state())), {}, this.printErr);
     }
 
     // The overlay as RGBA bytes for an ImageData: the module gives 0xAARRGGBB words. The heap is
@@ -127,6 +129,15 @@ export class Launcher {
             const size = api.screenshotSize();
             return module.HEAPU8.slice(start, start + size);
         });
+    }
+}
+
+function parseReply(text, fallback, printErr) {
+    try {
+        return JSON.parse(text);
+    } catch (error) {
+        printErr(`studio: the launcher's reply is not JSON (${error.message}): ${text.slice(0, 200)}`);
+        return fallback;
     }
 }
 

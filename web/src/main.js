@@ -49,6 +49,8 @@ const studio = {
     saveFailed: false,
     pictureUrl: null,
     screenshotCount: 0,
+    // Whether an edit was made since the card was last exported (or opened).
+    editedSinceExport: false,
 };
 
 let announceReady;
@@ -152,6 +154,7 @@ async function openCard(name, card, { edits = new Map(), fresh = true } = {}) {
     studio.name = name;
     studio.original = card;
     studio.edits = edits;
+    studio.editedSinceExport = edits.size > 0;
     studio.current = null;
     studio.changedSinceReload.clear();
     clearTimeout(studio.pauseTimer);
@@ -179,8 +182,8 @@ async function openZipBytes(name, bytes) {
     await openCard(name, card);
 }
 
-// Opens what a person handed the page, saying why when it is not a card.
-async function openFromPerson(work) {
+// Opens a card, saying why when it is not one, and passes the failure on.
+async function openAndSay(work) {
     try {
         clearMessages();
         await work();
@@ -189,7 +192,17 @@ async function openFromPerson(work) {
             showMessage(error.message, { error: true });
         else
             showMessage(`The card could not be opened: ${error.message}`, { error: true });
+        throw error;
     }
+}
+
+// Opens what a person handed the page. The card open now is kept in this browser only until
+// another is opened, so edits not exported since they were made are confirmed away first.
+async function openFromPerson(work) {
+    if (studio.edits.size > 0 && studio.editedSinceExport
+        && !confirm(`${studio.name} has ${studio.edits.size} edited file${studio.edits.size === 1 ? '' : 's'} not exported since the last edit. Opening another card forgets them. Open it anyway?`))
+        return;
+    await openAndSay(work).catch(() => {});
 }
 
 async function openDemoCard() {
@@ -209,7 +222,13 @@ function showPicture(path, bytes, type) {
     image.src = studio.pictureUrl;
     image.alt = path;
     image.onload = () => {
-        $('file-note').textContent = `${image.naturalWidth} \u00d7 ${image.naturalHeight} pixels`;
+        // Small pictures are enlarged by a whole factor (up to 4) that fits, pixels kept sharp.
+        const panel = $('picture');
+        const fit = Math.min((panel.clientWidth - 24) / image.naturalWidth, (panel.clientHeight - 24) / image.naturalHeight);
+        const scale = Math.max(1, Math.min(4, Math.floor(fit)));
+        image.style.width = `${image.naturalWidth * scale}px`;
+        $('file-note').textContent = `${image.naturalWidth} \u00d7 ${image.naturalHeight} pixels`
+            + (scale > 1 ? `, shown at ${scale}\u00d7` : '');
     };
 }
 
@@ -261,6 +280,7 @@ function fileTyped(path, text) {
         studio.edits.delete(path);
     else
         studio.edits.set(path, bytes);
+    studio.editedSinceExport = true;
     studio.changedSinceReload.add(path);
     tree.mark(studio.current, studio.edits);
     clearTimeout(studio.pauseTimer);
@@ -331,10 +351,16 @@ function keep(saving) {
 
 // The launcher ---------------------------------------------------------------------------------
 
-// Makes a new module on a fresh screen canvas (the old module's listeners go with the old one),
-// writes the card into it and starts it.
-async function startLauncher() {
+// Writes the card into the launcher and starts it afresh. A launcher that is alive is reused;
+// otherwise (or when `fresh`) a new module is made on a new screen canvas, so that the listeners of
+// a module that stopped go with the old canvas.
+async function startLauncher({ fresh = false } = {}) {
     studio.running = false;
+    const current = studio.launcher;
+    if (!fresh && current && current.module && !current.dead) {
+        runCard(current);
+        return;
+    }
     const old = $('screen');
     const canvas = old.cloneNode(false);
     canvas.addEventListener('focus', () => showHint());
@@ -356,6 +382,10 @@ async function startLauncher() {
     }
     if (studio.launcher !== launcher)
         return; // another card was opened meanwhile
+    runCard(launcher);
+}
+
+function runCard(launcher) {
     try {
         launcher.writeCard(files());
         studio.changedSinceReload.clear();
@@ -363,6 +393,7 @@ async function startLauncher() {
         studio.running = true;
         frameShown();
         showStatus();
+        settleWaiters(null);
     } catch (error) {
         launcherFailed(error);
     }
@@ -380,7 +411,7 @@ function launcherFailed(error) {
 }
 
 async function restartLauncher() {
-    await startLauncher();
+    await startLauncher({ fresh: true });
 }
 
 // F1, F5 and F12 are the launcher's keys while the screen has focus, and the arrows, space and
@@ -428,7 +459,7 @@ function showStatus() {
     if (reloadMs !== null) {
         const timings = document.createElement('span');
         timings.className = 'timings';
-        timings.textContent = `reload ${reloadMs.toFixed(1)} ms`
+        timings.textContent = ` reload ${reloadMs.toFixed(1)} ms`
             + (keystrokeToFrameMs !== null ? `, keystroke to frame ${keystrokeToFrameMs.toFixed(1)} ms` : '');
         status.append(timings);
     }
@@ -530,6 +561,7 @@ function zipFiles(entries) {
 }
 
 function exportCardZip() {
+    studio.editedSinceExport = false;
     return zipFiles([...files()].sort(([a], [b]) => (a < b ? -1 : 1)));
 }
 
@@ -695,11 +727,11 @@ async function boot() {
         showMessage(`The last card could not be read back from this browser (${error.message}).`, { error: true });
     }
     if (saved) {
-        await openFromPerson(() => openCard(saved.name, saved.files, { edits: saved.edits, fresh: false }));
+        await openAndSay(() => openCard(saved.name, saved.files, { edits: saved.edits, fresh: false })).catch(() => {});
         if (saved.edits.size > 0)
             showMessage(`Brought back ${saved.name} with ${saved.edits.size} edited file${saved.edits.size === 1 ? '' : 's'}.`);
     } else {
-        await openFromPerson(openDemoCard);
+        await openAndSay(openDemoCard).catch(() => {});
     }
 }
 
@@ -711,8 +743,8 @@ function toMap(files) {
 
 window.tarvoStudio = {
     ready,
-    openZip: (bytes) => openZipBytes('card', bytes),
-    openFiles: (map) => openCard('card', makeCard([...toMap(map)])),
+    openZip: (bytes) => openAndSay(() => openZipBytes('card', bytes)),
+    openFiles: (map) => openAndSay(() => openCard('card', makeCard([...toMap(map)]))),
     files,
     editorText: () => editor.text(),
     setEditorText: (text) => editor.setText(text),
