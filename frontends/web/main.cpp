@@ -156,11 +156,13 @@ EMSCRIPTEN_KEEPALIVE void tarvo_lint()
     if (!studio.launcher)
         return;
     lintCard(*studio.findings);
-    std::fflush(stdout);
     DiagnosticSink* kept = diagnosticSink();
     Findings again;
     setDiagnosticSink(&again);
-    studio.launcher->reload();
+    {
+        SilencedStandardOutput silence;
+        studio.launcher->reload();
+    }
     setDiagnosticSink(kept);
 }
 

@@ -22,33 +22,6 @@
 
 namespace {
 
-// The launcher prints its own lines ("Loaded font: ...") on standard output, which belongs to
-// the findings here: while it lives, standard output goes nowhere.
-class SilencedStandardOutput {
-public:
-    SilencedStandardOutput()
-    {
-        std::fflush(stdout);
-        saved = dup(STDOUT_FILENO);
-        const int nowhere = open("/dev/null", O_WRONLY);
-        if (nowhere >= 0) {
-            dup2(nowhere, STDOUT_FILENO);
-            close(nowhere);
-        }
-    }
-    ~SilencedStandardOutput()
-    {
-        std::fflush(stdout);
-        if (saved >= 0) {
-            dup2(saved, STDOUT_FILENO);
-            close(saved);
-        }
-    }
-
-private:
-    int saved;
-};
-
 bool isFile(const std::string& handheldPath)
 {
     struct stat info;
@@ -136,6 +109,26 @@ std::vector<std::string> descriptorPaths()
 }
 
 } // namespace
+
+SilencedStandardOutput::SilencedStandardOutput()
+{
+    std::fflush(stdout);
+    saved = dup(STDOUT_FILENO);
+    const int nowhere = open("/dev/null", O_WRONLY);
+    if (nowhere >= 0) {
+        dup2(nowhere, STDOUT_FILENO);
+        close(nowhere);
+    }
+}
+
+SilencedStandardOutput::~SilencedStandardOutput()
+{
+    std::fflush(stdout);
+    if (saved >= 0) {
+        dup2(saved, STDOUT_FILENO);
+        close(saved);
+    }
+}
 
 void lintCard(Findings& findings)
 {

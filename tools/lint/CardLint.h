@@ -14,4 +14,18 @@ class Findings;
 // objects (the variables, the font, the image cache) are left as the last reading made them.
 void lintCard(Findings& findings);
 
+// The launcher prints its own lines ("Loaded font: ...") on standard output, which belongs to
+// others while the card is only read to be checked: while this lives, standard output goes
+// nowhere.
+class SilencedStandardOutput {
+public:
+    SilencedStandardOutput();
+    ~SilencedStandardOutput();
+    SilencedStandardOutput(const SilencedStandardOutput&) = delete;
+    SilencedStandardOutput& operator=(const SilencedStandardOutput&) = delete;
+
+private:
+    int saved;
+};
+
 #endif

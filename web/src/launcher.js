@@ -42,6 +42,7 @@ export class Launcher {
         this.api = {
             start: wrap('tarvo_start', null),
             reload: wrap('tarvo_reload', null),
+            lint: wrap('tarvo_lint', null),
             pass: wrap('tarvo_pass', 'number'),
             diagnostics: wrap('tarvo_diagnostics', 'number'),
             state: wrap('tarvo_state', 'number'),
@@ -84,6 +85,11 @@ export class Launcher {
 
     reload() {
         this.call((api) => api.reload());
+    }
+
+    // Adds the linter's checks of the whole card to the findings of the last start or reload.
+    lint() {
+        this.call((api) => api.lint());
     }
 
     pass() {

@@ -45,6 +45,8 @@ const studio = {
     pauseTimer: null,
     lastKeystroke: null,
     redrawWaiters: [],
+    checkWaiters: [],
+    checkTimer: null,
     savesPending: 0,
     saveFailed: false,
     pictureUrl: null,
@@ -319,9 +321,34 @@ function reload(typed) {
         };
         showStatus();
         settleWaiters(null);
+        checkAfterFrame();
     } catch (error) {
         launcherFailed(error);
     }
+}
+
+// The linter reads every skin of the card, which takes longer than the reload: it runs once the
+// new frame is on the screen, and its findings join the list then.
+function checkAfterFrame() {
+    clearTimeout(studio.checkTimer);
+    studio.checkTimer = setTimeout(() => {
+        const waiters = studio.checkWaiters;
+        studio.checkWaiters = [];
+        try {
+            if (!studio.running || !studio.launcher || studio.launcher.dead)
+                throw new Error('The launcher is not running.');
+            studio.launcher.lint();
+            studio.diagnostics = studio.launcher.diagnostics();
+            showDiagnostics();
+            for (const waiter of waiters)
+                waiter.resolve(studio.diagnostics);
+        } catch (error) {
+            for (const waiter of waiters)
+                waiter.reject(error);
+            if (studio.running)
+                launcherFailed(error);
+        }
+    }, 0);
 }
 
 function settleWaiters(error) {
@@ -394,6 +421,7 @@ function runCard(launcher) {
         frameShown();
         showStatus();
         settleWaiters(null);
+        checkAfterFrame();
     } catch (error) {
         launcherFailed(error);
     }
@@ -760,7 +788,13 @@ window.tarvoStudio = {
     get timings() {
         return studio.timings;
     },
+    // Saves of the card and its edits to IndexedDB still on their way.
+    get pendingSaves() {
+        return studio.savesPending;
+    },
     whenRedrawn: () => new Promise((resolve, reject) => studio.redrawWaiters.push({ resolve, reject })),
+    // Resolves with the findings once the linter's checks after the next frame are in the list.
+    whenChecked: () => new Promise((resolve, reject) => studio.checkWaiters.push({ resolve, reject })),
     restartLauncher,
     discardEdits,
 };
