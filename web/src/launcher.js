@@ -79,6 +79,11 @@ export class Launcher {
         this.call((api, module) => writeOne(module.FS, path, bytes));
     }
 
+    // A file the card no longer has (one added, then discarded).
+    removeFile(path) {
+        this.call((api, module) => removeTree(module.FS, `${CARD_ROOT}/${path}`));
+    }
+
     start() {
         this.call((api) => api.start());
     }

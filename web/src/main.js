@@ -8,7 +8,7 @@
 // window.tarvoStudio, is at the end.
 
 import { zipSync } from 'fflate';
-import { unzipCard, ZipError } from './zipread.js';
+import { unzipCard, unsafeEntryReason, ZipError } from './zipread.js';
 import { makeCard, classify, encodeText, sameBytes, pictureType, CardError } from './card.js';
 import { readPickedFolder, readDrop } from './folders.js';
 import { saveCard, saveEdits, loadSaved } from './store.js';
@@ -309,6 +309,8 @@ function reload(typed) {
         for (const path of studio.changedSinceReload) {
             if (card.has(path))
                 studio.launcher.writeFile(path, card.get(path));
+            else
+                studio.launcher.removeFile(path);
         }
         studio.changedSinceReload.clear();
         const start = performance.now();
@@ -628,6 +630,29 @@ function saveScreenshot() {
 
 // Discarding edits -----------------------------------------------------------------------------
 
+// Adds an empty text file to the card, as an edit: it is kept, exported and discarded like any.
+// The path is a card path ("Tarvo/skins/first/Tarvo.skin"); one that leads out of the card, or
+// names a file or folder the card has, is refused.
+function addFile(path) {
+    const card = files();
+    const unsafe = unsafeEntryReason(path)
+        || (path.split('/').some((part) => part === '.' || part === '') && !path.endsWith('/') ? 'is not a plain path' : null);
+    const taken = card.has(path) || [...card.keys()].some((other) => other.startsWith(`${path}/`) || path.startsWith(`${other}/`));
+    if (unsafe || taken || path.endsWith('/')) {
+        showMessage(`No file was added: "${path}" ${unsafe || (taken ? 'is on the card already' : 'names a folder')}.`, { error: true });
+        return false;
+    }
+    studio.edits.set(path, new Uint8Array(0));
+    studio.editedSinceExport = true;
+    studio.changedSinceReload.add(path);
+    keep(saveEdits(studio.edits));
+    tree.show([...files().keys()]);
+    tree.mark(path, studio.edits);
+    openFile(path);
+    reload(null);
+    return true;
+}
+
 function discardEdits() {
     if (studio.edits.size === 0) {
         showMessage('There are no edits to discard.');
@@ -643,8 +668,14 @@ function discardEdits() {
         studio.changedSinceReload.add(path);
     keep(saveEdits(studio.edits));
     editor.forget();
+    // Files added since the card was opened go with the edits.
+    tree.show([...files().keys()]);
+    if (studio.current !== null && !files().has(studio.current))
+        studio.current = null;
     if (studio.current !== null)
         openFile(studio.current);
+    else
+        editor.clear();
     reload(null);
 }
 
@@ -717,6 +748,11 @@ function wirePage() {
         }
     });
     $('screenshot').addEventListener('click', () => saveScreenshot());
+    $('new-file').addEventListener('click', () => {
+        const path = prompt('The new file, as a path on the card:', 'Tarvo/skins/first/Tarvo.skin');
+        if (path !== null)
+            addFile(path.trim());
+    });
     $('discard').addEventListener('click', () => discardEdits());
     $('restart').addEventListener('click', () => restartLauncher());
     $('overlay-toggle').addEventListener('change', () => drawOverlay());
@@ -777,6 +813,7 @@ window.tarvoStudio = {
     editorText: () => editor.text(),
     setEditorText: (text) => editor.setText(text),
     openFile,
+    addFile,
     diagnostics: () => studio.diagnostics.slice(),
     log: () => studio.log.slice(),
     exportCardZip,
