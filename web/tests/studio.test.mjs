@@ -399,6 +399,33 @@ test('a hostile card leaves the page responsive: endless expansion, a picture bo
     await context.close();
 });
 
+test("the README's example skin is built in the studio: a new file, typed, shown without a finding", async () => {
+    const readme = readFileSync(join(project, 'README.md'), 'utf8');
+    const example = readme.split('<!-- example skin: the browser tests build this skin in the studio -->\n')[1].split('<!-- end')[0]
+        .split('\n').map((line) => line.replace(/^ {4}/, '')).join('\n');
+    assert.match(example, /^\/\/ A first skin/);
+    const { page, context, errors } = await openStudio();
+    assert.equal(await page.evaluate(() => window.tarvoStudio.addFile('Tarvo/skins/first/Tarvo.skin')), true);
+    assert.equal(await page.evaluate(() => window.tarvoStudio.addFile('Tarvo/../first/Tarvo.skin')), false, 'a path out of the card is refused');
+    await page.evaluate(() => window.tarvoStudio.openFile('Tarvo/Tarvo.cfg'));
+    await typeText(page, (await page.evaluate(() => window.tarvoStudio.editorText())).replace('SKIN=concept', 'SKIN=first'));
+    await page.evaluate(() => window.tarvoStudio.openFile('Tarvo/skins/first/Tarvo.skin'));
+    // Typed a line at a time, each redrawn; the linter's findings follow the whole skin.
+    const lines = example.trimEnd().split('\n');
+    for (let count = 1; count < lines.length; count++)
+        await typeText(page, lines.slice(0, count).join('\n') + '\n');
+    const findings = await page.evaluate(async (text) => {
+        const checked = window.tarvoStudio.whenChecked();
+        window.tarvoStudio.setEditorText(text);
+        return checked;
+    }, example);
+    const state = await page.evaluate(() => JSON.parse(window.tarvoStudio.module.UTF8ToString(window.tarvoStudio.module._tarvo_state())));
+    assert.equal(state.skin, 'first');
+    assert.deepEqual(findings.filter((finding) => finding.file.startsWith('Tarvo/skins/first/')), [], 'the example is clean');
+    assert.deepEqual(errors, []);
+    await context.close();
+});
+
 test('the studio as a skin author sees it (the README picture)', async () => {
     const { page, context } = await openStudio();
     await page.evaluate((path) => window.tarvoStudio.openFile(path), skinPath);
