@@ -181,6 +181,8 @@ test('a key script on the demo card gives the frames tarvo-headless gives, and t
     for (let i = 0; i < expected.length; i++)
         assert.ok(all.subarray(i * 153600, (i + 1) * 153600).equals(expected[i]), `frame ${i + 1} is byte-equal`);
     assert.ok((await canvasRgb(page)).equals(widened(expected.at(-1))), 'the canvas shows the last frame pixel for pixel');
+    const screenshot = Buffer.from(await page.evaluate(() => btoa(Array.from(window.tarvoStudio.screenshotPng(), (b) => String.fromCharCode(b)).join(''))), 'base64');
+    assert.ok((await pngRgb(page, screenshot)).equals(widened(expected.at(-1))), 'the screenshot is the frame on show');
     assert.deepEqual(errors, []);
     await context.close();
 });
@@ -350,6 +352,31 @@ test('exec and config actions run nothing and write nothing: the log says what t
     assert.ok(settings.some((line) => /^Would set: \w+=/.test(line)), `the setting is only said: ${settings.slice(-4)}`);
     assert.equal(await page.evaluate(() => window.tarvoStudio.module.FS.readFile('/card/Tarvo/Tarvo.cfg', { encoding: 'utf8' })), cfgBefore);
     assert.equal((await state()).page, 4, 'the launcher stays');
+
+    // A gamepad's d-pad and its B (the browser's standard mapping) are the handheld's buttons.
+    await page.evaluate(() => {
+        const pad = { connected: true, id: 'test pad', index: 0, mapping: 'standard', timestamp: 0, axes: [0, 0, 0, 0],
+            buttons: Array.from({ length: 17 }, () => ({ pressed: false, touched: false, value: 0 })) };
+        window.testPad = pad;
+        navigator.getGamepads = () => [pad];
+    });
+    const padPress = async (button) => {
+        await page.evaluate((button) => {
+            window.testPad.buttons[button] = { pressed: true, touched: true, value: 1 };
+        }, button);
+        await page.waitForFunction(() => new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(() => resolve(true)))));
+        await page.evaluate((button) => {
+            window.testPad.buttons[button] = { pressed: false, touched: false, value: 0 };
+        }, button);
+        await page.waitForFunction(() => new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(() => resolve(true)))));
+    };
+    const element = (await state()).element;
+    await padPress(13);
+    assert.notEqual((await state()).element, element, 'the d-pad moves the selection');
+    // F1 on the screen outlines the elements over it.
+    assert.equal(await page.$eval('#overlay', (overlay) => overlay.hidden), true);
+    await press('F1');
+    assert.equal(await page.$eval('#overlay', (overlay) => overlay.hidden), false, 'F1 shows the outlines');
     await context.close();
 });
 
