@@ -3,18 +3,13 @@
 // the demo card's first frame; and the time from the last keystroke to the new frame, split into
 // the typing pause and the reload after it. Run by hand; nothing here is judged.
 //   node bench/web/studio-figures.mjs [EDITS]   (default 20 edits)
-import { createServer } from 'node:http';
-import { createRequire } from 'node:module';
-import { mkdtempSync, readFileSync, readdirSync, rmSync, statSync } from 'node:fs';
+import { mkdtempSync, readFileSync, readdirSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { dirname, extname, join } from 'node:path';
-import { fileURLToPath } from 'node:url';
+import { join } from 'node:path';
 import { brotliCompressSync, gzipSync, constants } from 'node:zlib';
+import { launchChromium, project, serveFolder } from '../../web/tests/browser.mjs';
 
-const project = dirname(dirname(dirname(fileURLToPath(import.meta.url))));
 const site = join(project, 'build', 'web');
-const require = createRequire(join(project, 'build', 'web-deps', 'node_modules', 'noop.js'));
-const puppeteer = require('puppeteer-core');
 const edits = Number(process.argv[2] || 20);
 
 const kib = (bytes) => `${(bytes / 1024).toFixed(1)} KiB`;
@@ -31,32 +26,16 @@ for (const name of readdirSync(site).sort()) {
 }
 console.log(`${'all'.padEnd(14)} ${total.map((size) => kib(size).padEnd(11)).join(' ')}`);
 
-const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm', '.zip': 'application/zip' };
-const server = createServer((request, response) => {
-    const name = new URL(request.url, 'http://x').pathname.replace(/^\/$/, '/index.html');
-    const file = join(site, name);
-    if (!statSync(file, { throwIfNoEntry: false })?.isFile()) {
-        response.writeHead(404);
-        response.end();
-        return;
-    }
-    response.writeHead(200, { 'Content-Type': types[extname(file)] || 'application/octet-stream' });
-    response.end(readFileSync(file));
-});
-await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+const { server, origin } = await serveFolder(site);
 const profile = mkdtempSync(join(tmpdir(), 'tarvo-figures-'));
-const browser = await puppeteer.launch({
-    executablePath: '/usr/bin/chromium', headless: true, userDataDir: profile,
-    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
-        '--disable-component-update', '--disable-sync'],
-});
+const browser = await launchChromium(profile);
 const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
 try {
     const starts = [];
     for (let run = 0; run < 5; run++) {
         const context = await browser.createBrowserContext();
         const page = await context.newPage();
-        await page.goto(`http://127.0.0.1:${server.address().port}/`);
+        await page.goto(origin);
         await page.waitForFunction(() => window.tarvoStudio);
         starts.push(await page.evaluate(async () => {
             await window.tarvoStudio.ready;

@@ -5,21 +5,14 @@
 // TARVO_HEADLESS names the computer's tarvo-headless, which the frames are compared with.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { createServer } from 'node:http';
-import { createRequire } from 'node:module';
 import { execFileSync } from 'node:child_process';
 import { cpSync, mkdirSync, mkdtempSync, readFileSync, readdirSync, rmSync, statSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { dirname, extname, join, relative } from 'node:path';
-import { fileURLToPath } from 'node:url';
+import { dirname, join, relative } from 'node:path';
 import { deflateSync } from 'node:zlib';
+import { launchChromium, packages, project, serveFolder } from './browser.mjs';
 
-const project = dirname(dirname(dirname(fileURLToPath(import.meta.url))));
-const site = join(project, 'build', 'web');
-const modules = join(project, 'build', 'web-deps', 'node_modules');
-const require = createRequire(join(modules, 'noop.js'));
-const puppeteer = require('puppeteer-core');
-const { unzipSync, zipSync } = require('fflate');
+const { unzipSync, zipSync } = packages('fflate');
 const headless = process.env.TARVO_HEADLESS || join(project, 'build', 'host', 'frontends', 'tarvo-headless');
 const screenshotPath = process.env.TARVO_STUDIO_SCREENSHOT || join(project, 'build', 'web-test', 'studio.png');
 const skinPath = 'Tarvo/skins/concept/Tarvo.skin';
@@ -31,27 +24,8 @@ let scratch;
 
 before(async () => {
     scratch = mkdtempSync(join(tmpdir(), 'tarvo-web-'));
-    const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm', '.zip': 'application/zip' };
-    server = createServer((request, response) => {
-        const name = decodeURIComponent(new URL(request.url, 'http://x').pathname).replace(/^\/$/, '/index.html');
-        const file = join(site, name);
-        if (relative(site, file).startsWith('..') || !statSync(file, { throwIfNoEntry: false })?.isFile()) {
-            response.writeHead(404);
-            response.end();
-            return;
-        }
-        response.writeHead(200, { 'Content-Type': types[extname(file)] || 'application/octet-stream' });
-        response.end(readFileSync(file));
-    });
-    await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
-    origin = `http://127.0.0.1:${server.address().port}`;
-    browser = await puppeteer.launch({
-        executablePath: '/usr/bin/chromium',
-        headless: true,
-        userDataDir: join(scratch, 'profile'),
-        args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
-            '--disable-component-update', '--disable-sync'],
-    });
+    ({ server, origin } = await serveFolder(join(project, 'build', 'web')));
+    browser = await launchChromium(join(scratch, 'profile'));
 });
 
 after(async () => {
