@@ -11,6 +11,7 @@
 #include "core/Launcher.h"
 #include "core/ProcessObjects.h"
 #include "frontends/StudioOverlay.h"
+#include "page/SkinWords.h"
 #include "platform/Files.h"
 #include "platform/KeyScript.h"
 #include "platform/ScreenPng.h"
@@ -21,6 +22,7 @@
 #include <cstdio>
 #include <cstring>
 #include <emscripten.h>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -110,6 +112,18 @@ std::string skinNameOf(const WString& skinFile)
     const std::size_t start =
         end == std::string::npos || end == 0 ? std::string::npos : path.rfind('/', end - 1);
     return start == std::string::npos ? "" : path.substr(start + 1, end - start - 1);
+}
+
+// The words of lists as JSON strings, comma-separated, each list after a comma when it is not the
+// first.
+std::string jsonWords(std::initializer_list<const WordList*> lists)
+{
+    std::string json;
+    for (const WordList* list : lists) {
+        for (int i = 0; i < list->count; ++i)
+            json += (json.empty() ? "" : ",") + jsonString(list->words[i]);
+    }
+    return "[" + json + "]";
 }
 
 void recordFrame(const uint16_t* frame)
@@ -225,6 +239,22 @@ EMSCRIPTEN_KEEPALIVE const char* tarvo_state()
         }
     }
     json += "]}";
+    return json.c_str();
+}
+
+// Every word the launcher's text files know, for the editor's colours: {"keywords": [...],
+// "elementKinds": [...], "backgroundKinds": [...], "actionWords": [...], "listOptions": [...],
+// "valueWords": [...]}. Keywords are upper case and read whatever their case; the other words
+// only as written.
+EMSCRIPTEN_KEEPALIVE const char* tarvo_words()
+{
+    static const std::string json =
+        "{\"keywords\":" + jsonWords({&allSkinKeywords, &descriptorKeywords, &settings}) +
+        ",\"elementKinds\":" + jsonWords({&elementKinds}) +
+        ",\"backgroundKinds\":" + jsonWords({&backgroundKinds}) +
+        ",\"actionWords\":" + jsonWords({&actionWords}) +
+        ",\"listOptions\":" + jsonWords({&listOptions}) +
+        ",\"valueWords\":" + jsonWords({&listTypes, &listSources}) + "}";
     return json.c_str();
 }
 

@@ -2,7 +2,7 @@
 // keeps its own editor state while the card is open, so its undo history and cursor survive a
 // visit to another file.
 
-import { EditorState } from '@codemirror/state';
+import { Compartment, EditorState } from '@codemirror/state';
 import {
     EditorView, keymap, lineNumbers, highlightActiveLine, highlightActiveLineGutter,
     highlightSpecialChars, drawSelection,
@@ -19,6 +19,11 @@ export class Editor {
         this.onChange = onChange;
         this.states = new Map();
         this.path = null;
+        // The launcher's text files are coloured by a language that learns the launcher's words
+        // once it is loaded (setWords); a file's state is brought up to date when it is shown.
+        this.language = new Compartment();
+        this.skinLanguage = skinLanguage();
+        this.languageOf = new Map();
         this.view = new EditorView({ parent, state: EditorState.create({ doc: '' }) });
     }
 
@@ -44,8 +49,8 @@ export class Editor {
                     this.onChange(path, update.state.doc.toString());
             }),
         ];
-        if (isLauncherText(path))
-            extensions.push(skinLanguage, colourSwatches);
+        this.languageOf.set(path, this.skinLanguage);
+        extensions.push(this.language.of(isLauncherText(path) ? [this.skinLanguage, colourSwatches] : []));
         return extensions;
     }
 
@@ -59,6 +64,21 @@ export class Editor {
         this.saveCurrent();
         this.path = path;
         this.view.setState(state);
+        this.followWords();
+    }
+
+    // Colours the launcher's files with words (tarvo_words' object) from now on.
+    setWords(words) {
+        this.skinLanguage = skinLanguage(words);
+        this.followWords();
+    }
+
+    // The file on show, coloured with the words known now.
+    followWords() {
+        if (this.path === null || !isLauncherText(this.path) || this.languageOf.get(this.path) === this.skinLanguage)
+            return;
+        this.languageOf.set(this.path, this.skinLanguage);
+        this.view.dispatch({ effects: this.language.reconfigure([this.skinLanguage, colourSwatches]) });
     }
 
     // Keeps the state of the file on show, so that coming back finds it as it was left.
@@ -77,6 +97,7 @@ export class Editor {
     // Forgets every file's state: a new card was opened, or the edits were discarded.
     forget() {
         this.states.clear();
+        this.languageOf.clear();
         this.clear();
     }
 

@@ -46,6 +46,7 @@ export class Launcher {
             pass: wrap('tarvo_pass', 'number'),
             diagnostics: wrap('tarvo_diagnostics', 'number'),
             state: wrap('tarvo_state', 'number'),
+            words: wrap('tarvo_words', 'number'),
             showPage: wrap('tarvo_show_page', null, ['number']),
             overlay: wrap('tarvo_overlay', 'number'),
             screenshot: wrap('tarvo_screenshot', 'number'),
@@ -109,6 +110,11 @@ export class Launcher {
     // not a reason to stop it: it is said on the log and read as no findings.
     diagnostics() {
         return parseReply(this.call((api, module) => module.UTF8ToString(api.diagnostics())), [], this.printErr);
+    }
+
+    // Every word the launcher's text files know, for the editor's colours.
+    words() {
+        return parseReply(this.call((api, module) => module.UTF8ToString(api.words())), {}, this.printErr);
     }
 
     state() {

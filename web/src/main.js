@@ -405,6 +405,7 @@ async function startLauncher({ fresh = false } = {}) {
     studio.launcher = launcher;
     try {
         await launcher.create();
+        editor.setWords(launcher.words());
     } catch (error) {
         showMessage(`The launcher could not be loaded (${error.message}). The card can still be edited and exported.`, { error: true });
         return;

@@ -5,24 +5,23 @@
 import { StreamLanguage } from '@codemirror/language';
 import { Decoration, ViewPlugin, WidgetType } from '@codemirror/view';
 
-// Keywords are case-insensitive in the files; these are the launcher's, in capitals.
-const KEYWORDS = new Set([
-    // the skin: global lines, then the page's and the element's
-    'PAGE', 'STARTPAGE', 'VARIABLE', 'BACKGROUND', 'RETURN', 'BUTTON', 'TYPE', 'NAVIGATION',
-    'LEFT', 'RIGHT', 'UP', 'DOWN', 'ACTION', 'OPTIONS',
-    // folder descriptors
-    'FILTER', 'DIRECTORY', 'SPEED',
-    // Tarvo.cfg
-    'SKIN', 'KEYBOARD_RATE', 'SPEED_MENU', 'SPEED_LOADING', 'SPEED_LAUNCH', 'RESUME',
-]);
-// The word that starts each kind of line's arguments, by keyword. Words are case-sensitive.
+// The words come from the launcher itself (tarvo_words), so that the colours follow the language
+// it reads. Keywords are case-insensitive in the files and given in capitals; the other words are
+// case-sensitive. Until the launcher is loaded no word is known, and only the shape of the lines
+// (comments, references, colours, numbers) is coloured.
 const ACTION_KEYWORDS = new Set(['ACTION', 'RETURN', 'LEFT', 'RIGHT', 'UP', 'DOWN']);
-const ELEMENT_KINDS = new Set(['image', 'text', 'rect', 'selector', 'preview']);
-const BACKGROUND_KINDS = new Set(['image', 'color', 'gradient']);
-const ACTION_WORDS = new Set(['page', 'select', 'exec', 'config', 'quit', 'favourite', 'clear']);
-const OPTION_NAMES = new Set(['color', 'startdir', 'filter', 'type', 'source']);
-// Words later in a line that mean something to the launcher: clear,recent and the options' values.
-const VALUE_WORDS = new Set(['recent', 'favourites', 'dir', 'file']);
+
+function wordSets(words = {}) {
+    const set = (name) => new Set(words[name] || []);
+    return {
+        keywords: set('keywords'),
+        elementKinds: set('elementKinds'),
+        backgroundKinds: set('backgroundKinds'),
+        actionWords: set('actionWords'),
+        listOptions: set('listOptions'),
+        valueWords: set('valueWords'),
+    };
+}
 
 // The line state: where in the line the stream is.
 //   keyword  the line's keyword in capitals, '' before it or on a line without one
@@ -32,19 +31,19 @@ function startState() {
     return { keyword: '', argument: -1, quoted: false };
 }
 
-function firstWordStyle(keyword, word) {
-    if (keyword === 'TYPE' && ELEMENT_KINDS.has(word))
+function firstWordStyle(known, keyword, word) {
+    if (keyword === 'TYPE' && known.elementKinds.has(word))
         return 'typeName';
-    if (keyword === 'BACKGROUND' && BACKGROUND_KINDS.has(word))
+    if (keyword === 'BACKGROUND' && known.backgroundKinds.has(word))
         return 'typeName';
-    if (ACTION_KEYWORDS.has(keyword) && ACTION_WORDS.has(word))
+    if (ACTION_KEYWORDS.has(keyword) && known.actionWords.has(word))
         return 'atom';
-    if (keyword === 'OPTIONS' && OPTION_NAMES.has(word))
+    if (keyword === 'OPTIONS' && known.listOptions.has(word))
         return 'propertyName';
     return null;
 }
 
-function token(stream, state) {
+function token(known, stream, state) {
     if (stream.sol()) {
         state.keyword = '';
         state.argument = -1;
@@ -56,7 +55,7 @@ function token(stream, state) {
         const keyword = stream.match(/^[^=]+(?==)/);
         if (keyword) {
             state.keyword = keyword[0].toUpperCase();
-            return KEYWORDS.has(state.keyword) ? 'keyword' : 'variableName';
+            return known.keywords.has(state.keyword) ? 'keyword' : 'variableName';
         }
         // A line without '=' is ignored by the launcher.
         stream.skipToEnd();
@@ -100,19 +99,23 @@ function token(stream, state) {
     if (state.quoted)
         return 'string';
     if (atArgumentStart && state.argument === 0)
-        return firstWordStyle(state.keyword, word[0]);
-    if (atArgumentStart && VALUE_WORDS.has(word[0]))
+        return firstWordStyle(known, state.keyword, word[0]);
+    if (atArgumentStart && known.valueWords.has(word[0]))
         return 'atom';
     return null;
 }
 
-export const skinLanguage = StreamLanguage.define({
-    name: 'tarvo',
-    startState,
-    token,
-    copyState: (state) => ({ ...state }),
-    languageData: { commentTokens: { line: '//' } },
-});
+// The language with the words of words (tarvo_words' object; none when it is left out).
+export function skinLanguage(words) {
+    const known = wordSets(words);
+    return StreamLanguage.define({
+        name: 'tarvo',
+        startState,
+        token: (stream, state) => token(known, stream, state),
+        copyState: (state) => ({ ...state }),
+        languageData: { commentTokens: { line: '//' } },
+    });
+}
 
 // Colour swatches ------------------------------------------------------------------------------
 

@@ -189,6 +189,16 @@ test('a typed mistake is listed and marked at its line, an edit redraws the scre
             .map((element) => numbers.find((number) => Math.abs(number.offsetTop - element.offsetTop) < 2)?.textContent);
     });
     assert.ok(marked.includes(String(line)), `the gutter marks line ${line} (marked: ${marked})`);
+    // The editor colours the launcher's keywords, and so not the misspelt one.
+    const colours = await page.evaluate(() => {
+        const colourOf = (text) => {
+            const span = [...document.querySelectorAll('.cm-line span')].find((element) => element.textContent === text);
+            return span ? getComputedStyle(span).color : null;
+        };
+        return { known: colourOf('NAVIGATION'), misspelt: colourOf('NAVIGATON'), page: colourOf('PAGE') };
+    });
+    assert.ok(colours.known && colours.known === colours.page, `keywords share a colour: ${JSON.stringify(colours)}`);
+    assert.notEqual(colours.misspelt, colours.known, 'a word that is no keyword is not coloured as one');
 
     // The fix, with an edit of the text: the mistake goes, and the screen is the edited card's.
     const fixed = [...lines];
