@@ -164,7 +164,7 @@ EMSCRIPTEN_KEEPALIVE void tarvo_reload()
 
 // The linter's checks of the whole card, added to the findings of the last start or reading.
 // They read every skin, so the launcher's reading is made again afterwards, quietly, to leave
-// the shared state (the variables above all) as the skin on show needs it.
+// the shared state (the variables above all) as the skin on show needs it, and its frame shown.
 EMSCRIPTEN_KEEPALIVE void tarvo_lint()
 {
     if (!studio.launcher)
@@ -178,6 +178,9 @@ EMSCRIPTEN_KEEPALIVE void tarvo_lint()
         studio.launcher->reload();
     }
     setDiagnosticSink(kept);
+    // Each launcher the linter starts brings the platform up afresh, which clears the frames: the
+    // page on show is shown again, as it was.
+    studio.launcher->showFrame();
 }
 
 // One pass of the launcher's loop. Bits: 1 a frame was drawn, 2 F5, 4 F1, 8 F12 pressed on the

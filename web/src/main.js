@@ -21,6 +21,9 @@ import {
 
 // How long typing must pause before the changed file goes to the launcher.
 const TYPING_PAUSE_MS = 150;
+// How much longer it must pause before the linter reads the whole card: the linter keeps the page
+// busy for longer than a reload, and typing should not wait for it.
+const CHECK_PAUSE_MS = 400;
 // Passes of the launcher's loop per animation frame.
 const PASSES_PER_FRAME = 4;
 // The log keeps this many lines; older ones go.
@@ -287,6 +290,11 @@ function fileTyped(path, text) {
     tree.mark(studio.current, studio.edits);
     clearTimeout(studio.pauseTimer);
     studio.pauseTimer = setTimeout(reloadAfterPause, TYPING_PAUSE_MS);
+    // Typing again: the check waits for the next pause.
+    if (studio.checkTimer !== null) {
+        clearTimeout(studio.checkTimer);
+        studio.checkTimer = null;
+    }
 }
 
 // Typing paused: keep the edits, hand the changed files to the launcher and reload it.
@@ -330,10 +338,12 @@ function reload(typed) {
 }
 
 // The linter reads every skin of the card, which takes longer than the reload: it runs once the
-// new frame is on the screen, and its findings join the list then.
+// new frame is on the screen and typing has paused a while longer, and its findings join the
+// list then.
 function checkAfterFrame() {
     clearTimeout(studio.checkTimer);
     studio.checkTimer = setTimeout(() => {
+        studio.checkTimer = null;
         const waiters = studio.checkWaiters;
         studio.checkWaiters = [];
         try {
@@ -350,7 +360,7 @@ function checkAfterFrame() {
             if (studio.running)
                 launcherFailed(error);
         }
-    }, 0);
+    }, CHECK_PAUSE_MS);
 }
 
 function settleWaiters(error) {

@@ -155,6 +155,9 @@ test('a key script on the demo card gives the frames tarvo-headless gives, and t
     for (let i = 0; i < expected.length; i++)
         assert.ok(all.subarray(i * 153600, (i + 1) * 153600).equals(expected[i]), `frame ${i + 1} is byte-equal`);
     assert.ok((await canvasRgb(page)).equals(widened(expected.at(-1))), 'the canvas shows the last frame pixel for pixel');
+    // The linter's reading of the card leaves the frame on show as it was.
+    await page.evaluate(() => window.tarvoStudio.module._tarvo_lint());
+    assert.ok((await canvasRgb(page)).equals(widened(expected.at(-1))), 'the canvas still shows it after the linter');
     const screenshot = Buffer.from(await page.evaluate(() => btoa(Array.from(window.tarvoStudio.screenshotPng(), (b) => String.fromCharCode(b)).join(''))), 'base64');
     assert.ok((await pngRgb(page, screenshot)).equals(widened(expected.at(-1))), 'the screenshot is the frame on show');
     assert.deepEqual(errors, []);
