@@ -25,7 +25,7 @@ struct WebState {
     const uint16_t* shown = nullptr;
     uint8_t rgba[SCREEN_PIXELS * 4];
     bool listening = false;
-    // Held keys, each by its name, with the buttons it holds.
+    // Held keys, each by its position on the keyboard (its code), with the buttons it holds.
     std::map<std::string, ButtonMask> heldKeys;
     unsigned requests = 0;
     KeyScript script;
